@@ -1,0 +1,44 @@
+# Quillmere: the entry points. Each build lives in its own folder under build/.
+#   make demo    build the native core and run the demo
+#   make test    install what is missing, build everything, run every test stage
+
+BUILD     := build
+CONFIGURE := cmake -S . -G Ninja -Wno-dev
+
+# Ninja runs the jobs in parallel; the targets themselves go one after another.
+.NOTPARALLEL:
+.PHONY: all deps native asan win fuzz-build test demo clean
+
+all: native
+
+deps:
+	tools/install-deps.sh
+
+native:
+	$(CONFIGURE) -B $(BUILD)/native -DCMAKE_BUILD_TYPE=RelWithDebInfo
+	cmake --build $(BUILD)/native
+
+asan:
+	$(CONFIGURE) -B $(BUILD)/asan -DCMAKE_BUILD_TYPE=Debug -DQLMR_SANITIZE=ON
+	cmake --build $(BUILD)/asan
+
+win:
+	$(CONFIGURE) -B $(BUILD)/win -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+		-DCMAKE_TOOLCHAIN_FILE=$(CURDIR)/cmake/mingw-w64-x86_64.cmake
+	cmake --build $(BUILD)/win
+
+fuzz-build:
+	CC=clang CXX=clang++ $(CONFIGURE) -B $(BUILD)/fuzz -DCMAKE_BUILD_TYPE=Debug -DQLMR_FUZZ=ON
+	cmake --build $(BUILD)/fuzz
+
+test: deps native asan win fuzz-build
+	tools/run-tests.sh
+
+# The demo keeps its sessions in a fresh folder each time, never in the user's own.
+demo: deps native
+	rm -rf $(BUILD)/demo/data
+	mkdir -p $(BUILD)/demo/data
+	XDG_DATA_HOME=$(CURDIR)/$(BUILD)/demo/data $(BUILD)/native/tools/demo/quillmere-demo
+
+clean:
+	rm -rf $(BUILD)

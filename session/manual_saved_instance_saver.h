@@ -1,0 +1,41 @@
+// Writes a session as a session file (format version 2). The file format is described in
+// session_file_format.md beside this file.
+#pragma once
+
+#include <ostream>
+#include <string>
+
+#include "os_operations.h"
+#include "session.h"
+
+class CManualSavedInstanceSaver
+{
+public:
+    explicit CManualSavedInstanceSaver(IOsOperations& os = SystemOs()) : m_os(os) {}
+    virtual ~CManualSavedInstanceSaver() = default;
+    CManualSavedInstanceSaver(const CManualSavedInstanceSaver&) = delete;
+    CManualSavedInstanceSaver& operator=(const CManualSavedInstanceSaver&) = delete;
+
+    void SetSession(CSession* pSession) { m_pSession = pSession; }
+    // Writes into this folder instead of the session folder.
+    void SetFolder(const std::wstring& strFolder) { m_strFolder = strFolder; }
+
+    // Writes the session to the file pchFileName in the session folder, replacing a file of that
+    // name in one step, then renames the session to pchFileName. A session that could not be
+    // read back is refused before anything is written; after any failure an existing file of
+    // that name keeps its content and the session its name.
+    void Save(const wchar_t* pchFileName);
+
+    // Writes the lines from the instance count on.
+    void SaveInstanceSets(std::ostream& out);
+
+    const std::wstring& GetFilePath() const { return m_strFilePath; }
+
+private:
+    void VerifySession() const;
+
+    IOsOperations& m_os;
+    std::wstring m_strFilePath;
+    std::wstring m_strFolder;
+    CSession* m_pSession = nullptr;
+};

@@ -1,0 +1,255 @@
+// The system calls of the storage layer on Windows.
+#include <windows.h>
+#include <shlobj.h>
+#include <shlwapi.h>
+#include <share.h>
+
+#include <ios>
+#include <stdio.h>
+
+#include "exceptions.h"
+#include "os_operations.h"
+#include "text_conversion.h"
+
+namespace
+{
+std::time_t FileTimeToTime(const FILETIME& ft)
+{
+    // 100-ns intervals since 1601 to seconds since 1970.
+    const ULONGLONG nTicks = (static_cast<ULONGLONG>(ft.dwHighDateTime) << 32) | ft.dwLowDateTime;
+    return static_cast<std::time_t>((static_cast<long long>(nTicks) - 116444736000000000LL) / 10000000LL);
+}
+
+[[noreturn]] void ThrowWriteFailure(const char* pszWhat, DWORD nError)
+{
+    std::string strWhat = pszWhat;
+    const std::string strReason = WideToUtf8(SystemMessage(HRESULT_FROM_WIN32(nError)));
+    if (!strReason.empty())
+        strWhat += " (" + strReason + ")";
+    throw std::ios_base::failure(strWhat);
+}
+
+class CFindHandle
+{
+public:
+    explicit CFindHandle(HANDLE h) : m_h(h) {}
+    ~CFindHandle()
+    {
+        if (m_h != INVALID_HANDLE_VALUE)
+            FindClose(m_h);
+    }
+    CFindHandle(const CFindHandle&) = delete;
+    CFindHandle& operator=(const CFindHandle&) = delete;
+    HANDLE Get() const { return m_h; }
+    bool Valid() const { return m_h != INVALID_HANDLE_VALUE; }
+
+private:
+    HANDLE m_h;
+};
+
+class CWindowsOs : public IOsOperations
+{
+public:
+    wchar_t PathSeparator() const override { return L'\\'; }
+
+    bool QueryUserName(std::wstring& strName) override
+    {
+        wchar_t szName[256];
+        DWORD nSize = 255;
+        if (!GetUserNameW(szName, &nSize))
+            return false;
+        strName = szName;
+        return true;
+    }
+
+    bool QueryRoamingFolder(std::wstring& strPath) override
+    {
+        wchar_t szPath[MAX_PATH];
+        if (FAILED(SHGetFolderPathW(nullptr, CSIDL_APPDATA, nullptr, SHGFP_TYPE_CURRENT, szPath)))
+            return false;
+        strPath = szPath;
+        return true;
+    }
+
+    unsigned QueryOsMajorVersion() override
+    {
+#pragma GCC diagnostic push
+#pragma GCC diagnostic ignored "-Wdeprecated-declarations"
+        return LOBYTE(LOWORD(GetVersion()));
+#pragma GCC diagnostic pop
+    }
+
+    bool PathExists(const std::wstring& strPath) override { return PathFileExistsW(strPath.c_str()) != FALSE; }
+
+    unsigned long MakeDirectory(const std::wstring& strPath) override
+    {
+        return CreateDirectoryW(strPath.c_str(), nullptr) ? 0 : GetLastError();
+    }
+
+    bool ListFolder(const std::wstring& strFolder, std::vector<CDirectoryEntry>& entries,
+                    unsigned long& nError) override
+    {
+        WIN32_FIND_DATAW fd;
+        CFindHandle find(FindFirstFileW((strFolder + L"\\*.*").c_str(), &fd));
+        if (!find.Valid())
+            return false;
+        do
+        {
+            const std::wstring strName = fd.cFileName;
+            if (strName == L"." || strName == L"..")
+                continue;
+            entries.push_back({strName, (fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0});
+        } while (FindNextFileW(find.Get(), &fd));
+        const DWORD nLast = GetLastError();
+        nError = nLast == ERROR_NO_MORE_FILES ? 0 : nLast;
+        return true;
+    }
+
+    EFindOneFile FindOneFile(const std::wstring& strPath, std::time_t& lastWrite) override
+    {
+        WIN32_FIND_DATAW fd;
+        CFindHandle find(FindFirstFileW(strPath.c_str(), &fd));
+        if (!find.Valid())
+            return EFindOneFile::NotFound;
+        lastWrite = FileTimeToTime(fd.ftLastWriteTime);
+        WIN32_FIND_DATAW next;
+        return FindNextFileW(find.Get(), &next) ? EFindOneFile::MoreThanOne : EFindOneFile::Found;
+    }
+
+    bool MoveFileKeepExisting(const std::wstring& strFrom, const std::wstring& strTo) override
+    {
+        return MoveFileW(strFrom.c_str(), strTo.c_str()) != FALSE;
+    }
+
+    unsigned long MoveFileReplacing(const std::wstring& strFrom, const std::wstring& strTo) override
+    {
+        return MoveFileExW(strFrom.c_str(), strTo.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)
+                   ? 0
+                   : GetLastError();
+    }
+
+    unsigned long RenameFile(const std::wstring& strFrom, const std::wstring& strTo) override
+    {
+        return MoveFileW(strFrom.c_str(), strTo.c_str()) ? 0 : GetLastError();
+    }
+
+    unsigned long RemoveFile(const std::wstring& strPath) override
+    {
+        return DeleteFileW(strPath.c_str()) ? 0 : GetLastError();
+    }
+
+    void WriteNewFile(const std::wstring& strPath, const std::string& strBytes) override
+    {
+        HANDLE hFile = CreateFileW(strPath.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                   nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+        if (hFile == INVALID_HANDLE_VALUE)
+            ThrowWriteFailure("cannot create the session file", GetLastError());
+        const char* pWhat = nullptr;
+        DWORD nError = 0;
+        std::size_t nDone = 0;
+        while (!pWhat && nDone < strBytes.size())
+        {
+            const DWORD nChunk = static_cast<DWORD>(std::min<std::size_t>(strBytes.size() - nDone, 1u << 20));
+            DWORD nWritten = 0;
+            if (!WriteFile(hFile, strBytes.data() + nDone, nChunk, &nWritten, nullptr) || nWritten == 0)
+                pWhat = "cannot write the session file", nError = GetLastError();
+            nDone += nWritten;
+        }
+        if (!pWhat && !FlushFileBuffers(hFile))
+            pWhat = "cannot flush the session file", nError = GetLastError();
+        if (!CloseHandle(hFile) && !pWhat)
+            pWhat = "cannot close the session file", nError = GetLastError();
+        if (pWhat)
+            ThrowWriteFailure(pWhat, nError);
+    }
+
+    std::FILE* OpenFileForReading(const std::wstring& strPath) override
+    {
+        return _wfsopen(strPath.c_str(), L"rb", _SH_DENYNO);
+    }
+
+    unsigned long CurrentProcessId() override { return GetCurrentProcessId(); }
+};
+}  // namespace
+
+IOsOperations& SystemOs()
+{
+    static CWindowsOs s_os;
+    return s_os;
+}
+
+std::string WideToUtf8(const std::wstring& strText)
+{
+    if (strText.empty())
+        return std::string();
+    const int nWide = static_cast<int>(strText.size());
+    const int nBytes = WideCharToMultiByte(CP_UTF8, 0, strText.data(), nWide, nullptr, 0, nullptr, nullptr);
+    if (nBytes <= 0)
+        ThrowOleException(HRESULT_FROM_WIN32(GetLastError()));
+    std::string strOut(static_cast<std::size_t>(nBytes), '\0');
+    if (WideCharToMultiByte(CP_UTF8, 0, strText.data(), nWide, &strOut[0], nBytes, nullptr, nullptr) != nBytes)
+        ThrowOleException(HRESULT_FROM_WIN32(GetLastError()));
+    return strOut;
+}
+
+std::wstring Utf8ToWide(const std::string& strText)
+{
+    if (strText.empty())
+        return std::wstring();
+    const int nBytes = static_cast<int>(strText.size());
+    const int nWide = MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, strText.data(), nBytes, nullptr, 0);
+    if (nWide <= 0)
+        ThrowOleException(HRESULT_FROM_WIN32(GetLastError()));
+    std::wstring strOut(static_cast<std::size_t>(nWide), L'\0');
+    if (MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, strText.data(), nBytes, &strOut[0], nWide) != nWide)
+        ThrowOleException(HRESULT_FROM_WIN32(GetLastError()));
+    return strOut;
+}
+
+std::wstring SystemMessage(HRESULT_T sc)
+{
+    // The system's message table is keyed by the plain error code for codes wrapped from it.
+    DWORD nCode = static_cast<DWORD>(sc);
+    if (HRESULT_FACILITY(sc) == FACILITY_WIN32)
+        nCode = HRESULT_CODE(sc);
+    wchar_t szMessage[512];
+    const DWORD nLength = FormatMessageW(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr, nCode,
+                                         0, szMessage, sizeof(szMessage) / sizeof(szMessage[0]), nullptr);
+    std::wstring strMessage(szMessage, nLength);
+    // Messages end in a period and a line break; the boxes add their own.
+    while (!strMessage.empty() && (iswspace(strMessage.back()) || strMessage.back() == L'.'))
+        strMessage.pop_back();
+    return strMessage;
+}
+
+CFileException::Cause CFileException::OsErrorToCause(long lOsError)
+{
+    switch (lOsError)
+    {
+    case NO_ERROR: return none;
+    case ERROR_FILE_NOT_FOUND: return fileNotFound;
+    case ERROR_PATH_NOT_FOUND:
+    case ERROR_INVALID_NAME:
+    case ERROR_BAD_PATHNAME: return badPath;
+    case ERROR_TOO_MANY_OPEN_FILES: return tooManyOpenFiles;
+    case ERROR_ACCESS_DENIED:
+    case ERROR_FILE_EXISTS:
+    case ERROR_ALREADY_EXISTS:
+    case ERROR_WRITE_PROTECT: return accessDenied;
+    case ERROR_INVALID_HANDLE: return invalidFile;
+    case ERROR_CURRENT_DIRECTORY: return removeCurrentDir;
+    case ERROR_CANNOT_MAKE: return directoryFull;
+    case ERROR_SEEK:
+    case ERROR_NEGATIVE_SEEK: return badSeek;
+    case ERROR_CRC:
+    case ERROR_WRITE_FAULT:
+    case ERROR_READ_FAULT:
+    case ERROR_GEN_FAILURE: return hardIO;
+    case ERROR_SHARING_VIOLATION: return sharingViolation;
+    case ERROR_LOCK_VIOLATION: return lockViolation;
+    case ERROR_DISK_FULL:
+    case ERROR_HANDLE_DISK_FULL: return diskFull;
+    case ERROR_HANDLE_EOF: return endOfFile;
+    default: return genericException;
+    }
+}

@@ -1,0 +1,18 @@
+#include "session.h"
+
+const wchar_t kCurrentSessionName[] = L"[Current Session]";
+
+const CInstanceSet* CSession::GetInstanceSet(int nIndex) const
+{
+    if (nIndex < 0 || nIndex >= GetInstanceSetsCount())
+        return nullptr;
+    return &m_instanceSets[static_cast<size_t>(nIndex)];
+}
+
+int CSession::GetUrlItemsCount() const
+{
+    int nCount = 0;
+    for (const CInstanceSet& set : m_instanceSets)
+        nCount += set.GetUrlItemsCount();
+    return nCount;
+}

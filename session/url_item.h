@@ -1,0 +1,31 @@
+#pragma once
+
+#include <string>
+
+// One tab: its address and its page title.
+class CUrlItem
+{
+public:
+    CUrlItem() = default;
+    // Either text may be missing (null); the title falls back as SetTitleOrDefault says.
+    CUrlItem(const wchar_t* pszUrl, const wchar_t* pszTitle);
+    virtual ~CUrlItem() = default;
+
+    CUrlItem(const CUrlItem&) = default;
+    CUrlItem& operator=(const CUrlItem&) = default;
+
+    std::wstring GetUrl() const { return m_strUrl; }
+    const std::wstring& GetUrlRef() const { return m_strUrl; }
+    void SetUrl(const std::wstring& strUrl) { m_strUrl = strUrl; }
+
+    const std::wstring& GetTitle() const { return m_strTitle; }
+    void SetTitle(const std::wstring& strTitle) { m_strTitle = strTitle; }
+
+    // A tab without a title, or with an empty one, is titled "Blank page", so that no captured
+    // tab leaves with an empty title (the writer refuses one).
+    void SetTitleOrDefault(const wchar_t* pszUrl, const wchar_t* pszTitle);
+
+private:
+    std::wstring m_strUrl;
+    std::wstring m_strTitle;
+};

@@ -1,0 +1,158 @@
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+
+#include "fake_os.h"
+#include "session_folder.h"
+#include "test_support.h"
+
+TEST(SessionFolder, EarlierSystemsUseTheRoamingFolder)
+{
+    CFakeWindowsOs os;
+    os.m_nMajorVersion = 5;
+    os.MakeFolders(L"C:\\Users\\Ann\\AppData\\LocalLow");
+    os.MakeFolders(os.m_strRoaming);
+    CSessionFolderLocator locator(os);
+    std::wstring strPath;
+    EXPECT_EQ(GetSessionFolder(strPath, os, locator), 1);
+    EXPECT_EQ(strPath, L"C:\\Users\\Ann\\AppData\\Roaming\\Quillmere");
+    EXPECT_TRUE(os.PathExists(strPath));
+    EXPECT_FALSE(IsVistaOrLater(os));
+
+    // A second call finds the folder and creates nothing.
+    const int nMade = os.m_nDirectoriesMade;
+    EXPECT_EQ(GetSessionFolder(strPath, os, locator), 1);
+    EXPECT_EQ(os.m_nDirectoriesMade, nMade);
+}
+
+TEST(SessionFolder, LaterSystemsUseLocalLowUnderTheProfile)
+{
+    CFakeWindowsOs os;
+    os.MakeFolders(L"C:\\Users\\Ann\\AppData\\LocalLow");
+    CSessionFolderLocator locator(os);
+    std::wstring strPath;
+    EXPECT_EQ(GetSessionFolder(strPath, os, locator), 1);
+    EXPECT_EQ(strPath, L"C:\\Users\\Ann\\AppData\\LocalLow\\Quillmere");
+    EXPECT_TRUE(os.PathExists(strPath));
+
+    std::wstring strRoot;
+    EXPECT_EQ(locator.GetAppDataRoot(strRoot), 1);
+    EXPECT_EQ(strRoot, L"C:\\Users\\Ann\\AppData");
+    EXPECT_EQ(locator.HasLowIntegrityFolder(), 1);
+}
+
+TEST(SessionFolder, FallsBackToRoamingWhenTheProfileDoesNotCarryTheName)
+{
+    for (const wchar_t* pszRoaming : {L"D:\\Redirected\\AppData\\Roaming", L"C:\\Users\\ann\\AppData\\Roaming",
+                                      L"C:\\Users\\Annette\\Data\\Roaming"})
+    {
+        CFakeWindowsOs os;
+        os.m_strRoaming = pszRoaming;
+        os.MakeFolders(pszRoaming);
+        CSessionFolderLocator locator(os);
+        std::wstring strPath;
+        EXPECT_EQ(GetSessionFolder(strPath, os, locator), 1);
+        EXPECT_EQ(strPath, std::wstring(pszRoaming) + L"\\Quillmere");
+        EXPECT_EQ(locator.HasLowIntegrityFolder(), 0);
+        std::wstring strFolder = L"stale";
+        EXPECT_EQ(locator.GetLowIntegrityFolder(strFolder), 0);
+        EXPECT_EQ(strFolder, L"");
+    }
+}
+
+TEST(SessionFolder, UnknownUserOrFolder)
+{
+    CFakeWindowsOs os;
+    os.m_bFailUserName = true;
+    os.MakeFolders(os.m_strRoaming);
+    CSessionFolderLocator locator(os);
+    std::wstring strPath;
+    EXPECT_EQ(GetSessionFolder(strPath, os, locator), 1);
+    EXPECT_EQ(strPath, L"C:\\Users\\Ann\\AppData\\Roaming\\Quillmere");
+    EXPECT_EQ(locator.MigrateSessionFiles(), 0);
+
+    // No application-data folder at all: no path rather than one at the root of a drive.
+    CFakeWindowsOs bare;
+    bare.m_strRoaming.clear();
+    CSessionFolderLocator bareLocator(bare);
+    EXPECT_NE(GetSessionFolder(strPath, bare, bareLocator), 1);
+    EXPECT_EQ(strPath, L"");
+
+    // A folder that cannot be created reports the system's error code.
+    CFakeWindowsOs noParent;
+    noParent.m_nMajorVersion = 5;
+    CSessionFolderLocator noParentLocator(noParent);
+    const int nResult = GetSessionFolder(strPath, noParent, noParentLocator);
+    EXPECT_NE(nResult, 1);
+    EXPECT_NE(nResult, 0);
+}
+
+TEST(SessionFolder, LocatorCachesWhatItFound)
+{
+    CFakeWindowsOs os;
+    CSessionFolderLocator locator(os);
+    std::wstring strName;
+    EXPECT_EQ(locator.GetCurrentUserName(strName), 1);
+    os.m_strUserName = L"Bob";
+    os.m_strRoaming = L"C:\\Users\\Bob\\AppData\\Roaming";
+    EXPECT_EQ(locator.GetCurrentUserName(strName), 1);
+    EXPECT_EQ(strName, L"Ann");
+    std::wstring strRoot;
+    EXPECT_EQ(locator.GetAppDataRoot(strRoot), 0);  // Ann's key is not in Bob's folder
+
+    CSessionFolderLocator failing(os);
+    os.m_bFailUserName = true;
+    strName = L"unchanged";
+    EXPECT_EQ(failing.GetCurrentUserName(strName), 0);
+    EXPECT_EQ(strName, L"unchanged");
+}
+
+TEST(SessionFolder, MigrationGathersStrayFilesWithoutReplacing)
+{
+    CFakeWindowsOs os;
+    const std::wstring strRoaming = L"C:\\Users\\Ann\\AppData\\Roaming\\Quillmere";
+    const std::wstring strVirtual =
+        L"C:\\Users\\Ann\\AppData\\Local\\Microsoft\\Windows\\Temporary Internet Files\\Virtualized\\C\\Users\\Ann"
+        L"\\AppData\\Roaming\\Quillmere";
+    const std::wstring strLow = L"C:\\Users\\Ann\\AppData\\LocalLow\\Quillmere";
+    os.MakeFolders(strRoaming + L"\\archive");
+    os.MakeFolders(strVirtual);
+    os.MakeFolders(strLow);
+    os.Write(strRoaming + L"\\old", "roaming old");
+    os.Write(strRoaming + L"\\notes.txt", "any name moves");
+    os.Write(strRoaming + L"\\both", "roaming both");
+    os.Write(strVirtual + L"\\virtual", "virtual");
+    os.Write(strLow + L"\\both", "low both");
+
+    CSessionFolderLocator locator(os);
+    EXPECT_EQ(locator.MigrateSessionFiles(), 1);
+    EXPECT_EQ(os.Names(strLow), (std::vector<std::wstring>{L"both", L"notes.txt", L"old", L"virtual"}));
+    EXPECT_EQ(os.Read(strLow + L"\\both"), "low both");
+    EXPECT_EQ(os.Names(strRoaming), (std::vector<std::wstring>{L"archive", L"both"}));
+    EXPECT_TRUE(os.Names(strVirtual).empty());
+
+    // Nothing moves into a destination that does not exist.
+    CFakeWindowsOs other;
+    other.MakeFolders(L"C:\\src");
+    other.Write(L"C:\\src\\a", "a");
+    MoveFolderFiles(L"C:\\src", L"C:\\dst", other);
+    EXPECT_TRUE(other.Exists(L"C:\\src\\a"));
+}
+
+TEST(SessionFolder, RealSystemFolder)
+{
+    std::wstring strPath;
+    EXPECT_EQ(GetSessionFolder(strPath), 1);
+    EXPECT_TRUE(SystemOs().PathExists(strPath));
+    const std::wstring strSuffix = std::wstring(1, SystemOs().PathSeparator()) + L"Quillmere";
+    ASSERT_GT(strPath.size(), strSuffix.size());
+    EXPECT_EQ(strPath.substr(strPath.size() - strSuffix.size()), strSuffix);
+#ifdef _WIN32
+    // Under a profile that carries the logon name the folder lies below LocalLow.
+    EXPECT_NE(strPath.find(L"\\AppData\\LocalLow\\Quillmere"), std::wstring::npos);
+#else
+    const char* pszData = std::getenv("XDG_DATA_HOME");
+    ASSERT_NE(pszData, nullptr);
+    EXPECT_EQ(strPath, std::wstring(pszData, pszData + std::char_traits<char>::length(pszData)) + L"/Quillmere");
+#endif
+}

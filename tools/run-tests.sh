@@ -1,0 +1,165 @@
+#!/usr/bin/env bash
+# Runs every test stage over the builds that `make test` made, and fails if any stage failed.
+#   tools/run-tests.sh [STAGE...]     stages: native asan win fuzz replay (default: all)
+# Every stage runs even after another failed. The Windows stage gets its own Xvfb and the
+# private Wine prefix; both are stopped on every way out.
+set -uo pipefail
+
+cd "$(dirname -- "$0")/.." || exit 2
+root=$PWD
+build=$root/build
+
+ctest_args=(-j2 --output-on-failure --no-tests=error --timeout 300)
+fuzz_seconds=60
+
+xvfb_pid=
+wineprefix=
+
+cleanup() {
+    if [[ -n $xvfb_pid ]]; then
+        kill "$xvfb_pid" 2>/dev/null
+        wait "$xvfb_pid" 2>/dev/null
+        xvfb_pid=
+    fi
+    if [[ -n $wineprefix && -d $wineprefix ]]; then
+        WINEPREFIX=$wineprefix wineserver -k </dev/null >/dev/null 2>&1
+    fi
+}
+trap cleanup EXIT
+trap 'exit 130' INT
+trap 'exit 143' TERM
+
+need_build() {
+    if [[ ! -f $build/$1/CTestTestfile.cmake ]]; then
+        echo "no build in build/$1: run make $2 first" >&2
+        return 1
+    fi
+}
+
+# The prefix the build was configured with, so ctest and this script agree.
+configured_wineprefix() {
+    local value
+    value=$(sed -n 's/^QLMR_WINEPREFIX:PATH=//p' "$build/win/CMakeCache.txt" 2>/dev/null)
+    echo "${value:-$build/win/wineprefix}"
+}
+
+# A display of our own from :90 up; the socket appears once Xvfb accepts clients.
+start_xvfb() {
+    local n i
+    for ((n = 90; n < 130; n++)); do
+        [[ -e /tmp/.X$n-lock || -e /tmp/.X11-unix/X$n ]] && continue
+        Xvfb ":$n" -screen 0 1280x1024x24 -nolisten tcp </dev/null >"$build/win/xvfb.log" 2>&1 &
+        xvfb_pid=$!
+        for ((i = 0; i < 100; i++)); do
+            if [[ -S /tmp/.X11-unix/X$n ]]; then
+                export DISPLAY=:$n
+                return 0
+            fi
+            kill -0 "$xvfb_pid" 2>/dev/null || break
+            sleep 0.1
+        done
+        kill "$xvfb_pid" 2>/dev/null
+        wait "$xvfb_pid" 2>/dev/null
+        xvfb_pid=
+    done
+    echo "could not start Xvfb; see build/win/xvfb.log" >&2
+    return 1
+}
+
+stage_native() {
+    need_build native native && ctest --test-dir "$build/native" "${ctest_args[@]}"
+}
+
+stage_asan() {
+    need_build asan asan || return 1
+    ASAN_OPTIONS=${ASAN_OPTIONS:-detect_leaks=1:strict_string_checks=1} \
+        UBSAN_OPTIONS=${UBSAN_OPTIONS:-print_stacktrace=1} \
+        ctest --test-dir "$build/asan" "${ctest_args[@]}"
+}
+
+stage_win() {
+    need_build win win || return 1
+    wineprefix=$(configured_wineprefix)
+    tools/wine-prefix.sh "$wineprefix" || return 1
+    start_xvfb || return 1
+    echo "DISPLAY=$DISPLAY WINEPREFIX=$wineprefix"
+    local rc=0
+    ctest --test-dir "$build/win" "${ctest_args[@]}" || rc=$?
+    cleanup
+    return $rc
+}
+
+# Fuzzes from the kept crashes and the sample files; new inputs go to a corpus in the build
+# folder, crashes to build/fuzz/artifacts. libFuzzer's progress goes to a log.
+stage_fuzz() {
+    local fuzzer=$build/fuzz/fuzz/reader_fuzz
+    if [[ ! -x $fuzzer ]]; then
+        echo "no fuzz target in build/fuzz: run make fuzz-build first" >&2
+        return 1
+    fi
+    local work=$build/fuzz/corpus-work artifacts=$build/fuzz/artifacts log=$build/fuzz/fuzz.log
+    mkdir -p "$work" "$artifacts"
+    local dirs=("$work") dir
+    for dir in fuzz/corpus tests/data; do
+        [[ -d $dir ]] && dirs+=("$root/$dir")
+    done
+    local rc=0
+    timeout -k 10 $((fuzz_seconds + 90)) "$fuzzer" -max_total_time=$fuzz_seconds -timeout=10 \
+        -rss_limit_mb=2048 -print_final_stats=1 -artifact_prefix="$artifacts/" "${dirs[@]}" \
+        </dev/null >"$log" 2>&1 || rc=$?
+    if ((rc == 0)); then
+        grep -E '^(Done|stat::)' "$log"
+    else
+        tail -n 60 "$log"
+        echo "fuzzing failed ($rc); full log: build/fuzz/fuzz.log"
+        find "$artifacts" -type f -printf 'artifact: build/fuzz/artifacts/%f\n'
+        echo "once fixed, keep each crashing input in fuzz/corpus/"
+    fi
+    return $rc
+}
+
+stage_replay() {
+    need_build fuzz fuzz-build && ctest --test-dir "$build/fuzz" "${ctest_args[@]}"
+}
+
+stages=("$@")
+((${#stages[@]})) || stages=(native asan win fuzz replay)
+
+declare -A result seconds
+failed=0
+logs=()
+for stage in "${stages[@]}"; do
+    if ! declare -F "stage_$stage" >/dev/null; then
+        echo "unknown stage: $stage" >&2
+        exit 2
+    fi
+    echo
+    echo "===== $stage"
+    start=$SECONDS
+    log=$(mktemp)
+    logs+=("$log")
+    if "stage_$stage" > >(tee "$log") 2>&1; then
+        result[$stage]=passed
+    else
+        result[$stage]=FAILED
+        failed=$((failed + 1))
+    fi
+    seconds[$stage]=$((SECONDS - start))
+done
+
+echo
+echo "===== summary"
+# Every ctest stage ends its output with "N% tests passed, F tests failed out of T".
+totals=$(grep -hE '^[0-9]+% tests passed, [0-9]+ tests? failed out of [0-9]+' "${logs[@]}" 2>/dev/null |
+    awk '{failed += $4; total += $NF} END {printf "%d %d", total - failed, failed}')
+for stage in "${stages[@]}"; do
+    printf '%-8s %-7s %4ss\n' "$stage" "${result[$stage]}" "${seconds[$stage]}"
+done
+read -r tests_passed tests_failed <<<"${totals:-0 0}"
+rm -f "${logs[@]}"
+echo "tests: $tests_passed passed, $tests_failed failed"
+if ((failed)); then
+    echo "$failed of ${#stages[@]} stages failed"
+    exit 1
+fi
+echo "all ${#stages[@]} stages passed"
