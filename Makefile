@@ -3,6 +3,7 @@
 #   make test    install what is missing, build everything, run every test stage
 
 BUILD     := build
+WIN_BUILD ?= $(BUILD)/win
 CONFIGURE := cmake -S . -G Ninja -Wno-dev
 
 # Ninja runs the jobs in parallel; the targets themselves go one after another.
@@ -23,9 +24,9 @@ asan:
 	cmake --build $(BUILD)/asan
 
 win:
-	$(CONFIGURE) -B $(BUILD)/win -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+	$(CONFIGURE) -B $(WIN_BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo \
 		-DCMAKE_TOOLCHAIN_FILE=$(CURDIR)/cmake/mingw-w64-x86_64.cmake
-	cmake --build $(BUILD)/win
+	cmake --build $(WIN_BUILD)
 
 fuzz-build:
 	CC=clang CXX=clang++ $(CONFIGURE) -B $(BUILD)/fuzz -DCMAKE_BUILD_TYPE=Debug -DQLMR_FUZZ=ON

@@ -8,6 +8,8 @@ set -uo pipefail
 cd "$(dirname -- "$0")/.." || exit 2
 root=$PWD
 build=$root/build
+# Another Windows build tree may be named, for work on a branch of the tree beside the main one.
+win_build=$(realpath -m "${QLMR_WIN_BUILD:-$build/win}")
 
 ctest_args=(-j2 --output-on-failure --no-tests=error --timeout 300)
 fuzz_seconds=60
@@ -39,8 +41,8 @@ need_build() {
 # The prefix the build was configured with, so ctest and this script agree.
 configured_wineprefix() {
     local value
-    value=$(sed -n 's/^QLMR_WINEPREFIX:PATH=//p' "$build/win/CMakeCache.txt" 2>/dev/null)
-    echo "${value:-$build/win/wineprefix}"
+    value=$(sed -n 's/^QLMR_WINEPREFIX:PATH=//p' "$win_build/CMakeCache.txt" 2>/dev/null)
+    echo "${value:-$win_build/wineprefix}"
 }
 
 # A display of our own from :90 up; the socket appears once Xvfb accepts clients.
@@ -48,7 +50,7 @@ start_xvfb() {
     local n i
     for ((n = 90; n < 130; n++)); do
         [[ -e /tmp/.X$n-lock || -e /tmp/.X11-unix/X$n ]] && continue
-        Xvfb ":$n" -screen 0 1280x1024x24 -nolisten tcp </dev/null >"$build/win/xvfb.log" 2>&1 &
+        Xvfb ":$n" -screen 0 1280x1024x24 -nolisten tcp </dev/null >"$win_build/xvfb.log" 2>&1 &
         xvfb_pid=$!
         for ((i = 0; i < 100; i++)); do
             if [[ -S /tmp/.X11-unix/X$n ]]; then
@@ -78,13 +80,16 @@ stage_asan() {
 }
 
 stage_win() {
-    need_build win win || return 1
+    if [[ ! -f $win_build/CTestTestfile.cmake ]]; then
+        echo "no build in $win_build: run make win first" >&2
+        return 1
+    fi
     wineprefix=$(configured_wineprefix)
     tools/wine-prefix.sh "$wineprefix" || return 1
     start_xvfb || return 1
     echo "DISPLAY=$DISPLAY WINEPREFIX=$wineprefix"
     local rc=0
-    ctest --test-dir "$build/win" "${ctest_args[@]}" || rc=$?
+    ctest --test-dir "$win_build" "${ctest_args[@]}" || rc=$?
     cleanup
     return $rc
 }

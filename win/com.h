@@ -1,0 +1,130 @@
+// Scope guards for COM: references, strings, variants and the apartment of a thread.
+#pragma once
+
+#include <windows.h>
+#include <oleauto.h>
+#include <unknwn.h>
+
+#include <utility>
+
+// An owned interface reference.
+template <typename T>
+class CComPtr
+{
+public:
+    CComPtr() = default;
+    CComPtr(T* p) : m_p(p)  // takes a new reference
+    {
+        if (m_p)
+            m_p->AddRef();
+    }
+    CComPtr(const CComPtr& other) : CComPtr(other.m_p) {}
+    CComPtr(CComPtr&& other) noexcept : m_p(std::exchange(other.m_p, nullptr)) {}
+    ~CComPtr() { Release(); }
+    CComPtr& operator=(const CComPtr& other)
+    {
+        CComPtr copy(other);
+        std::swap(m_p, copy.m_p);
+        return *this;
+    }
+    CComPtr& operator=(CComPtr&& other) noexcept
+    {
+        if (this != &other)
+        {
+            Release();
+            m_p = std::exchange(other.m_p, nullptr);
+        }
+        return *this;
+    }
+
+    void Release()
+    {
+        if (T* p = std::exchange(m_p, nullptr))
+            p->Release();
+    }
+    // For out parameters: the reference written there becomes this one's.
+    T** operator&()
+    {
+        Release();
+        return &m_p;
+    }
+    T* operator->() const { return m_p; }
+    T* Get() const { return m_p; }
+    operator T*() const { return m_p; }
+    explicit operator bool() const { return m_p != nullptr; }
+    T* Detach() { return std::exchange(m_p, nullptr); }
+
+    template <typename Q>
+    HRESULT QueryInterface(Q** ppOut) const
+    {
+        return m_p ? m_p->QueryInterface(__uuidof(Q), reinterpret_cast<void**>(ppOut)) : E_POINTER;
+    }
+
+private:
+    T* m_p = nullptr;
+};
+
+// An owned BSTR.
+class CComBSTR
+{
+public:
+    CComBSTR() = default;
+    explicit CComBSTR(const wchar_t* psz) : m_bstr(psz ? ::SysAllocString(psz) : nullptr) {}
+    ~CComBSTR() { ::SysFreeString(m_bstr); }
+    CComBSTR(const CComBSTR&) = delete;
+    CComBSTR& operator=(const CComBSTR&) = delete;
+    BSTR* operator&()
+    {
+        ::SysFreeString(m_bstr);
+        m_bstr = nullptr;
+        return &m_bstr;
+    }
+    operator BSTR() const { return m_bstr; }
+    BSTR Get() const { return m_bstr; }
+    unsigned Length() const { return ::SysStringLen(m_bstr); }
+    BSTR Detach() { return std::exchange(m_bstr, nullptr); }
+
+private:
+    BSTR m_bstr = nullptr;
+};
+
+// An owned VARIANT, cleared with the guard.
+class CComVariant : public VARIANT
+{
+public:
+    CComVariant() { ::VariantInit(this); }
+    explicit CComVariant(long nValue)
+    {
+        ::VariantInit(this);
+        vt = VT_I4;
+        lVal = nValue;
+    }
+    explicit CComVariant(const wchar_t* psz)
+    {
+        ::VariantInit(this);
+        vt = VT_BSTR;
+        bstrVal = ::SysAllocString(psz);
+    }
+    ~CComVariant() { ::VariantClear(this); }
+    CComVariant(const CComVariant&) = delete;
+    CComVariant& operator=(const CComVariant&) = delete;
+};
+
+// Initialises COM for the thread (apartment threaded) and uninitialises it when it goes, if the
+// initialisation succeeded.
+class CComInitializer
+{
+public:
+    CComInitializer() : m_hr(::CoInitialize(nullptr)) {}
+    ~CComInitializer()
+    {
+        if (SUCCEEDED(m_hr))
+            ::CoUninitialize();
+    }
+    CComInitializer(const CComInitializer&) = delete;
+    CComInitializer& operator=(const CComInitializer&) = delete;
+    HRESULT Result() const { return m_hr; }
+
+private:
+    HRESULT m_hr;
+};

@@ -1,0 +1,173 @@
+#include "dialog.h"
+
+#include "module.h"
+
+void DDX_Control(CDataExchange& dx, int nId, CWnd& control)
+{
+    if (!control.m_hWnd)
+        control.SubclassDlgItem(static_cast<UINT>(nId), dx.m_pDlg);
+}
+
+void DDX_Text(CDataExchange& dx, int nId, std::wstring& strValue)
+{
+    const HWND hCtl = ::GetDlgItem(dx.m_pDlg->m_hWnd, nId);
+    if (dx.m_bSaveAndValidate)
+        strValue = CWnd::FromHandle(hCtl)->GetWindowText();
+    else
+        ::SetWindowTextW(hCtl, strValue.c_str());
+}
+
+CDialog::~CDialog()
+{
+    // Destroyed here, while the object is still a dialog, so its handlers see the last messages.
+    if (m_hWnd && FromHandlePermanent(m_hWnd) == this)
+        DestroyWindow();
+}
+
+INT_PTR CALLBACK CDialog::DialogProc(HWND hDlg, UINT nMsg, WPARAM /*wParam*/, LPARAM lParam)
+{
+    if (nMsg != WM_INITDIALOG)
+        return FALSE;
+    // From here on every message of the dialog goes through the object's window procedure, whose
+    // default is the dialog manager's own.
+    CDialog* pDlg = reinterpret_cast<CDialog*>(lParam);
+    pDlg->SubclassWindow(hDlg);
+    pDlg->m_bOwnsWindow = true;
+    return pDlg->OnInitDialog();
+}
+
+BOOL CDialog::OnInitDialog()
+{
+    UpdateData(false);
+    return TRUE;
+}
+
+bool CDialog::UpdateData(bool bSaveAndValidate)
+{
+    CDataExchange dx(this, bSaveAndValidate);
+    DoDataExchange(dx);
+    return true;
+}
+
+bool CDialog::Create(UINT nIdTemplate, CWnd* pParent)
+{
+    m_nIdTemplate = nIdTemplate;
+    m_pParentWnd = pParent;
+    m_bModal = false;
+    const HWND hWnd = ::CreateDialogParamW(ModuleInstance(), MAKEINTRESOURCEW(nIdTemplate),
+                                           pParent ? pParent->m_hWnd : nullptr, DialogProc,
+                                           reinterpret_cast<LPARAM>(this));
+    return hWnd != nullptr;
+}
+
+INT_PTR CDialog::DoModal()
+{
+    const HWND hOwner = m_pParentWnd ? ::GetAncestor(m_pParentWnd->m_hWnd, GA_ROOT) : nullptr;
+    m_bModal = true;
+    m_bEndModal = false;
+    m_nModalResult = -1;
+    // OnInitDialog runs inside the creation and may already end the dialog.
+    const HWND hWnd = ::CreateDialogParamW(ModuleInstance(), MAKEINTRESOURCEW(m_nIdTemplate), hOwner,
+                                           DialogProc, reinterpret_cast<LPARAM>(this));
+    if (!hWnd)
+        return -1;
+
+    const bool bDisableOwner = hOwner && ::IsWindowEnabled(hOwner);
+    if (bDisableOwner)
+        ::EnableWindow(hOwner, FALSE);
+    if (!m_bEndModal)
+        ShowWindow(SW_SHOWNORMAL);
+
+    MSG msg;
+    while (!m_bEndModal)
+    {
+        const BOOL bGot = ::GetMessageW(&msg, nullptr, 0, 0);
+        if (bGot <= 0)
+        {
+            // A quit request belongs to the loop outside: pass it on and end this one.
+            if (bGot == 0)
+                ::PostQuitMessage(static_cast<int>(msg.wParam));
+            break;
+        }
+        if (!PreTranslateInChain(&msg))
+        {
+            ::TranslateMessage(&msg);
+            ::DispatchMessageW(&msg);
+        }
+    }
+
+    // The owner is enabled before the dialog goes, so that activation returns to it.
+    if (bDisableOwner)
+        ::EnableWindow(hOwner, TRUE);
+    if (m_hWnd)
+        DestroyWindow();
+    m_bModal = false;
+    return m_nModalResult;
+}
+
+bool CDialog::PreTranslateInChain(MSG* pMsg)
+{
+    for (HWND hWnd = pMsg->hwnd; hWnd; hWnd = ::GetParent(hWnd))
+    {
+        CWnd* pWnd = FromHandlePermanent(hWnd);
+        if (pWnd && pWnd->PreTranslateMessage(pMsg))
+            return true;
+        if (hWnd == m_hWnd)
+            break;
+    }
+    return false;
+}
+
+BOOL CDialog::PreTranslateMessage(MSG* pMsg)
+{
+    // Keys give the dialog its navigation: Tab, arrows, Enter, Escape and mnemonics.
+    if (pMsg->message < WM_KEYFIRST || pMsg->message > WM_KEYLAST)
+        return FALSE;
+    return ::IsDialogMessageW(m_hWnd, pMsg);
+}
+
+void CDialog::EndDialog(int nResult)
+{
+    m_nModalResult = nResult;
+    if (m_bModal)
+    {
+        m_bEndModal = true;
+        ShowWindow(SW_HIDE);
+        // Wake the loop if it is waiting.
+        PostMessage(WM_NULL);
+    }
+    else
+    {
+        ::EndDialog(m_hWnd, nResult);
+    }
+}
+
+void CDialog::OnOK()
+{
+    if (UpdateData(true))
+        EndDialog(IDOK);
+}
+
+void CDialog::OnCancel()
+{
+    EndDialog(IDCANCEL);
+}
+
+BOOL CDialog::OnCommand(WPARAM wParam, LPARAM lParam)
+{
+    // IDOK and IDCANCEL come from the buttons, from Enter and Escape, and from the close box.
+    const UINT nCode = HIWORD(wParam);
+    if (lParam && nCode != BN_CLICKED)
+        return FALSE;
+    switch (LOWORD(wParam))
+    {
+    case IDOK:
+        OnOK();
+        return TRUE;
+    case IDCANCEL:
+        OnCancel();
+        return TRUE;
+    default:
+        return FALSE;
+    }
+}

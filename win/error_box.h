@@ -1,0 +1,27 @@
+// The error boxes every user action reports its failures with: no owner window, an OK button, the
+// stop icon, caption and texts from the string table.
+#pragma once
+
+#include <windows.h>
+
+#include <exception>
+#include <string>
+
+class CException;
+
+void ShowErrorBox(UINT nCaptionId, UINT nTextId);
+void ShowErrorBox(UINT nCaptionId, const std::wstring& strText);
+void ShowErrorBox(UINT nCaptionId, UINT nContextId, const std::exception& e);
+void ShowErrorBox(UINT nCaptionId, UINT nContextId, const CException& e);
+
+// "<context>.\rReason: <text>." from a standard exception's text (widened character by character),
+// or the "unknown standard exception" text when it has none.
+std::wstring FormatExceptionMessage(const std::exception& e, const std::wstring& strContext);
+// The same from a framework exception's own message (at most 255 characters of it).
+std::wstring FormatExceptionMessage(const CException& e, const std::wstring& strContext);
+
+// The first string filled with the name when there is one, otherwise the second as it stands.
+std::wstring FormatNamedMessage(const std::wstring& strName, UINT nIdWithName, UINT nIdWithoutName);
+
+// A standard exception's narrow text as the boxes show it: each character widened as it is.
+std::wstring WidenExceptionText(const char* pszText);
