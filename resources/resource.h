@@ -47,3 +47,13 @@
 #define IDS_DATE_FORMAT 161
 #define IDS_UNABLE_TO_INITIALIZE 162
 #define IDS_LOAD_FAILURE_QUESTION 164
+
+// Session name dialog
+#define IDD_SESSION_NAME 217
+#define IDC_FILE_NAME 215
+
+// Bitmaps of the column tree: expand buttons (two 9x9 images) and tick boxes (13x13 each)
+#define IDB_TREE_BUTTONS 207
+#define IDB_TICK_BOX_TICKED 208
+#define IDB_TICK_BOX_CLEAR 209
+#define IDB_TICK_BOX_PARTLY 211

@@ -257,6 +257,23 @@ public:
 class CToolTipCtrl : public CWnd
 {
 public:
+    // A tooltip window for the tools of pParent's window, owned by its top-level window and
+    // destroyed with this object.
+    bool Create(CWnd* pParent, DWORD dwStyle = 0)
+    {
+        const HWND hWnd = ::CreateWindowExW(0, TOOLTIPS_CLASSW, nullptr, WS_POPUP | dwStyle, CW_USEDEFAULT,
+                                            CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT,
+                                            pParent ? pParent->m_hWnd : nullptr, nullptr, nullptr, nullptr);
+        if (!hWnd)
+            return false;
+        if (!SubclassWindow(hWnd))
+        {
+            ::DestroyWindow(hWnd);
+            return false;
+        }
+        m_bOwnsWindow = true;
+        return true;
+    }
     BOOL AddTool(const TTTOOLINFOW& info) { return static_cast<BOOL>(SendMessage(TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&info))); }
     void UpdateTipText(const TTTOOLINFOW& info) { SendMessage(TTM_UPDATETIPTEXTW, 0, reinterpret_cast<LPARAM>(&info)); }
     void Activate(BOOL bActivate) { SendMessage(TTM_ACTIVATE, bActivate); }

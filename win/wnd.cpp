@@ -109,6 +109,7 @@ bool CWnd::SubclassWindow(HWND hWnd)
     if (!hWnd || m_hWnd || FromHandlePermanent(hWnd))
         return false;
     Bind(hWnd);
+    PreSubclassWindow();
     m_pfnSuper = reinterpret_cast<WNDPROC>(
         ::SetWindowLongPtrW(hWnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&CWnd::StaticWindowProc)));
     m_bSubclassed = true;

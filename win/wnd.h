@@ -105,6 +105,9 @@ protected:
 
     // Called after the last message (WM_NCDESTROY), when the handle is already gone.
     virtual void PostNcDestroy() {}
+    // Called by SubclassWindow once the object is bound, before it takes the window's messages:
+    // the place for a control of a template to set itself up (styles, fonts, tools).
+    virtual void PreSubclassWindow() {}
 
     // A control's own copy of the notifications its parent receives from it (reflection).
     // Return true when handled; the parent then answers with *pResult.

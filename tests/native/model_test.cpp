@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "session.h"
+#include "session_name.h"
 #include "test_support.h"
 
 TEST(UrlItem, TitleFallsBackToBlankPage)
@@ -61,4 +62,15 @@ TEST(Session, CopiesAreIndependent)
     source = copy;
     EXPECT_EQ(Describe(source), Describe(copy));
     EXPECT_EQ(source.GetTime(), copy.GetTime());
+}
+
+TEST(SessionName, RefusesWhatAFileNameCannotHoldAndTheDot)
+{
+    for (wchar_t c : std::wstring(L"\\/:*?\"<>|."))
+        EXPECT_TRUE(IsRefusedNameCharacter(c)) << static_cast<int>(c);
+    for (wchar_t c : std::wstring(L"aZ 09-_()[]~'&\u00e9"))
+        EXPECT_FALSE(IsRefusedNameCharacter(c)) << static_cast<int>(c);
+    EXPECT_TRUE(ContainsRefusedNameCharacter(L"notes.txt"));
+    EXPECT_TRUE(ContainsRefusedNameCharacter(L"a/b"));
+    EXPECT_FALSE(ContainsRefusedNameCharacter(L"2026-12-06 work"));
 }

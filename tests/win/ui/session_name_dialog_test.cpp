@@ -1,0 +1,211 @@
+#include <gtest/gtest.h>
+
+#include "common_controls.h"
+#include "dialog.h"
+#include "filename_edit.h"
+#include "harness/input.h"
+#include "harness/message_box_responder.h"
+#include "resource.h"
+#include "session_folder.h"
+#include "session_name_dialog.h"
+
+namespace
+{
+void SetClipboardText(HWND hOwner, const std::wstring& strText)
+{
+    ASSERT_TRUE(OpenClipboard(hOwner));
+    EmptyClipboard();
+    const SIZE_T nBytes = (strText.size() + 1) * sizeof(wchar_t);
+    HGLOBAL hMemory = GlobalAlloc(GMEM_MOVEABLE, nBytes);
+    memcpy(GlobalLock(hMemory), strText.c_str(), nBytes);
+    GlobalUnlock(hMemory);
+    SetClipboardData(CF_UNICODETEXT, hMemory);
+    CloseClipboard();
+}
+
+std::wstring Text(HWND hWnd)
+{
+    return CWnd::FromHandle(hWnd)->GetWindowText();
+}
+
+std::pair<int, int> Selection(HWND hEdit)
+{
+    DWORD nStart = 0, nEnd = 0;
+    SendMessageW(hEdit, EM_GETSEL, reinterpret_cast<WPARAM>(&nStart), reinterpret_cast<LPARAM>(&nEnd));
+    return {static_cast<int>(nStart), static_cast<int>(nEnd)};
+}
+
+// The name field alone, in the name dialog's own template, with its beeps counted.
+class CCountingFilenameEdit : public CFilenameEdit
+{
+public:
+    int m_nBeeps = 0;
+
+protected:
+    void Beep() override { ++m_nBeeps; }
+};
+
+class CEditHost : public CDialog
+{
+public:
+    CEditHost() : CDialog(IDD_SESSION_NAME) {}
+    CCountingFilenameEdit m_edit;
+
+protected:
+    void DoDataExchange(CDataExchange& dx) override { DDX_Control(dx, IDC_FILE_NAME, m_edit); }
+};
+
+class FilenameEditTest : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        ASSERT_TRUE(m_host.Create(IDD_SESSION_NAME, nullptr));
+        m_host.ShowWindow(SW_SHOW);
+        m_host.m_edit.SetLimitText(50);
+        m_host.m_edit.SetFocus();
+    }
+
+    CEditHost m_host;
+};
+
+// A unique name that has no file in the session folder.
+std::wstring FreshName(const wchar_t* pszStem)
+{
+    return std::wstring(pszStem) + std::to_wstring(GetTickCount()) + L"-" + std::to_wstring(GetCurrentProcessId());
+}
+
+HWND FileNameField(HWND hDialog)
+{
+    return GetDlgItem(hDialog, IDC_FILE_NAME);
+}
+}  // namespace
+
+TEST_F(FilenameEditTest, TypedRefusedCharactersBeepAndAreDropped)
+{
+    TypeText(m_host.m_edit.m_hWnd, L"a\\b/c:d*e?f\"g<h>i|j.k l-m");
+    EXPECT_EQ(Text(m_host.m_edit.m_hWnd), L"abcdefghijk l-m");
+    EXPECT_EQ(m_host.m_edit.m_nBeeps, 10);
+}
+
+TEST_F(FilenameEditTest, APasteWithARefusedCharacterIsUndoneWhole)
+{
+    m_host.m_edit.SetWindowText(L"keep this");
+    m_host.m_edit.SetSel(2, 6);
+    SetClipboardText(m_host.m_hWnd, L"bad/name");
+    m_host.m_edit.SendMessage(WM_PASTE);
+    EXPECT_EQ(Text(m_host.m_edit.m_hWnd), L"keep this");
+    EXPECT_EQ(Selection(m_host.m_edit.m_hWnd), std::make_pair(2, 6));
+    EXPECT_EQ(m_host.m_edit.m_nBeeps, 1);
+
+    SetClipboardText(m_host.m_hWnd, L"v2.0");  // the dot is refused too
+    m_host.m_edit.SendMessage(WM_PASTE);
+    EXPECT_EQ(Text(m_host.m_edit.m_hWnd), L"keep this");
+    EXPECT_EQ(m_host.m_edit.m_nBeeps, 2);
+
+    SetClipboardText(m_host.m_hWnd, L"ok ");
+    m_host.m_edit.SendMessage(WM_PASTE);
+    EXPECT_EQ(Text(m_host.m_edit.m_hWnd), L"keok his");
+    EXPECT_EQ(m_host.m_edit.m_nBeeps, 2);
+
+    // Pasting stops at the 50-character limit.
+    m_host.m_edit.SetWindowText(std::wstring(48, L'x'));
+    m_host.m_edit.SetSel(48, 48);
+    SetClipboardText(m_host.m_hWnd, L"abcdef");
+    m_host.m_edit.SendMessage(WM_PASTE);
+    EXPECT_EQ(Text(m_host.m_edit.m_hWnd), std::wstring(48, L'x') + L"ab");
+}
+
+TEST(SessionNameDialog, ShowsALongProposalWholeButTypingStopsAt50)
+{
+    const std::wstring strProposal = FreshName(L"p") + std::wstring(60, L'n');
+    const std::wstring strSixty = strProposal.substr(strProposal.size() - 60);
+    CMessageBoxResponder responder;
+    responder.OnDialogActivated([&](HWND hDialog) {
+        const HWND hEdit = FileNameField(hDialog);
+        EXPECT_EQ(Text(hEdit), strSixty);
+        EXPECT_EQ(GetFocus(), hEdit);
+        PressKey(hEdit, VK_END);
+        TypeText(hEdit, L"more");  // over the limit already: nothing goes in
+        EXPECT_EQ(Text(hEdit), strSixty);
+        PressKey(hEdit, VK_RETURN);
+    });
+    CSessionNameDialog dialog(strSixty.c_str(), CSessionNameDialog::kModeSave);
+    EXPECT_EQ(dialog.DoModal(), IDOK);
+    std::wstring strName;
+    dialog.GetFileName(strName);
+    EXPECT_EQ(strName, strSixty);
+
+    CMessageBoxResponder typing;
+    typing.OnDialogActivated([&](HWND hDialog) {
+        const HWND hEdit = FileNameField(hDialog);
+        SetWindowTextW(hEdit, L"");
+        TypeText(hEdit, std::wstring(55, L't'));
+        EXPECT_EQ(Text(hEdit), std::wstring(50, L't'));
+        PressKey(hEdit, VK_ESCAPE);
+    });
+    CSessionNameDialog limited(L"", CSessionNameDialog::kModeSave);
+    EXPECT_EQ(limited.DoModal(), IDCANCEL);
+}
+
+TEST(SessionNameDialog, OkIsAvailableOnlyWithAName)
+{
+    CMessageBoxResponder responder;
+    responder.OnDialogActivated([](HWND hDialog) {
+        const HWND hEdit = FileNameField(hDialog);
+        const HWND hOk = GetDlgItem(hDialog, IDOK);
+        // The window has no system menu, hence no close box.
+        EXPECT_EQ(GetWindowLongPtrW(hDialog, GWL_STYLE) & WS_SYSMENU, 0);
+        EXPECT_TRUE(IsWindowEnabled(hOk));
+        SetWindowTextW(hEdit, L"");
+        EXPECT_FALSE(IsWindowEnabled(hOk));
+        TypeText(hEdit, L"x");
+        EXPECT_TRUE(IsWindowEnabled(hOk));
+        PressKey(hEdit, VK_BACK);
+        EXPECT_FALSE(IsWindowEnabled(hOk));
+        PressKey(hEdit, VK_RETURN);  // nothing to accept: the dialog stays
+        EXPECT_TRUE(IsWindowVisible(hDialog));
+        PressKey(hEdit, VK_ESCAPE);
+    });
+    CSessionNameDialog dialog(L"start", CSessionNameDialog::kModeSave);
+    EXPECT_EQ(dialog.DoModal(), IDCANCEL);
+}
+
+TEST(SessionNameDialog, RefusesAnExistingNameUnderTheCaptionOfItsMode)
+{
+    std::wstring strFolder;
+    GetSessionFolder(strFolder);
+    const std::wstring strName = FreshName(L"exists-");
+    const std::wstring strPath = strFolder + L"\\" + strName;
+    CloseHandle(CreateFileW(strPath.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, 0, nullptr));
+
+    const struct
+    {
+        int nMode;
+        const wchar_t* pszCaption;
+    } modes[] = {{CSessionNameDialog::kModeSave, L"Unable To Save File"},
+                 {CSessionNameDialog::kModeRename, L"Unable To Rename File"}};
+    for (const auto& mode : modes)
+    {
+        CMessageBoxResponder responder;
+        HWND hShown = nullptr;
+        responder.Answer(IDOK);
+        responder.OnDialogActivated([&](HWND hDialog) {
+            hShown = hDialog;
+            PressKey(FileNameField(hDialog), VK_RETURN);
+            // The box was answered; the dialog stays with the name unchanged.
+            EXPECT_TRUE(IsWindowVisible(hDialog));
+            EXPECT_EQ(Text(FileNameField(hDialog)), strName);
+            PressKey(FileNameField(hDialog), VK_ESCAPE);
+        });
+        CSessionNameDialog dialog(strName.c_str(), mode.nMode);
+        EXPECT_EQ(dialog.DoModal(), IDCANCEL);
+        ASSERT_EQ(responder.Boxes().size(), 1u);
+        const CMessageBoxRecord& box = responder.Boxes()[0];
+        EXPECT_EQ(box.strCaption, mode.pszCaption);
+        EXPECT_EQ(box.strText, L"File '" + strName + L"' already exists.");
+        EXPECT_EQ(box.hOwner, hShown);
+        EXPECT_EQ(box.nIcon, static_cast<UINT>(MB_ICONSTOP));
+    }
+    DeleteFileW(strPath.c_str());
+}

@@ -1,0 +1,6 @@
+#pragma once
+
+#define IDD_WIN_LAYER_TEST 1300
+#define IDC_WIN_LAYER_EDIT 1301
+#define IDC_WIN_LAYER_BUTTON 1302
+#define IDC_WIN_LAYER_LABEL 1303

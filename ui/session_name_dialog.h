@@ -1,0 +1,38 @@
+#pragma once
+
+#include <string>
+
+#include "common_controls.h"
+#include "dialog.h"
+#include "filename_edit.h"
+
+// Asks for the name a session is saved under (mode 1) or renamed to (mode 2). OK is available
+// only while the name is not empty, and a name whose file exists is refused.
+class CSessionNameDialog : public CDialog
+{
+public:
+    enum
+    {
+        kModeSave = 1,
+        kModeRename = 2,
+    };
+
+    CSessionNameDialog(const wchar_t* pszInitialName, int nMode, CWnd* pParent = nullptr);
+
+    void GetFileName(std::wstring& strFileName) const { strFileName = m_strFileName; }
+
+protected:
+    void DoDataExchange(CDataExchange& dx) override;
+    BOOL OnInitDialog() override;
+    BOOL OnCommand(WPARAM wParam, LPARAM lParam) override;
+
+    void OnBnClickedOk();
+    void OnEnChangeFileName();
+
+private:
+    std::wstring m_strInitialName;
+    int m_nMode;
+    CButton m_btnOk;
+    CFilenameEdit m_editFileName;
+    std::wstring m_strFileName;
+};
