@@ -1,0 +1,199 @@
+#include "harness/screenshot.h"
+
+#include <cstdio>
+#include <cstdlib>
+#include <memory>
+#include <type_traits>
+
+#ifndef QLMR_SCREENSHOT_DEFAULT_DIR
+#error "QLMR_SCREENSHOT_DEFAULT_DIR must name the build tree's screenshot folder"
+#endif
+
+namespace
+{
+bool IsAbsolute(const std::wstring& strPath)
+{
+    return (strPath.size() >= 2 && strPath[1] == L':') ||
+           (!strPath.empty() && (strPath[0] == L'\\' || strPath[0] == L'/'));
+}
+
+void CreateFolders(const std::wstring& strFolder)
+{
+    for (size_t nAt = strFolder.find_first_of(L"\\/", 3); nAt != std::wstring::npos;
+         nAt = strFolder.find_first_of(L"\\/", nAt + 1))
+        CreateDirectoryW(strFolder.substr(0, nAt).c_str(), nullptr);
+    CreateDirectoryW(strFolder.c_str(), nullptr);
+}
+
+std::string ToUtf8(const std::wstring& strText)
+{
+    const int nSize =
+        WideCharToMultiByte(CP_UTF8, 0, strText.c_str(), static_cast<int>(strText.size()), nullptr,
+                            0, nullptr, nullptr);
+    std::string strResult(static_cast<size_t>(nSize), '\0');
+    WideCharToMultiByte(CP_UTF8, 0, strText.c_str(), static_cast<int>(strText.size()),
+                        &strResult[0], nSize, nullptr, nullptr);
+    return strResult;
+}
+
+struct CDcDeleter
+{
+    void operator()(HDC hDC) const { DeleteDC(hDC); }
+};
+struct CObjectDeleter
+{
+    void operator()(HGDIOBJ hObject) const { DeleteObject(hObject); }
+};
+
+// A window DC without the clipping of the window's style, so that children and siblings never
+// hide pixels; released at the end of the scope.
+class CUnclippedDc
+{
+public:
+    CUnclippedDc(HWND hWnd, bool bWholeWindow)
+        : m_hWnd(hWnd), m_hDC(GetDCEx(hWnd, nullptr, DCX_CACHE | (bWholeWindow ? DCX_WINDOW : 0)))
+    {
+    }
+    ~CUnclippedDc()
+    {
+        if (m_hDC)
+            ReleaseDC(m_hWnd, m_hDC);
+    }
+    CUnclippedDc(const CUnclippedDc&) = delete;
+    CUnclippedDc& operator=(const CUnclippedDc&) = delete;
+    HDC Get() const { return m_hDC; }
+
+private:
+    HWND m_hWnd;
+    HDC m_hDC;
+};
+
+void PaintPending(HWND hWnd)
+{
+    RedrawWindow(hWnd, nullptr, nullptr, RDW_UPDATENOW | RDW_ALLCHILDREN);
+}
+} // namespace
+
+std::wstring ScreenshotFolder()
+{
+    std::wstring strFolder = QLMR_SCREENSHOT_DEFAULT_DIR;
+    wchar_t szValue[MAX_PATH] = L"";
+    const DWORD nLength = GetEnvironmentVariableW(L"QLMR_SCREENSHOT_DIR", szValue, MAX_PATH);
+    if (nLength > 0 && nLength < MAX_PATH)
+    {
+        strFolder = szValue;
+        // Wine maps the Unix root to drive Z:.
+        if (strFolder[0] == L'/')
+        {
+            for (wchar_t& ch : strFolder)
+                ch = ch == L'/' ? L'\\' : ch;
+            strFolder = L"Z:" + strFolder;
+        }
+    }
+    while (strFolder.size() > 3 && (strFolder.back() == L'\\' || strFolder.back() == L'/'))
+        strFolder.pop_back();
+    CreateFolders(strFolder);
+    return strFolder;
+}
+
+bool CaptureWindow(HWND hWnd, CRgbImage& image)
+{
+    if (!IsWindow(hWnd))
+        return false;
+    PaintPending(hWnd);
+    RECT rcWindow = {};
+    GetWindowRect(hWnd, &rcWindow);
+    const int cx = rcWindow.right - rcWindow.left;
+    const int cy = rcWindow.bottom - rcWindow.top;
+    if (cx <= 0 || cy <= 0)
+        return false;
+
+    CUnclippedDc windowDc(hWnd, true);
+    if (!windowDc.Get())
+        return false;
+    BITMAPINFO info = {};
+    info.bmiHeader.biSize = sizeof(info.bmiHeader);
+    info.bmiHeader.biWidth = cx;
+    info.bmiHeader.biHeight = -cy; // rows from the top
+    info.bmiHeader.biPlanes = 1;
+    info.bmiHeader.biBitCount = 24;
+    info.bmiHeader.biCompression = BI_RGB;
+    void* pBits = nullptr;
+    std::unique_ptr<std::remove_pointer_t<HDC>, CDcDeleter> memoryDc(
+        CreateCompatibleDC(windowDc.Get()));
+    std::unique_ptr<std::remove_pointer_t<HBITMAP>, CObjectDeleter> bitmap(
+        CreateDIBSection(windowDc.Get(), &info, DIB_RGB_COLORS, &pBits, nullptr, 0));
+    if (!memoryDc || !bitmap || !pBits)
+        return false;
+    HGDIOBJ hOld = SelectObject(memoryDc.get(), bitmap.get());
+    const BOOL bCopied = BitBlt(memoryDc.get(), 0, 0, cx, cy, windowDc.Get(), 0, 0, SRCCOPY);
+    SelectObject(memoryDc.get(), hOld);
+    if (!bCopied)
+        return false;
+    GdiFlush();
+
+    // DIB rows are blue-green-red and padded to four bytes.
+    const size_t nStride = (static_cast<size_t>(cx) * 3 + 3) & ~size_t(3);
+    image.nWidth = cx;
+    image.nHeight = cy;
+    image.rgb.resize(static_cast<size_t>(cx) * cy * 3);
+    const auto* pSource = static_cast<const uint8_t*>(pBits);
+    for (int y = 0; y < cy; ++y)
+    {
+        const uint8_t* pRow = pSource + nStride * y;
+        uint8_t* pOut = &image.rgb[static_cast<size_t>(y) * cx * 3];
+        for (int x = 0; x < cx; ++x)
+        {
+            pOut[x * 3] = pRow[x * 3 + 2];
+            pOut[x * 3 + 1] = pRow[x * 3 + 1];
+            pOut[x * 3 + 2] = pRow[x * 3];
+        }
+    }
+    return true;
+}
+
+bool SaveWindowPng(HWND hWnd, const std::wstring& strPath)
+{
+    CRgbImage image;
+    if (!CaptureWindow(hWnd, image))
+        return false;
+    const std::vector<uint8_t> png = EncodePng(image);
+    if (png.empty())
+        return false;
+
+    const std::wstring strFile =
+        IsAbsolute(strPath) ? strPath : ScreenshotFolder() + L"\\" + strPath;
+    const size_t nSlash = strFile.find_last_of(L"\\/");
+    if (nSlash != std::wstring::npos && nSlash > 2)
+        CreateFolders(strFile.substr(0, nSlash));
+
+    HANDLE hFile = CreateFileW(strFile.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                               FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (hFile == INVALID_HANDLE_VALUE)
+        return false;
+    DWORD nWritten = 0;
+    const BOOL bWritten =
+        WriteFile(hFile, png.data(), static_cast<DWORD>(png.size()), &nWritten, nullptr);
+    CloseHandle(hFile);
+    if (!bWritten || nWritten != png.size())
+    {
+        DeleteFileW(strFile.c_str());
+        return false;
+    }
+    std::printf("screenshot: %s (%d x %d)\n", ToUtf8(strFile).c_str(), image.nWidth, image.nHeight);
+    std::fflush(stdout);
+    return true;
+}
+
+COLORREF PixelAt(HWND hWnd, POINT ptClient)
+{
+    if (!IsWindow(hWnd))
+        return CLR_INVALID;
+    PaintPending(hWnd);
+    RECT rcClient = {};
+    GetClientRect(hWnd, &rcClient);
+    if (!PtInRect(&rcClient, ptClient))
+        return CLR_INVALID;
+    CUnclippedDc clientDc(hWnd, false);
+    return clientDc.Get() ? GetPixel(clientDc.Get(), ptClient.x, ptClient.y) : CLR_INVALID;
+}

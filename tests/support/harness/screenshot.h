@@ -1,0 +1,31 @@
+// Pictures of windows, read back from the pixels the windows painted.
+//
+// Under Wine each top-level window paints into a surface of its own, and a window DC reads from
+// it: the capture is the window's own picture even where another window covers it (PrintWindow
+// gives black there, and the screen gives whatever is on top). Parts of a window outside the
+// screen come out black, so tests keep their windows on the screen.
+#pragma once
+
+#include <windows.h>
+
+#include "harness/png_writer.h"
+
+#include <string>
+
+// The folder screenshots go to: the environment variable QLMR_SCREENSHOT_DIR (a Windows path, or
+// a Unix path, which is taken on drive Z:), else build/win/screenshots in the build tree. Created
+// when it does not exist.
+std::wstring ScreenshotFolder();
+
+// The whole window, non-client area included, as it is painted now: pending paints are handled
+// first. The image's (0, 0) is the window rectangle's top-left corner. False when the window
+// does not exist or cannot be read.
+bool CaptureWindow(HWND hWnd, CRgbImage& image);
+
+// Captures the window and writes it as a PNG file. A relative path is taken inside
+// ScreenshotFolder(); missing folders are created. Prints the file's path to the test output.
+bool SaveWindowPng(HWND hWnd, const std::wstring& strPath);
+
+// The colour of one pixel of the window's client area, after pending paints; CLR_INVALID
+// outside the window.
+COLORREF PixelAt(HWND hWnd, POINT ptClient);
