@@ -33,7 +33,16 @@ INT_PTR CALLBACK CDialog::DialogProc(HWND hDlg, UINT nMsg, WPARAM /*wParam*/, LP
     CDialog* pDlg = reinterpret_cast<CDialog*>(lParam);
     pDlg->SubclassWindow(hDlg);
     pDlg->m_bOwnsWindow = true;
-    return pDlg->OnInitDialog();
+    try
+    {
+        return pDlg->OnInitDialog();
+    }
+    catch (...)
+    {
+        // Thrown again once the creation call has returned.
+        KeepPendingWindowException();
+        return FALSE;
+    }
 }
 
 BOOL CDialog::OnInitDialog()
@@ -57,6 +66,10 @@ bool CDialog::Create(UINT nIdTemplate, CWnd* pParent)
     const HWND hWnd = ::CreateDialogParamW(ModuleInstance(), MAKEINTRESOURCEW(nIdTemplate),
                                            pParent ? pParent->m_hWnd : nullptr, DialogProc,
                                            reinterpret_cast<LPARAM>(this));
+    if (!hWnd)
+        RethrowPendingWindowException();
+    else
+        RethrowPendingOrDestroy();
     return hWnd != nullptr;
 }
 
@@ -70,7 +83,11 @@ INT_PTR CDialog::DoModal()
     const HWND hWnd = ::CreateDialogParamW(ModuleInstance(), MAKEINTRESOURCEW(m_nIdTemplate), hOwner,
                                            DialogProc, reinterpret_cast<LPARAM>(this));
     if (!hWnd)
+    {
+        RethrowPendingWindowException();
         return -1;
+    }
+    RethrowPendingOrDestroy();
 
     const bool bDisableOwner = hOwner && ::IsWindowEnabled(hOwner);
     if (bDisableOwner)
@@ -94,6 +111,20 @@ INT_PTR CDialog::DoModal()
             ::TranslateMessage(&msg);
             ::DispatchMessageW(&msg);
         }
+        // A handler that failed without reporting ends the loop as its exception.
+        try
+        {
+            RethrowPendingWindowException();
+        }
+        catch (...)
+        {
+            if (bDisableOwner)
+                ::EnableWindow(hOwner, TRUE);
+            if (m_hWnd)
+                DestroyWindow();
+            m_bModal = false;
+            throw;
+        }
     }
 
     // The owner is enabled before the dialog goes, so that activation returns to it.
@@ -103,6 +134,20 @@ INT_PTR CDialog::DoModal()
         DestroyWindow();
     m_bModal = false;
     return m_nModalResult;
+}
+
+void CDialog::RethrowPendingOrDestroy()
+{
+    try
+    {
+        RethrowPendingWindowException();
+    }
+    catch (...)
+    {
+        if (m_hWnd)
+            DestroyWindow();
+        throw;
+    }
 }
 
 bool CDialog::PreTranslateInChain(MSG* pMsg)

@@ -54,6 +54,8 @@ protected:
 private:
     static INT_PTR CALLBACK DialogProc(HWND hDlg, UINT nMsg, WPARAM wParam, LPARAM lParam);
     bool PreTranslateInChain(MSG* pMsg);
+    // A failed initialisation leaves no window behind before its exception goes on.
+    void RethrowPendingOrDestroy();
 
     bool m_bModal = false;
     bool m_bEndModal = false;

@@ -1,5 +1,8 @@
 #include "wnd.h"
 
+#include <utility>
+
+#include <exception>
 #include <memory>
 #include <unordered_map>
 
@@ -15,11 +18,25 @@ const wchar_t kObjectProperty[] = L"QuillmereWindowObject";
 // as long as their thread.
 thread_local std::unordered_map<HWND, std::unique_ptr<CWnd>> t_temporaryWrappers;
 
+thread_local std::exception_ptr t_pendingException;
+
 bool IsCtlColorMessage(UINT nMsg)
 {
     return nMsg >= WM_CTLCOLORMSGBOX && nMsg <= WM_CTLCOLORSTATIC;
 }
 }  // namespace
+
+void KeepPendingWindowException()
+{
+    if (!t_pendingException)
+        t_pendingException = std::current_exception();
+}
+
+void RethrowPendingWindowException()
+{
+    if (t_pendingException)
+        std::rethrow_exception(std::exchange(t_pendingException, nullptr));
+}
 
 CWnd::~CWnd()
 {
@@ -98,6 +115,7 @@ bool CWnd::CreateEx(DWORD dwExStyle, const wchar_t* pszClass, const wchar_t* psz
     // The object is bound in WM_NCCREATE, from the creation parameter.
     const HWND hWnd = ::CreateWindowExW(dwExStyle, pszClass, pszTitle, dwStyle, rect.left, rect.top,
                                         RectWidth(rect), RectHeight(rect), hParent, hMenuOrId, ModuleInstance(), this);
+    RethrowPendingWindowException();
     if (!hWnd)
         return false;
     m_bOwnsWindow = true;
@@ -205,7 +223,16 @@ LRESULT CALLBACK CWnd::StaticWindowProc(HWND hWnd, UINT nMsg, WPARAM wParam, LPA
     // Handlers may send further messages: the message being handled is kept per call.
     const CCurrentMessage saved = pWnd->m_current;
     pWnd->m_current = {nMsg, wParam, lParam};
-    const LRESULT lResult = pWnd->WindowProc(nMsg, wParam, lParam);
+    LRESULT lResult = 0;
+    try
+    {
+        lResult = pWnd->WindowProc(nMsg, wParam, lParam);
+    }
+    catch (...)
+    {
+        KeepPendingWindowException();
+        lResult = (nMsg == WM_CREATE || nMsg == WM_NCCREATE) ? -1 : 0;
+    }
     pWnd->m_current = saved;
 
     // Teardown, in this order: the window's last message has been handled; the object lets go

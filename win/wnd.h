@@ -191,6 +191,15 @@ private:
     bool m_bSubclassed = false;  // m_pfnSuper replaced the window's procedure
 };
 
+// An exception must not unwind through the system's frames: a window procedure that throws has
+// its exception kept and its message answered as failed (-1 for creation), and the exception is
+// thrown again by the code of ours that called into the system (window and dialog creation, the
+// modal loop). Call after any other system call that may run our handlers and must see their
+// failures.
+void RethrowPendingWindowException();
+// Keeps the exception in flight for RethrowPendingWindowException; the first one wins.
+void KeepPendingWindowException();
+
 // A point's coordinates from a mouse message.
 inline POINT PointFromLParam(LPARAM lParam)
 {

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <functional>
+#include <stdexcept>
 #include <string>
 #include <vector>
 
@@ -305,4 +306,70 @@ TEST(Gdi, SelectionsAreRestored)
     CFont moved(std::move(font));
     EXPECT_FALSE(font);
     EXPECT_TRUE(moved);
+}
+
+namespace
+{
+class CThrowingDialog : public CTestDialog
+{
+public:
+    bool m_bThrowInInit = true;
+
+protected:
+    BOOL OnInitDialog() override
+    {
+        CTestDialog::OnInitDialog();
+        if (m_bThrowInInit)
+            throw std::runtime_error("init failed");
+        PostMessage(WM_COMMAND, MAKEWPARAM(IDC_WIN_LAYER_BUTTON, BN_CLICKED), 0);
+        return TRUE;
+    }
+    BOOL OnCommand(WPARAM wParam, LPARAM lParam) override
+    {
+        if (LOWORD(wParam) == IDC_WIN_LAYER_BUTTON)
+            throw std::logic_error("handler failed");
+        return CTestDialog::OnCommand(wParam, lParam);
+    }
+};
+
+class CThrowingWnd : public CRecordingWnd
+{
+protected:
+    int OnCreate(CREATESTRUCTW*) override { throw std::runtime_error("create failed"); }
+};
+}  // namespace
+
+TEST(WindowObject, ExceptionsNeverUnwindThroughTheSystem)
+{
+    // Thrown in the initialisation: the creation call throws it, and no window is left.
+    CThrowingDialog failingInit;
+    EXPECT_THROW(
+        {
+            try
+            {
+                failingInit.DoModal();
+            }
+            catch (const std::runtime_error& e)
+            {
+                EXPECT_STREQ(e.what(), "init failed");
+                throw;
+            }
+        },
+        std::runtime_error);
+    EXPECT_EQ(failingInit.m_hWnd, nullptr);
+
+    // Thrown by a handler inside the modal loop: the loop ends with it.
+    CThrowingDialog failingHandler;
+    failingHandler.m_bThrowInInit = false;
+    EXPECT_THROW(failingHandler.DoModal(), std::logic_error);
+    EXPECT_EQ(failingHandler.m_hWnd, nullptr);
+
+    CThrowingWnd failingCreate;
+    EXPECT_THROW(failingCreate.Create(), std::runtime_error);
+    EXPECT_EQ(failingCreate.m_hWnd, nullptr);
+
+    // Nothing is left over for the next caller.
+    CTestDialog fine;
+    fine.m_onInit = [](CTestDialog& dlg) { dlg.EndDialog(3); };
+    EXPECT_EQ(fine.DoModal(), 3);
 }

@@ -1,0 +1,389 @@
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <memory>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+#include "control_anchor_helper.h"
+#include "control_anchor_helper_test.h"
+#include "common_controls.h"
+#include "dialog.h"
+#include "get_child_windows.h"
+#include "harness/input.h"
+#include "harness/screenshot.h"
+
+namespace
+{
+// A control's place in its parent's client area.
+RECT ChildRect(HWND hWnd)
+{
+    RECT rect{};
+    ::GetWindowRect(hWnd, &rect);
+    ::MapWindowPoints(nullptr, ::GetParent(hWnd), reinterpret_cast<POINT*>(&rect), 2);
+    return rect;
+}
+
+void ExpectRect(const RECT& actual, LONG left, LONG top, LONG right, LONG bottom, const char* pszWhat)
+{
+    EXPECT_EQ(actual.left, left) << pszWhat;
+    EXPECT_EQ(actual.top, top) << pszWhat;
+    EXPECT_EQ(actual.right, right) << pszWhat;
+    EXPECT_EQ(actual.bottom, bottom) << pszWhat;
+}
+
+std::string ThrownMessage(const std::function<void()>& fn)
+{
+    try
+    {
+        fn();
+    }
+    catch (const std::exception& e)
+    {
+        return e.what();
+    }
+    return "(nothing thrown)";
+}
+
+CControlAnchor Anchor(int fixed, int left, int right, int top, int bottom)
+{
+    return CControlAnchor{nullptr, fixed, left, right, top, bottom, nullptr};
+}
+
+// A resizable dialog whose size changes reach its anchor helper, measured as the window
+// rectangle, the way the session manager measures its own.
+class CAnchorHostDialog : public CDialog
+{
+public:
+    CAnchorHostDialog(UINT nTemplate = IDD_ANCHOR_HOST) : CDialog(nTemplate) {}
+
+    bool Open()
+    {
+        if (!Create(m_nIdTemplate, nullptr))
+            return false;
+        ShowWindow(SW_SHOWNA);
+        PumpMessages(0);
+        return true;
+    }
+
+    void StartAnchoring()
+    {
+        m_pAnchorHelper = std::make_unique<CControlAnchorHelper>(this);
+        m_pAnchorHelper->InitializeAnchors();
+    }
+
+    void PassWindowSize()
+    {
+        RECT rect{};
+        GetWindowRect(&rect);
+        m_pAnchorHelper->OnParentSize(RectWidth(rect), RectHeight(rect));
+    }
+
+    HWND Item(int nId) const { return ::GetDlgItem(m_hWnd, nId); }
+    CWnd* ItemObject(int nId) const { return GetDlgItem(nId); }
+
+    std::unique_ptr<CControlAnchorHelper> m_pAnchorHelper;
+
+protected:
+    void OnSize(UINT /*nType*/, int /*cx*/, int /*cy*/) override
+    {
+        Default();
+        if (m_pAnchorHelper)
+            PassWindowSize();
+    }
+};
+}  // namespace
+
+TEST(AnchorControl, MovesAndStretchesByTheParentsChange)
+{
+    const CControlBounds start{10, 20, 100, 50};
+    struct Case
+    {
+        const char* pszName;
+        CControlAnchor anchor;
+        int dx, dy;
+        CControlBounds expected;
+    };
+    const Case cases[] = {
+        {"all four stretch", Anchor(0, 1, 1, 1, 1), 30, 15, {10, 20, 130, 65}},
+        {"all four shrink", Anchor(0, 1, 1, 1, 1), -30, -15, {10, 20, 70, 35}},
+        {"right and bottom move", Anchor(0, 0, 1, 0, 1), 30, 15, {40, 35, 100, 50}},
+        {"right and bottom move back", Anchor(0, 0, 1, 0, 1), -30, -15, {-20, 5, 100, 50}},
+        {"defaults stay", Anchor(0, 1, 0, 1, 0), 30, 15, start},
+        {"no anchor stays", Anchor(0, 0, 0, 0, 0), 30, 15, start},
+        {"left and bottom", Anchor(0, 1, 0, 0, 1), 30, 15, {10, 35, 100, 50}},
+        {"right and top-bottom", Anchor(0, 0, 1, 1, 1), 30, 15, {40, 20, 100, 65}},
+        {"fixed with every anchor", Anchor(1, 1, 1, 1, 1), 30, 15, start},
+        {"a flag of 2 is not set", Anchor(0, 2, 1, 1, 2), 30, 15, {40, 20, 100, 50}},
+        {"fixed of 2 is not fixed", Anchor(2, 1, 1, 1, 1), 30, 15, {10, 20, 130, 65}},
+        {"no minimum size", Anchor(0, 1, 1, 1, 1), -150, -60, {10, 20, -50, -10}},
+    };
+    for (const Case& c : cases)
+    {
+        const CControlBounds actual = AnchorControl(c.anchor, start, c.dx, c.dy);
+        EXPECT_EQ(actual.x, c.expected.x) << c.pszName;
+        EXPECT_EQ(actual.y, c.expected.y) << c.pszName;
+        EXPECT_EQ(actual.nWidth, c.expected.nWidth) << c.pszName;
+        EXPECT_EQ(actual.nHeight, c.expected.nHeight) << c.pszName;
+    }
+}
+
+TEST(GetPositionInParent, IsTheCornerInTheParentsClientArea)
+{
+    CAnchorHostDialog dlg;
+    ASSERT_TRUE(dlg.Open());
+    const HWND hStays = dlg.Item(IDC_ANCHOR_STAYS);
+    ::MoveWindow(hStays, 13, 17, 40, 20, TRUE);
+
+    const POINT pt = GetPositionInParent(dlg.ItemObject(IDC_ANCHOR_STAYS));
+    EXPECT_EQ(pt.x, 13);
+    EXPECT_EQ(pt.y, 17);
+
+    // A top-level window, no window and an empty object have no parent to be placed in.
+    const POINT ptTop = GetPositionInParent(&dlg);
+    EXPECT_EQ(ptTop.x, 0);
+    EXPECT_EQ(ptTop.y, 0);
+    const POINT ptNull = GetPositionInParent(nullptr);
+    EXPECT_EQ(ptNull.x, 0);
+    EXPECT_EQ(ptNull.y, 0);
+    CWnd empty;
+    const POINT ptEmpty = GetPositionInParent(&empty);
+    EXPECT_EQ(ptEmpty.x, 0);
+    EXPECT_EQ(ptEmpty.y, 0);
+}
+
+TEST(GetChildWindows, ListsDirectChildrenInWindowOrderOnce)
+{
+    EXPECT_EQ(ThrownMessage([] { GetChildWindows list(nullptr); }),
+              "GetChildWindows::ctor() - target control was never found");
+    CWnd noWindow;
+    EXPECT_EQ(ThrownMessage([&] { GetChildWindows(&noWindow).GetList(); }),
+              "GetChildWindows::GetList() - hWndParent is NULL");
+
+    CAnchorHostDialog dlg;
+    ASSERT_TRUE(dlg.Open());
+    // A bound control is listed as its own object; a grandchild is not listed.
+    CWnd late;
+    ASSERT_TRUE(late.SubclassDlgItem(IDC_ANCHOR_LATE, &dlg));
+    ASSERT_TRUE(::CreateWindowExW(0, L"BUTTON", L"inner", WS_CHILD, 2, 2, 10, 10, dlg.Item(IDC_ANCHOR_STRETCH),
+                                  nullptr, nullptr, nullptr));
+
+    GetChildWindows children(&dlg);
+    const std::list<CWnd*>& list = children.GetList();
+    std::vector<int> ids;
+    for (CWnd* pWnd : list)
+        ids.push_back(pWnd->GetDlgCtrlID());
+    EXPECT_EQ(ids, (std::vector<int>{IDC_ANCHOR_STRETCH, IDC_ANCHOR_LATE, IDC_ANCHOR_STAYS, IDC_ANCHOR_FIXED,
+                                     IDC_ANCHOR_CORNER}));
+    EXPECT_EQ(list.size() > 1 ? *std::next(list.begin()) : nullptr, &late);
+
+    // Gathered once: a child added later does not appear.
+    ::CreateWindowExW(0, L"BUTTON", L"added", WS_CHILD, 0, 0, 10, 10, dlg, nullptr, nullptr, nullptr);
+    EXPECT_EQ(children.GetList().size(), 5u);
+}
+
+TEST(GetChildWindows, LooksAgainWhileItFoundNone)
+{
+    CAnchorHostDialog dlg(IDD_ANCHOR_EMPTY);
+    ASSERT_TRUE(dlg.Open());
+    GetChildWindows children(&dlg);
+    EXPECT_TRUE(children.GetList().empty());
+    ::CreateWindowExW(0, L"BUTTON", L"added", WS_CHILD, 0, 0, 10, 10, dlg, nullptr, nullptr, nullptr);
+    EXPECT_EQ(children.GetList().size(), 1u);
+}
+
+TEST(ControlAnchorHelper, RefusesWhatItCannotAnchor)
+{
+    EXPECT_EQ(ThrownMessage([] { CControlAnchorHelper helper(nullptr); }),
+              "CControlAnchorHelper::ctor() - pParentWnd is NULL");
+
+    CAnchorHostDialog empty(IDD_ANCHOR_EMPTY);
+    ASSERT_TRUE(empty.Open());
+    CControlAnchorHelper emptyHelper(&empty);
+    EXPECT_EQ(ThrownMessage([&] { emptyHelper.InitializeAnchors(); }),
+              "CControlAnchorHelper::InitializeAnchors() - childWindows.size() is invalid");
+    EXPECT_TRUE(emptyHelper.GetAnchors().empty());
+
+    CAnchorHostDialog dlg;
+    ASSERT_TRUE(dlg.Open());
+    const HWND hInner = ::CreateWindowExW(0, L"BUTTON", L"inner", WS_CHILD, 2, 2, 10, 10,
+                                          dlg.Item(IDC_ANCHOR_STRETCH), nullptr, nullptr, nullptr);
+    dlg.StartAnchoring();
+    CControlAnchorHelper& helper = *dlg.m_pAnchorHelper;
+
+    // Every child starts anchored to the left and top, in window order.
+    ASSERT_EQ(helper.GetAnchors().size(), 5u);
+    for (const CControlAnchor& anchor : helper.GetAnchors())
+    {
+        EXPECT_EQ(::GetParent(anchor.hWndControl), dlg.m_hWnd);
+        EXPECT_EQ(anchor.pWndControl->m_hWnd, anchor.hWndControl);
+        EXPECT_EQ((std::vector<int>{anchor.fixed, anchor.left, anchor.right, anchor.top, anchor.bottom}),
+                  (std::vector<int>{0, 1, 0, 1, 0}));
+    }
+
+    EXPECT_EQ(ThrownMessage([&] { helper.SetAnchor(nullptr, 0, 1, 1, 1, 1); }),
+              "CControlAnchorHelper::SetAnchor() - pWndControl is NULL");
+    EXPECT_EQ(ThrownMessage([&] { helper.SetAnchor(CWnd::FromHandle(hInner), 0, 1, 1, 1, 1); }),
+              "CControlAnchorHelper::SetAnchor() - target control was never found");
+    EXPECT_EQ(ThrownMessage([&] { helper.SetAnchor(&dlg, 0, 1, 1, 1, 1); }),
+              "CControlAnchorHelper::SetAnchor() - target control was never found");
+    for (const CControlAnchor& anchor : helper.GetAnchors())
+        EXPECT_EQ(anchor.right + anchor.bottom, 0) << "a refused SetAnchor changed an entry";
+}
+
+TEST(ControlAnchorHelper, FirstSizeIsOnlyRecorded)
+{
+    CAnchorHostDialog dlg;
+    ASSERT_TRUE(dlg.Open());
+    CControlAnchorHelper helper(&dlg);
+
+    // Without anchors nothing is recorded: the first size after anchoring is still the start.
+    helper.OnParentSize(500, 500);
+    EXPECT_FALSE(helper.IsInitialized());
+
+    helper.InitializeAnchors();
+    helper.SetAnchor(dlg.ItemObject(IDC_ANCHOR_STRETCH), 0, 1, 1, 1, 1);
+    helper.SetAnchor(dlg.ItemObject(IDC_ANCHOR_CORNER), 0, 0, 1, 0, 1);
+    const RECT stretch = ChildRect(dlg.Item(IDC_ANCHOR_STRETCH));
+    const RECT corner = ChildRect(dlg.Item(IDC_ANCHOR_CORNER));
+
+    // Far from the real size, and still nothing moves.
+    helper.OnParentSize(10, 10);
+    EXPECT_TRUE(helper.IsInitialized());
+    ExpectRect(ChildRect(dlg.Item(IDC_ANCHOR_STRETCH)), stretch.left, stretch.top, stretch.right, stretch.bottom,
+               "stretch after the first size");
+    ExpectRect(ChildRect(dlg.Item(IDC_ANCHOR_CORNER)), corner.left, corner.top, corner.right, corner.bottom,
+               "corner after the first size");
+
+    // The second moves by the difference from the first.
+    helper.OnParentSize(40, 25);
+    ExpectRect(ChildRect(dlg.Item(IDC_ANCHOR_STRETCH)), stretch.left, stretch.top, stretch.right + 30,
+               stretch.bottom + 15, "stretch after the second size");
+    ExpectRect(ChildRect(dlg.Item(IDC_ANCHOR_CORNER)), corner.left + 30, corner.top + 15, corner.right + 30,
+               corner.bottom + 15, "corner after the second size");
+
+    // Cleared, it starts over.
+    helper.Clear();
+    EXPECT_FALSE(helper.IsInitialized());
+    EXPECT_TRUE(helper.GetAnchors().empty());
+}
+
+TEST(ControlAnchorHelper, KeepsChildrenInPlaceAsTheDialogIsResized)
+{
+    CAnchorHostDialog dlg;
+    ASSERT_TRUE(dlg.Open());
+    dlg.StartAnchoring();
+    CControlAnchorHelper& helper = *dlg.m_pAnchorHelper;
+    helper.SetAnchor(dlg.ItemObject(IDC_ANCHOR_STRETCH), 0, 1, 1, 1, 1);
+    helper.SetAnchor(dlg.ItemObject(IDC_ANCHOR_CORNER), 0, 0, 1, 0, 1);
+    helper.SetAnchor(dlg.ItemObject(IDC_ANCHOR_FIXED), 1, 1, 1, 1, 1);
+    dlg.PassWindowSize();
+
+    RECT window{};
+    dlg.GetWindowRect(&window);
+    RECT client{};
+    dlg.GetClientRect(&client);
+    const RECT stretch = ChildRect(dlg.Item(IDC_ANCHOR_STRETCH));
+    const RECT corner = ChildRect(dlg.Item(IDC_ANCHOR_CORNER));
+    const RECT stays = ChildRect(dlg.Item(IDC_ANCHOR_STAYS));
+    // The fixed control is put somewhere no anchoring rule would leave it, to see it untouched.
+    ::MoveWindow(dlg.Item(IDC_ANCHOR_FIXED), 3, 5, 7, 9, TRUE);
+
+    for (const SIZE delta : {SIZE{120, 70}, SIZE{-40, -20}, SIZE{0, 0}})
+    {
+        const int cx = RectWidth(window) + delta.cx;
+        const int cy = RectHeight(window) + delta.cy;
+        ResizeWindow(dlg, cx, cy);
+        RECT now{};
+        dlg.GetWindowRect(&now);
+        ASSERT_EQ(RectWidth(now), cx);
+        ASSERT_EQ(RectHeight(now), cy);
+        RECT nowClient{};
+        dlg.GetClientRect(&nowClient);
+        ASSERT_EQ(nowClient.right - client.right, delta.cx);
+
+        const std::string strWhen = "at " + std::to_string(delta.cx) + "," + std::to_string(delta.cy);
+        ExpectRect(ChildRect(dlg.Item(IDC_ANCHOR_STRETCH)), stretch.left, stretch.top, stretch.right + delta.cx,
+                   stretch.bottom + delta.cy, ("stretch " + strWhen).c_str());
+        // The corner control keeps its size and its distance from the client's bottom-right.
+        const RECT cornerNow = ChildRect(dlg.Item(IDC_ANCHOR_CORNER));
+        EXPECT_EQ(RectWidth(cornerNow), RectWidth(corner)) << strWhen;
+        EXPECT_EQ(RectHeight(cornerNow), RectHeight(corner)) << strWhen;
+        EXPECT_EQ(nowClient.right - cornerNow.right, client.right - corner.right) << strWhen;
+        EXPECT_EQ(nowClient.bottom - cornerNow.bottom, client.bottom - corner.bottom) << strWhen;
+        ExpectRect(ChildRect(dlg.Item(IDC_ANCHOR_STAYS)), stays.left, stays.top, stays.right, stays.bottom,
+                   ("stays " + strWhen).c_str());
+        ExpectRect(ChildRect(dlg.Item(IDC_ANCHOR_FIXED)), 3, 5, 10, 14, ("fixed " + strWhen).c_str());
+    }
+}
+
+TEST(ControlAnchorHelper, FollowsControlsBoundOrDestroyedAfterAnchoring)
+{
+    CAnchorHostDialog dlg;
+    ASSERT_TRUE(dlg.Open());
+    // Anchored while the control is still unbound, then bound to an object of its own: the
+    // wrapper found first is gone, and the anchor has to follow the window.
+    dlg.StartAnchoring();
+    CButton late;
+    ASSERT_TRUE(late.SubclassDlgItem(IDC_ANCHOR_LATE, &dlg));
+    dlg.m_pAnchorHelper->SetAnchor(&late, 0, 0, 1, 0, 0);
+    dlg.m_pAnchorHelper->SetAnchor(dlg.ItemObject(IDC_ANCHOR_STRETCH), 0, 1, 1, 1, 1);
+    dlg.PassWindowSize();
+    const RECT lateStart = ChildRect(late);
+    const RECT stretchStart = ChildRect(dlg.Item(IDC_ANCHOR_STRETCH));
+
+    // A destroyed control is passed over; the others still move.
+    ::DestroyWindow(dlg.Item(IDC_ANCHOR_STAYS));
+
+    RECT window{};
+    dlg.GetWindowRect(&window);
+    ResizeWindow(dlg, RectWidth(window) + 50, RectHeight(window) + 30);
+    ExpectRect(ChildRect(late), lateStart.left + 50, lateStart.top, lateStart.right + 50, lateStart.bottom,
+               "late-bound control");
+    ExpectRect(ChildRect(dlg.Item(IDC_ANCHOR_STRETCH)), stretchStart.left, stretchStart.top,
+               stretchStart.right + 50, stretchStart.bottom + 30, "stretch");
+}
+
+TEST(ControlAnchorHelper, MovedControlsArePaintedWhereTheyLand)
+{
+    CAnchorHostDialog dlg;
+    ASSERT_TRUE(dlg.Open());
+    dlg.StartAnchoring();
+    dlg.m_pAnchorHelper->SetAnchor(dlg.ItemObject(IDC_ANCHOR_STRETCH), 0, 1, 1, 1, 1);
+    dlg.m_pAnchorHelper->SetAnchor(dlg.ItemObject(IDC_ANCHOR_CORNER), 0, 0, 1, 0, 1);
+    dlg.m_pAnchorHelper->SetAnchor(dlg.ItemObject(IDC_ANCHOR_LATE), 0, 0, 1, 0, 0);
+    dlg.PassWindowSize();
+
+    // Each moved button lands in the part of the dialog the resize uncovered, which the dialog
+    // then paints over: the button has to be drawn again after that.
+    RECT window{};
+    dlg.GetWindowRect(&window);
+    const RECT stretchBefore = ChildRect(dlg.Item(IDC_ANCHOR_STRETCH));
+    ResizeWindow(dlg, RectWidth(window) + 120, RectHeight(window) + 70);
+
+    // Where the group box's right edge was is plain background now, like the rest of its inside.
+    const int yMiddle = (stretchBefore.top + stretchBefore.bottom) / 2;
+    const COLORREF background = PixelAt(dlg, POINT{stretchBefore.left + 20, yMiddle});
+    for (int x = stretchBefore.right - 4; x < stretchBefore.right + 2; ++x)
+        EXPECT_EQ(PixelAt(dlg, POINT{x, yMiddle}), background) << "old group box edge left at x " << x;
+
+    for (const int nId : {IDC_ANCHOR_CORNER, IDC_ANCHOR_LATE})
+    {
+        const HWND hButton = dlg.Item(nId);
+        RECT face{};
+        ::GetClientRect(hButton, &face);
+        int nDark = 0;
+        for (int y = face.top + 3; y < face.bottom - 3; ++y)
+            for (int x = face.left + 3; x < face.right - 3; ++x)
+            {
+                const COLORREF color = PixelAt(hButton, POINT{x, y});
+                if (GetRValue(color) + GetGValue(color) + GetBValue(color) < 200)
+                    ++nDark;
+            }
+        EXPECT_GT(nDark, 10) << "no caption drawn on button " << nId;
+    }
+    EXPECT_TRUE(SaveWindowPng(dlg, L"control_anchor_helper.png"));
+}
