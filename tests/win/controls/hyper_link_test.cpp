@@ -1,0 +1,823 @@
+#include <windows.h>
+#include <shellapi.h>
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstdlib>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "dialog.h"
+#include "harness/input.h"
+#include "harness/message_box_responder.h"
+#include "harness/screenshot.h"
+#include "hyper_link.h"
+#include "hyper_link_test.h"
+
+namespace
+{
+const COLORREF kLinkColour = RGB(0, 0, 238);
+const COLORREF kVisitedColour = RGB(85, 26, 139);
+const COLORREF kHoverColour = RGB(255, 0, 0);
+
+// Associations are read from here instead of the classes root, inside the test prefix.
+const wchar_t kTestClassesKey[] = L"Software\\QuillmereTests\\HyperLink\\Classes";
+
+// The link with its state in view.
+class CTestHyperLink : public CHyperLink
+{
+public:
+    using CHyperLink::m_bHovering;
+    using CHyperLink::m_bVisited;
+    using CHyperLink::m_hHandCursor;
+    using CHyperLink::m_toolTip;
+};
+
+// Records what a click would have opened or run, and answers as told. Nothing leaves the process.
+class CFakeOpener : public CHyperLink::COpener
+{
+public:
+    INT_PTR ShellOpen(const std::wstring& strUrl, int nShowCmd) override
+    {
+        m_shellCalls.emplace_back(strUrl, nShowCmd);
+        return m_nShellResult;
+    }
+    HKEY ClassesRoot() override { return m_hRoot; }
+    UINT Run(const std::string& strCommandLine, int nShowCmd) override
+    {
+        m_runs.emplace_back(strCommandLine, nShowCmd);
+        return m_nRunResult;
+    }
+
+    INT_PTR m_nShellResult = 42;
+    HKEY m_hRoot = nullptr;
+    UINT m_nRunResult = 33;
+    std::vector<std::pair<std::wstring, int>> m_shellCalls;
+    std::vector<std::pair<std::string, int>> m_runs;
+};
+
+// A classes root of the test's own under HKEY_CURRENT_USER, emptied when it goes.
+class CTestClassesRoot
+{
+public:
+    CTestClassesRoot()
+    {
+        ::RegDeleteTreeW(HKEY_CURRENT_USER, kTestClassesKey);
+        ::RegCreateKeyExW(HKEY_CURRENT_USER, kTestClassesKey, 0, nullptr, 0, KEY_ALL_ACCESS,
+                          nullptr, &m_hKey, nullptr);
+    }
+    ~CTestClassesRoot()
+    {
+        if (m_hKey)
+            ::RegCloseKey(m_hKey);
+        ::RegDeleteTreeW(HKEY_CURRENT_USER, kTestClassesKey);
+    }
+    CTestClassesRoot(const CTestClassesRoot&) = delete;
+    CTestClassesRoot& operator=(const CTestClassesRoot&) = delete;
+
+    HKEY Get() const { return m_hKey; }
+
+    // A subkey with that default value.
+    void SetDefault(const std::wstring& strSubKey, const std::wstring& strValue)
+    {
+        HKEY hKey = nullptr;
+        ASSERT_EQ(::RegCreateKeyExW(m_hKey, strSubKey.c_str(), 0, nullptr, 0, KEY_SET_VALUE,
+                                    nullptr, &hKey, nullptr),
+                  ERROR_SUCCESS);
+        ::RegSetValueExW(hKey, nullptr, 0, REG_SZ, reinterpret_cast<const BYTE*>(strValue.c_str()),
+                         static_cast<DWORD>((strValue.size() + 1) * sizeof(wchar_t)));
+        ::RegCloseKey(hKey);
+    }
+
+    // ".htm" names a file class whose open command is that line.
+    void RegisterBrowser(const std::wstring& strCommand)
+    {
+        SetDefault(L".htm", L"qlmrtestfile");
+        SetDefault(L"qlmrtestfile\\shell\\open\\command", strCommand);
+    }
+
+private:
+    HKEY m_hKey = nullptr;
+};
+
+class CLinkHostDialog : public CDialog
+{
+public:
+    CLinkHostDialog() : CDialog(IDD_LINK_HOST) {}
+
+    bool Open()
+    {
+        if (!Create(IDD_LINK_HOST, nullptr))
+            return false;
+        SetWindowPos(nullptr, 40, 40, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+        ShowWindow(SW_SHOWNA);
+        PumpMessages(0);
+        return true;
+    }
+
+    CTestHyperLink m_linkLeft;
+    CTestHyperLink m_linkCentre;
+    CTestHyperLink m_linkRight;
+    CTestHyperLink m_linkMiddle;
+    CTestHyperLink m_linkEmpty;
+    CTestHyperLink m_linkSimple;
+    CTestHyperLink m_linkBorder;
+
+protected:
+    void DoDataExchange(CDataExchange& dx) override
+    {
+        DDX_Control(dx, IDC_LINK_LEFT, m_linkLeft);
+        DDX_Control(dx, IDC_LINK_CENTRE, m_linkCentre);
+        DDX_Control(dx, IDC_LINK_RIGHT, m_linkRight);
+        DDX_Control(dx, IDC_LINK_MIDDLE, m_linkMiddle);
+        DDX_Control(dx, IDC_LINK_EMPTY, m_linkEmpty);
+        DDX_Control(dx, IDC_LINK_SIMPLE, m_linkSimple);
+        DDX_Control(dx, IDC_LINK_BORDER, m_linkBorder);
+    }
+};
+
+bool IsUnderlined(HWND hWnd)
+{
+    const HFONT hFont = reinterpret_cast<HFONT>(::SendMessageW(hWnd, WM_GETFONT, 0, 0));
+    LOGFONTW lf{};
+    return hFont && ::GetObjectW(hFont, sizeof(lf), &lf) && lf.lfUnderline;
+}
+
+// A control's place in its parent's client area.
+RECT ChildRect(HWND hWnd)
+{
+    RECT rect{};
+    ::GetWindowRect(hWnd, &rect);
+    ::MapWindowPoints(nullptr, ::GetParent(hWnd), reinterpret_cast<POINT*>(&rect), 2);
+    return rect;
+}
+
+// A template rectangle in the dialog's pixels.
+RECT TemplateRect(HWND hDialog, int x, int y, int cx, int cy)
+{
+    RECT rect{x, y, x + cx, y + cy};
+    ::MapDialogRect(hDialog, &rect);
+    return rect;
+}
+
+// The text of a control as the link measures it: underlined, in the dialog's font.
+SIZE UnderlinedTextSize(HWND hDialog, const std::wstring& strText)
+{
+    LOGFONTW lf{};
+    ::GetObjectW(reinterpret_cast<HFONT>(::SendMessageW(hDialog, WM_GETFONT, 0, 0)), sizeof(lf),
+                 &lf);
+    lf.lfUnderline = TRUE;
+    CFont font(::CreateFontIndirectW(&lf));
+    SIZE size{};
+    CClientDC dc(nullptr);
+    CSelectObject select(dc, font);
+    ::GetTextExtentPoint32W(dc, strText.c_str(), static_cast<int>(strText.size()), &size);
+    return size;
+}
+
+// Pixels of one colour inside a control, counted on a picture of its dialog.
+struct CColourCount
+{
+    int nPixels = 0;
+    int nLongestRow = 0; // the most pixels of the colour in one row: an underline fills a row
+};
+
+CColourCount CountColour(HWND hControl, COLORREF crColour)
+{
+    const HWND hDialog = ::GetAncestor(hControl, GA_ROOT);
+    CRgbImage image;
+    EXPECT_TRUE(CaptureWindow(hDialog, image));
+    RECT rcDialog{};
+    ::GetWindowRect(hDialog, &rcDialog);
+    RECT rcControl{};
+    ::GetWindowRect(hControl, &rcControl);
+    ::OffsetRect(&rcControl, -rcDialog.left, -rcDialog.top);
+    CColourCount count;
+    for (int y = rcControl.top; y < rcControl.bottom && y < image.nHeight; ++y)
+    {
+        int nRow = 0;
+        for (int x = rcControl.left; x < rcControl.right && x < image.nWidth; ++x)
+        {
+            if (image.At(x, y) == crColour)
+                ++nRow;
+        }
+        count.nPixels += nRow;
+        count.nLongestRow = std::max(count.nLongestRow, nRow);
+    }
+    return count;
+}
+
+// A point of the dialog well away from every link.
+POINT AwayFromLinks(HWND hDialog)
+{
+    RECT rect{};
+    ::GetClientRect(hDialog, &rect);
+    return POINT{rect.right - 3, rect.bottom - 3};
+}
+
+std::wstring ToolText(CTestHyperLink& link)
+{
+    wchar_t szText[256] = L"";
+    TTTOOLINFOW info{};
+    info.cbSize = TTTOOLINFOW_V2_SIZE;
+    info.hwnd = link.m_hWnd;
+    info.uId = 1;
+    info.lpszText = szText;
+    link.m_toolTip.SendMessage(TTM_GETTEXTW, 256, reinterpret_cast<LPARAM>(&info));
+    return szText;
+}
+
+struct CCursorLook
+{
+    bool bOk = false;
+    bool bIcon = true;
+    DWORD xHotspot = 0;
+    DWORD yHotspot = 0;
+};
+
+CCursorLook LookAt(HCURSOR hCursor)
+{
+    CCursorLook look;
+    ICONINFO info{};
+    if (!hCursor || !::GetIconInfo(hCursor, &info))
+        return look;
+    look = {true, info.fIcon != FALSE, info.xHotspot, info.yHotspot};
+    if (info.hbmMask)
+        ::DeleteObject(info.hbmMask);
+    if (info.hbmColor)
+        ::DeleteObject(info.hbmColor);
+    return look;
+}
+
+std::wstring ThisProgram()
+{
+    wchar_t szPath[MAX_PATH] = L"";
+    ::GetModuleFileNameW(nullptr, szPath, MAX_PATH);
+    return szPath;
+}
+
+// A help program of the test's own, as Wine's has no cursor 106: a copy of this program stripped
+// of its resources and given one cursor 106, a black square with its hot spot at (13, 17).
+// Deleted when it goes.
+class CFakeHelpProgram
+{
+public:
+    CFakeHelpProgram()
+    {
+        wchar_t szTemp[MAX_PATH] = L"";
+        ::GetTempPathW(MAX_PATH, szTemp);
+        m_strPath = std::wstring(szTemp) + L"qlmr_link_help.exe";
+        if (!::CopyFileW(ThisProgram().c_str(), m_strPath.c_str(), FALSE))
+            return;
+
+        // The image: hot spot, header, two colours, then the picture and the mask, bottom up.
+        std::vector<BYTE> image;
+        auto put = [&image](const void* p, std::size_t n) {
+            image.insert(image.end(), static_cast<const BYTE*>(p), static_cast<const BYTE*>(p) + n);
+        };
+        const WORD hotspot[2] = {13, 17};
+        put(hotspot, sizeof(hotspot));
+        BITMAPINFOHEADER header{};
+        header.biSize = sizeof(header);
+        header.biWidth = 32;
+        header.biHeight = 64;
+        header.biPlanes = 1;
+        header.biBitCount = 1;
+        put(&header, sizeof(header));
+        const RGBQUAD colours[2] = {{0, 0, 0, 0}, {255, 255, 255, 0}};
+        put(colours, sizeof(colours));
+        image.insert(image.end(), 32 * 4, 0x00);
+        for (int y = 0; y < 32; ++y)
+        {
+            const bool bInside = y >= 8 && y < 24;
+            const BYTE row[4] = {0xFF, static_cast<BYTE>(bInside ? 0x00 : 0xFF),
+                                 static_cast<BYTE>(bInside ? 0x00 : 0xFF), 0xFF};
+            put(row, sizeof(row));
+        }
+
+#pragma pack(push, 2)
+        struct CCursorDirectory
+        {
+            WORD wReserved, wType, wCount;
+            WORD wWidth, wHeight, wPlanes, wBitCount;
+            DWORD dwBytes;
+            WORD wImageId;
+        };
+#pragma pack(pop)
+        const WORD wImageId = 1210;
+        const CCursorDirectory directory{
+            0, 2, 1, 32, 64, 1, 1, static_cast<DWORD>(image.size()), wImageId};
+
+        const WORD wLanguage = MAKELANGID(LANG_NEUTRAL, SUBLANG_NEUTRAL);
+        const HANDLE hUpdate = ::BeginUpdateResourceW(m_strPath.c_str(), TRUE);
+        m_bReady = hUpdate &&
+                   ::UpdateResourceW(hUpdate, RT_CURSOR, MAKEINTRESOURCEW(wImageId), wLanguage,
+                                     image.data(), static_cast<DWORD>(image.size())) &&
+                   ::UpdateResourceW(hUpdate, RT_GROUP_CURSOR, MAKEINTRESOURCEW(106), wLanguage,
+                                     const_cast<CCursorDirectory*>(&directory), sizeof(directory));
+        if (hUpdate)
+            m_bReady = ::EndUpdateResourceW(hUpdate, !m_bReady) && m_bReady;
+    }
+    ~CFakeHelpProgram()
+    {
+        ::DeleteFileW(m_strPath.c_str());
+    }
+    CFakeHelpProgram(const CFakeHelpProgram&) = delete;
+    CFakeHelpProgram& operator=(const CFakeHelpProgram&) = delete;
+
+    bool IsReady() const
+    {
+        return m_bReady;
+    }
+    const std::wstring& Path() const
+    {
+        return m_strPath;
+    }
+
+private:
+    std::wstring m_strPath;
+    bool m_bReady = false;
+};
+}  // namespace
+
+// ---------------------------------------------------------------------------------------------
+// The plain parts
+
+TEST(HyperLinkErrorText, EveryCodeHasItsText)
+{
+    const std::wstring strHead = L"Unable to open hyperlink:\n\n";
+    const std::pair<INT_PTR, const wchar_t*> cases[] = {
+        {0, L"The operating system is out\nof memory or resources."},
+        {2, L"The specified file was not found."},
+        {3, L"The specified path was not found."},
+        {5, L"The operating system denied\naccess to the specified file."},
+        {8, L"There was not enough memory to complete the operation."},
+        {11, L"The .EXE file is invalid\n(non-Win32 .EXE or error in .EXE image)."},
+        {26, L"A sharing violation occurred. "},
+        {27, L"The filename association is\nincomplete or invalid."},
+        {28, L"The DDE transaction could not\nbe completed because the request timed out."},
+        {29, L"The DDE transaction failed."},
+        {30, L"The DDE transaction could not\nbe completed because other DDE transactions\nwere "
+             L"being processed."},
+        {31, L"There is no application associated\nwith the given filename extension."},
+        {32, L"The specified dynamic-link library was not found."},
+        {1, L"Unknown Error (1) occurred."},
+        {4, L"Unknown Error (4) occurred."},
+        {33, L"Unknown Error (33) occurred."},
+        {-1, L"Unknown Error (-1) occurred."},
+        {-2147483647 - 1, L"Unknown Error (-2147483648) occurred."},
+    };
+    for (const auto& [nCode, pszReason] : cases)
+        EXPECT_EQ(HyperLinkErrorText(nCode), strHead + pszReason) << "code " << nCode;
+}
+
+TEST(LinkCommandLine, CutAtTheFirstPercentOneQuotedElseBare)
+{
+    const std::wstring strUrl = L"http://quillmere.example/";
+    const std::pair<const wchar_t*, const wchar_t*> cases[] = {
+        // Quoted: cut at the opening quotation mark; the space before it stays.
+        {LR"("C:\Browser\browser.exe" -nohome "%1")",
+         LR"("C:\Browser\browser.exe" -nohome  http://quillmere.example/)"},
+        // Bare.
+        {LR"(C:\Browser\browser.exe %1 -new)",
+         LR"(C:\Browser\browser.exe  http://quillmere.example/)"},
+        // Absent: the address goes at the end.
+        {LR"("C:\Browser\browser.exe" -nohome)",
+         LR"("C:\Browser\browser.exe" -nohome http://quillmere.example/)"},
+        // A quoted one wins over an earlier bare one.
+        {LR"(browser.exe %1 "%1")", LR"(browser.exe %1  http://quillmere.example/)"},
+        // "%1" inside a longer token still counts, as the line is not parsed.
+        {LR"(browser.exe -url=%10)", LR"(browser.exe -url= http://quillmere.example/)"},
+        {L"", L" http://quillmere.example/"},
+    };
+    for (const auto& [pszRegistered, pszExpected] : cases)
+    {
+        std::wstring strLine = L"stale";
+        EXPECT_TRUE(AssembleLinkCommandLine(pszRegistered, strUrl, &strLine)) << pszRegistered;
+        EXPECT_EQ(strLine, pszExpected) << pszRegistered;
+    }
+}
+
+TEST(FitLinkRectToText, KeepsTheEdgeOrCentreItsAlignmentNames)
+{
+    const RECT rcWindow{10, 20, 211, 50}; // 201 x 30
+    const RECT rcClient{0, 0, 201, 30};
+    const SIZE sizeText{100, 13};
+    struct CCase
+    {
+        DWORD dwStyle;
+        RECT rcExpected;
+        const char* pszName;
+    } cases[] = {
+        {SS_LEFT, {10, 20, 110, 33}, "left"},
+        {SS_RIGHT, {111, 20, 211, 33}, "right"},
+        // (201 - 100) / 2 = 50 from each side: the odd pixel stays.
+        {SS_CENTER, {60, 20, 161, 33}, "centre"},
+        // (30 - 13) / 2 = 8 from top and bottom.
+        {SS_LEFT | SS_CENTERIMAGE, {10, 28, 110, 42}, "left, vertically centred"},
+        {SS_CENTER | SS_CENTERIMAGE, {60, 28, 161, 42}, "centre, vertically centred"},
+        {SS_LEFT | SS_NOTIFY | WS_CHILD | WS_VISIBLE, {10, 20, 110, 33}, "left with other styles"},
+        // SS_SIMPLE holds the SS_CENTER bit, but a simple static is left-aligned.
+        {SS_SIMPLE, {10, 20, 110, 33}, "simple"},
+        {SS_LEFTNOWORDWRAP, {10, 20, 110, 33}, "left without word wrap"},
+    };
+    for (const CCase& c : cases)
+    {
+        const RECT rc = FitLinkRectToText(rcWindow, rcClient, sizeText, c.dwStyle);
+        EXPECT_TRUE(::EqualRect(&rc, &c.rcExpected))
+            << c.pszName << ": " << rc.left << "," << rc.top << "," << rc.right << "," << rc.bottom;
+    }
+
+    // Text wider than a bordered window widens it; (52 - 83) / 2 rounds toward zero.
+    const RECT rcWide =
+        FitLinkRectToText(RECT{0, 0, 52, 22}, RECT{0, 0, 50, 20}, SIZE{81, 15}, SS_CENTER);
+    EXPECT_EQ(rcWide.left, -15);
+    EXPECT_EQ(rcWide.right, 67);
+    EXPECT_EQ(rcWide.bottom, 17);
+}
+
+TEST(GetRegKey, ReadsADefaultValueOfAtMost260Bytes)
+{
+    CTestClassesRoot root;
+    ASSERT_TRUE(root.Get());
+    std::wstring strValue = L"stale";
+
+    root.SetDefault(L".htm", L"qlmrtestfile");
+    EXPECT_EQ(GetRegKey(root.Get(), L".htm", &strValue), ERROR_SUCCESS);
+    EXPECT_EQ(strValue, L"qlmrtestfile");
+
+    strValue = L"stale";
+    EXPECT_NE(GetRegKey(root.Get(), L"missing", &strValue), ERROR_SUCCESS);
+    EXPECT_EQ(strValue, L"stale");
+
+    // 129 characters and the terminator fill the 260 bytes; one more does not fit.
+    root.SetDefault(L"longest", std::wstring(129, L'x'));
+    EXPECT_EQ(GetRegKey(root.Get(), L"longest", &strValue), ERROR_SUCCESS);
+    EXPECT_EQ(strValue, std::wstring(129, L'x'));
+    root.SetDefault(L"too long", std::wstring(130, L'x'));
+    strValue = L"stale";
+    EXPECT_NE(GetRegKey(root.Get(), L"too long", &strValue), ERROR_SUCCESS);
+    EXPECT_EQ(strValue, L"stale");
+}
+
+TEST(LoadLinkHandCursor, Cursor106OfTheHelpProgramElseTheSystemHand)
+{
+    CFakeHelpProgram helpProgram;
+    ASSERT_TRUE(helpProgram.IsReady());
+    const CCursorLook hand = LookAt(::LoadCursorW(nullptr, IDC_HAND));
+    ASSERT_TRUE(hand.bOk);
+    wchar_t szSystem[MAX_PATH] = L"";
+    ::GetSystemDirectoryW(szSystem, MAX_PATH);
+    const struct
+    {
+        std::wstring strPath;
+        DWORD xHotspot, yHotspot;
+    } cases[] = {
+        {helpProgram.Path(), 13, 17},
+        {L"C:\\no such folder\\winhlp32.exe", hand.xHotspot, hand.yHotspot},
+        {std::wstring(szSystem) + L"\\kernel32.dll", hand.xHotspot,
+         hand.yHotspot}, // without cursor 106
+        {L"", hand.xHotspot, hand.yHotspot},
+    };
+    for (const auto& c : cases)
+    {
+        SCOPED_TRACE(testing::PrintToString(c.strPath));
+        const HCURSOR hCursor = LoadLinkHandCursor(c.strPath);
+        const CCursorLook look = LookAt(hCursor);
+        ASSERT_TRUE(look.bOk);
+        EXPECT_FALSE(look.bIcon);
+        EXPECT_EQ(look.xHotspot, c.xHotspot);
+        EXPECT_EQ(look.yHotspot, c.yHotspot);
+        // A copy of its own: it outlived the library, and the caller destroys it.
+        EXPECT_NE(hCursor, ::LoadCursorW(nullptr, IDC_HAND));
+        EXPECT_TRUE(::DestroyCursor(hCursor));
+    }
+}
+
+// ---------------------------------------------------------------------------------------------
+// The link in a dialog
+
+class HyperLinkTest : public testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        // The cursor well away, so that no link starts hovering unasked when the dialog appears.
+        ::SetCursorPos(0, 0);
+        // An address given before the window exists becomes the text of an empty static.
+        m_dialog.m_linkEmpty.SetURL(L"http://quillmere.example/given");
+        ASSERT_TRUE(m_dialog.Open());
+        m_dialog.m_linkLeft.SetOpener(&m_opener);
+        m_opener.m_hRoot = m_root.Get();
+    }
+
+    CTestClassesRoot m_root;
+    CFakeOpener m_opener;
+    CLinkHostDialog m_dialog;
+    CMessageBoxResponder m_responder;
+};
+
+TEST_F(HyperLinkTest, SubclassingMakesTheStaticALinkWithTextAddressAndTooltip)
+{
+    CTestHyperLink& link = m_dialog.m_linkLeft;
+    EXPECT_TRUE(link.GetStyle() & SS_NOTIFY);
+    EXPECT_EQ(link.GetURL(), L"http://quillmere.example/left");
+    EXPECT_EQ(link.GetWindowText(), L"http://quillmere.example/left");
+
+    CTestHyperLink& given = m_dialog.m_linkEmpty;
+    EXPECT_EQ(given.GetWindowText(), L"http://quillmere.example/given");
+    EXPECT_EQ(given.GetURL(), L"http://quillmere.example/given");
+
+    // One tool, id 1, over the control, showing the address; SetURL changes the address only.
+    ASSERT_TRUE(link.m_toolTip.m_hWnd);
+    EXPECT_EQ(link.m_toolTip.SendMessage(TTM_GETTOOLCOUNT), 1);
+    TTTOOLINFOW info{};
+    info.cbSize = TTTOOLINFOW_V2_SIZE;
+    info.hwnd = link.m_hWnd;
+    info.uId = 1;
+    ASSERT_TRUE(link.m_toolTip.SendMessage(TTM_GETTOOLINFOW, 0, reinterpret_cast<LPARAM>(&info)));
+    RECT rcClient{};
+    link.GetClientRect(&rcClient);
+    EXPECT_TRUE(::EqualRect(&info.rect, &rcClient));
+    EXPECT_EQ(ToolText(link), L"http://quillmere.example/left");
+
+    link.SetURL(L"http://quillmere.example/other");
+    EXPECT_EQ(ToolText(link), L"http://quillmere.example/other");
+    EXPECT_EQ(link.GetURL(), L"http://quillmere.example/other");
+    EXPECT_EQ(link.GetWindowText(), L"http://quillmere.example/left");
+}
+
+TEST_F(HyperLinkTest, FitsLeftCentredAndRightAlignedStaticsToTheirText)
+{
+    const HWND hDialog = m_dialog.m_hWnd;
+    struct CCase
+    {
+        CTestHyperLink* pLink;
+        RECT rcTemplate;
+        const char* pszName;
+    } cases[] = {
+        {&m_dialog.m_linkLeft, TemplateRect(hDialog, 7, 7, 200, 12), "left"},
+        {&m_dialog.m_linkCentre, TemplateRect(hDialog, 7, 24, 200, 12), "centre"},
+        {&m_dialog.m_linkRight, TemplateRect(hDialog, 7, 41, 200, 12), "right"},
+        {&m_dialog.m_linkMiddle, TemplateRect(hDialog, 7, 58, 200, 21), "vertically centred"},
+        {&m_dialog.m_linkSimple, TemplateRect(hDialog, 7, 101, 200, 12), "simple"},
+        {&m_dialog.m_linkBorder, TemplateRect(hDialog, 7, 118, 200, 14), "centre with border"},
+    };
+    for (const CCase& c : cases)
+    {
+        SCOPED_TRACE(c.pszName);
+        const SIZE sizeText = UnderlinedTextSize(hDialog, c.pLink->GetWindowText());
+        ASSERT_GT(sizeText.cx, 0);
+        const RECT rc = ChildRect(c.pLink->m_hWnd);
+        RECT rcClient{};
+        c.pLink->GetClientRect(&rcClient);
+        // The text and the control's own border around it.
+        const int nWidth = sizeText.cx + RectWidth(rc) - RectWidth(rcClient);
+        const int nHeight = sizeText.cy + RectHeight(rc) - RectHeight(rcClient);
+        const DWORD dwStyle = c.pLink->GetStyle();
+        // The template is wider than the text: fitting is seen.
+        ASSERT_GT(RectWidth(c.rcTemplate), nWidth + 2);
+
+        if ((dwStyle & SS_TYPEMASK) == SS_CENTER)
+        {
+            // The centre stays; an odd pixel left over stays in the width.
+            EXPECT_LE(std::abs((rc.left + rc.right) - (c.rcTemplate.left + c.rcTemplate.right)), 1);
+            EXPECT_GE(RectWidth(rc), nWidth);
+            EXPECT_LE(RectWidth(rc), nWidth + 1);
+        }
+        else if ((dwStyle & SS_TYPEMASK) == SS_RIGHT)
+        {
+            EXPECT_EQ(rc.right, c.rcTemplate.right);
+            EXPECT_EQ(RectWidth(rc), nWidth);
+        }
+        else
+        {
+            EXPECT_EQ(rc.left, c.rcTemplate.left);
+            EXPECT_EQ(RectWidth(rc), nWidth);
+        }
+
+        if (dwStyle & SS_CENTERIMAGE)
+        {
+            EXPECT_LE(std::abs((rc.top + rc.bottom) - (c.rcTemplate.top + c.rcTemplate.bottom)), 1);
+            EXPECT_GE(RectHeight(rc), nHeight);
+            EXPECT_LE(RectHeight(rc), nHeight + 1);
+        }
+        else
+        {
+            EXPECT_EQ(rc.top, c.rcTemplate.top);
+            EXPECT_EQ(RectHeight(rc), nHeight);
+        }
+    }
+    // The bordered one has a border to keep.
+    RECT rcBorder{};
+    RECT rcBorderClient{};
+    m_dialog.m_linkBorder.GetWindowRect(&rcBorder);
+    m_dialog.m_linkBorder.GetClientRect(&rcBorderClient);
+    EXPECT_GT(RectWidth(rcBorder), RectWidth(rcBorderClient));
+}
+
+TEST_F(HyperLinkTest, ShowsLinkColourThenHoverColourUnderlinedWhileTheMouseIsOver)
+{
+    CTestHyperLink& link = m_dialog.m_linkLeft;
+    const int nTextWidth = RectWidth(ChildRect(link.m_hWnd));
+
+    const CColourCount normal = CountColour(link.m_hWnd, kLinkColour);
+    EXPECT_GT(normal.nPixels, 20);
+    EXPECT_LT(normal.nLongestRow, nTextWidth / 2) << "underlined before the mouse came";
+    EXPECT_EQ(CountColour(link.m_hWnd, kHoverColour).nPixels, 0);
+    EXPECT_FALSE(IsUnderlined(link.m_hWnd));
+
+    MouseMove(link.m_hWnd, ClientCenter(link.m_hWnd));
+    EXPECT_TRUE(link.m_bHovering);
+    EXPECT_TRUE(IsUnderlined(link.m_hWnd));
+    const CColourCount hover = CountColour(link.m_hWnd, kHoverColour);
+    EXPECT_GT(hover.nPixels, 20);
+    EXPECT_GE(hover.nLongestRow, nTextWidth * 9 / 10) << "no underline across the text";
+    EXPECT_EQ(CountColour(link.m_hWnd, kLinkColour).nPixels, 0);
+
+    // The mouse resting on the link keeps it hovering through several timer periods.
+    PumpMessages(350);
+    EXPECT_TRUE(link.m_bHovering);
+    EXPECT_TRUE(IsUnderlined(link.m_hWnd));
+
+    // Leaving: the next tick of the 100 ms timer ends it.
+    MouseMove(m_dialog.m_hWnd, AwayFromLinks(m_dialog.m_hWnd));
+    const DWORD dwLeft = ::GetTickCount();
+    ASSERT_TRUE(WaitFor([&] { return !IsUnderlined(link.m_hWnd); }, 2000));
+    EXPECT_LT(::GetTickCount() - dwLeft, 400u);
+    EXPECT_FALSE(link.m_bHovering);
+    const CColourCount after = CountColour(link.m_hWnd, kLinkColour);
+    EXPECT_GT(after.nPixels, 20);
+    EXPECT_LT(after.nLongestRow, nTextWidth / 2) << "the underline stayed";
+    EXPECT_EQ(CountColour(link.m_hWnd, kHoverColour).nPixels, 0);
+
+    // The timer stopped with the hover.
+    EXPECT_FALSE(::KillTimer(link.m_hWnd, 100));
+}
+
+TEST_F(HyperLinkTest, ShowsTheHandCursor)
+{
+    CTestHyperLink& link = m_dialog.m_linkLeft;
+    ASSERT_TRUE(link.m_hHandCursor.Get());
+    ::SetCursor(::LoadCursorW(nullptr, IDC_ARROW));
+    EXPECT_TRUE(link.SendMessage(WM_SETCURSOR, reinterpret_cast<WPARAM>(link.m_hWnd),
+                                 MAKELPARAM(HTCLIENT, WM_MOUSEMOVE)));
+    EXPECT_EQ(::GetCursor(), link.m_hHandCursor.Get());
+}
+
+TEST_F(HyperLinkTest, TheDialogsLoopRelaysMouseMessagesToTheTooltip)
+{
+    CTestHyperLink& link = m_dialog.m_linkLeft;
+    // As the modal loop of the product's dialogs does: each message offered to its window first.
+    SetMessageFilter([](MSG& msg) {
+        CWnd* pWnd = CWnd::FromHandlePermanent(msg.hwnd);
+        return pWnd && pWnd->PreTranslateMessage(&msg);
+    });
+    MouseMove(link.m_hWnd, ClientCenter(link.m_hWnd));
+    POINT pt = ClientCenter(link.m_hWnd);
+    ++pt.x;
+    MouseMove(link.m_hWnd, pt);
+    const bool bShown =
+        WaitFor([&] { return ::IsWindowVisible(link.m_toolTip.m_hWnd) != FALSE; }, 3000);
+    SetMessageFilter(nullptr);
+    EXPECT_TRUE(bShown);
+}
+
+TEST_F(HyperLinkTest, AClickOpensTheAddressThroughTheShellAndShowsItVisited)
+{
+    CTestHyperLink& link = m_dialog.m_linkLeft;
+    Click(link.m_hWnd, ClientCenter(link.m_hWnd));
+    ASSERT_EQ(m_opener.m_shellCalls.size(), 1u);
+    EXPECT_EQ(m_opener.m_shellCalls[0].first, L"http://quillmere.example/left");
+    EXPECT_EQ(m_opener.m_shellCalls[0].second, SW_SHOW);
+    EXPECT_TRUE(m_opener.m_runs.empty());
+    EXPECT_TRUE(link.m_bVisited);
+    EXPECT_TRUE(m_responder.Boxes().empty());
+
+    MouseMove(m_dialog.m_hWnd, AwayFromLinks(m_dialog.m_hWnd));
+    ASSERT_TRUE(WaitFor([&] { return !IsUnderlined(link.m_hWnd); }, 2000));
+    EXPECT_GT(CountColour(link.m_hWnd, kVisitedColour).nPixels, 20);
+    EXPECT_EQ(CountColour(link.m_hWnd, kLinkColour).nPixels, 0);
+
+    // A later failure is reported, and the link stays visited.
+    m_opener.m_nShellResult = SE_ERR_FNF;
+    m_responder.Answer(IDOK);
+    Click(link.m_hWnd, ClientCenter(link.m_hWnd));
+    ASSERT_EQ(m_responder.Boxes().size(), 1u);
+    EXPECT_EQ(m_responder.Boxes()[0].strText,
+              L"Unable to open hyperlink:\n\nThe specified file was not found.");
+    EXPECT_TRUE(link.m_bVisited);
+    MouseMove(m_dialog.m_hWnd, AwayFromLinks(m_dialog.m_hWnd));
+    ASSERT_TRUE(WaitFor([&] { return !IsUnderlined(link.m_hWnd); }, 2000));
+    EXPECT_GT(CountColour(link.m_hWnd, kVisitedColour).nPixels, 20);
+}
+
+TEST_F(HyperLinkTest, WithoutShellOrAssociationTheShellsErrorIsReported)
+{
+    CTestHyperLink& link = m_dialog.m_linkLeft;
+    m_opener.m_nShellResult = SE_ERR_NOASSOC;
+    m_responder.Answer(IDOK);
+    Click(link.m_hWnd, ClientCenter(link.m_hWnd));
+
+    ASSERT_EQ(m_responder.Boxes().size(), 1u);
+    const CMessageBoxRecord& box = m_responder.Boxes()[0];
+    EXPECT_EQ(box.strText, L"Unable to open hyperlink:\n\nThere is no application associated\nwith "
+                           L"the given filename extension.");
+    EXPECT_EQ(box.nIcon, static_cast<UINT>(MB_ICONEXCLAMATION));
+    EXPECT_EQ(box.buttonIds, std::vector<int>{IDOK});
+    EXPECT_EQ(box.hOwner, m_dialog.m_hWnd);
+    EXPECT_EQ(box.strCaption, L"controls_tests");
+    EXPECT_TRUE(m_opener.m_runs.empty());
+    EXPECT_FALSE(link.m_bVisited);
+
+    // ".htm" names a class without an open command: the same.
+    m_root.SetDefault(L".htm", L"qlmrtestfile");
+    m_responder.Answer(IDOK);
+    Click(link.m_hWnd, ClientCenter(link.m_hWnd));
+    ASSERT_EQ(m_responder.Boxes().size(), 2u);
+    EXPECT_EQ(m_responder.Boxes()[1].strText, box.strText);
+    EXPECT_TRUE(m_opener.m_runs.empty());
+
+    MouseMove(m_dialog.m_hWnd, AwayFromLinks(m_dialog.m_hWnd));
+    ASSERT_TRUE(WaitFor([&] { return !IsUnderlined(link.m_hWnd); }, 2000));
+    EXPECT_GT(CountColour(link.m_hWnd, kLinkColour).nPixels, 20);
+    EXPECT_EQ(CountColour(link.m_hWnd, kVisitedColour).nPixels, 0);
+}
+
+TEST_F(HyperLinkTest, WhenTheShellFailsTheRegisteredBrowserRunsWithTheAddress)
+{
+    CTestHyperLink& link = m_dialog.m_linkLeft;
+    m_opener.m_nShellResult = SE_ERR_NOASSOC;
+    m_root.RegisterBrowser(LR"("C:\Browser\browser.exe" -nohome "%1")");
+    Click(link.m_hWnd, ClientCenter(link.m_hWnd));
+
+    ASSERT_EQ(m_opener.m_runs.size(), 1u);
+    EXPECT_EQ(m_opener.m_runs[0].first,
+              R"("C:\Browser\browser.exe" -nohome  http://quillmere.example/left)");
+    EXPECT_EQ(m_opener.m_runs[0].second, SW_SHOW);
+    EXPECT_TRUE(m_responder.Boxes().empty());
+    EXPECT_TRUE(link.m_bVisited);
+
+    // The program's own failure is what is reported.
+    m_opener.m_runs.clear();
+    m_opener.m_nRunResult = SE_ERR_FNF;
+    m_root.RegisterBrowser(LR"(C:\Browser\browser.exe)");
+    link.SetURL(L"http://quillmere.example/other");
+    m_responder.Answer(IDOK);
+    Click(link.m_hWnd, ClientCenter(link.m_hWnd));
+    ASSERT_EQ(m_opener.m_runs.size(), 1u);
+    EXPECT_EQ(m_opener.m_runs[0].first, R"(C:\Browser\browser.exe http://quillmere.example/other)");
+    ASSERT_EQ(m_responder.Boxes().size(), 1u);
+    EXPECT_EQ(m_responder.Boxes()[0].strText,
+              L"Unable to open hyperlink:\n\nThe specified file was not found.");
+}
+
+TEST_F(HyperLinkTest, ACommandLineLongerThanItsBufferRunsNothing)
+{
+    CTestHyperLink& link = m_dialog.m_linkLeft;
+    m_opener.m_nShellResult = SE_ERR_ACCESSDENIED;
+    m_root.RegisterBrowser(LR"(C:\Browser\browser.exe %1)");
+    // 520 characters with the terminator: the cut line, a space and the address may take 519.
+    const std::wstring strFits(519 - std::wstring(L"C:\\Browser\\browser.exe  ").size(), L'y');
+    EXPECT_EQ(link.GotoURL(strFits, SW_SHOWNORMAL), 33);
+    ASSERT_EQ(m_opener.m_runs.size(), 1u);
+    EXPECT_EQ(m_opener.m_runs[0].first.size(), 519u);
+    EXPECT_EQ(m_opener.m_runs[0].second, SW_SHOWNORMAL);
+
+    // One more, or far more, and the shell's reason is what is left.
+    EXPECT_EQ(link.GotoURL(strFits + L"y", SW_SHOW), SE_ERR_ACCESSDENIED);
+    EXPECT_EQ(link.GotoURL(std::wstring(100000, L'y'), SW_SHOW), SE_ERR_ACCESSDENIED);
+    EXPECT_EQ(m_opener.m_runs.size(), 1u);
+}
+
+TEST_F(HyperLinkTest, AnObjectGoingBeforeItsWindowGivesTheTemplateFontBack)
+{
+    const HFONT hDialogFont = reinterpret_cast<HFONT>(m_dialog.SendMessage(WM_GETFONT));
+    const HWND hStatic = m_dialog.m_linkLeft.UnsubclassWindow();
+    ASSERT_EQ(reinterpret_cast<HFONT>(::SendMessageW(hStatic, WM_GETFONT, 0, 0)), hDialogFont);
+    {
+        CTestHyperLink link;
+        link.SetURL(L"http://quillmere.example/late");
+        ASSERT_TRUE(link.SubclassWindow(hStatic));
+        EXPECT_EQ(link.GetURL(), L"http://quillmere.example/late");
+        MouseMove(link.m_hWnd, ClientCenter(link.m_hWnd));
+        ASSERT_TRUE(IsUnderlined(link.m_hWnd));
+    }
+    // The fonts it made are gone; the window must not hold one of them.
+    EXPECT_EQ(reinterpret_cast<HFONT>(::SendMessageW(hStatic, WM_GETFONT, 0, 0)), hDialogFont);
+    EXPECT_FALSE(IsUnderlined(hStatic));
+    EXPECT_EQ(CWnd::FromHandlePermanent(hStatic), nullptr);
+}
+
+TEST_F(HyperLinkTest, Screenshot)
+{
+    // The first link hovering, the second visited, the rest as links.
+    m_dialog.m_linkCentre.SetOpener(&m_opener);
+    Click(m_dialog.m_linkCentre.m_hWnd, ClientCenter(m_dialog.m_linkCentre.m_hWnd));
+    MouseMove(m_dialog.m_hWnd, AwayFromLinks(m_dialog.m_hWnd));
+    ASSERT_TRUE(WaitFor([&] { return !IsUnderlined(m_dialog.m_linkCentre.m_hWnd); }, 2000));
+    MouseMove(m_dialog.m_linkLeft.m_hWnd, ClientCenter(m_dialog.m_linkLeft.m_hWnd));
+    EXPECT_TRUE(SaveWindowPng(m_dialog.m_hWnd, L"hyper_link.png"));
+}
