@@ -10,9 +10,10 @@
 
 namespace
 {
-// The object of a window is found through a property of the window itself, so any window
-// procedure (ours, a dialog's, a subclassed control's) can look it up.
-const wchar_t kObjectProperty[] = L"QuillmereWindowObject";
+// The objects bound to the windows of this thread. Every message looks its window up here, so
+// the lookup stays in the process (a window property would cost a server round trip under some
+// systems). Windows are used only by the thread that created them.
+thread_local std::unordered_map<HWND, CWnd*> t_boundObjects;
 
 // Wrappers handed out by FromHandle for windows no object is bound to. They own nothing and live
 // as long as their thread.
@@ -54,7 +55,10 @@ CWnd::~CWnd()
 
 CWnd* CWnd::FromHandlePermanent(HWND hWnd)
 {
-    return hWnd ? static_cast<CWnd*>(::GetPropW(hWnd, kObjectProperty)) : nullptr;
+    if (!hWnd)
+        return nullptr;
+    const auto found = t_boundObjects.find(hWnd);
+    return found == t_boundObjects.end() ? nullptr : found->second;
 }
 
 CWnd* CWnd::FromHandle(HWND hWnd)
@@ -75,7 +79,7 @@ CWnd* CWnd::FromHandle(HWND hWnd)
 void CWnd::Bind(HWND hWnd)
 {
     m_hWnd = hWnd;
-    ::SetPropW(hWnd, kObjectProperty, this);
+    t_boundObjects[hWnd] = this;
     // A wrapper handed out before the window had an object is no longer needed.
     t_temporaryWrappers.erase(hWnd);
 }
@@ -87,7 +91,7 @@ void CWnd::Unbind()
         ::SetWindowLongPtrW(m_hWnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(m_pfnSuper));
         m_bSubclassed = false;
     }
-    ::RemovePropW(m_hWnd, kObjectProperty);
+    t_boundObjects.erase(m_hWnd);
     m_pfnSuper = nullptr;
     m_bOwnsWindow = false;
     m_hWnd = nullptr;

@@ -1,0 +1,974 @@
+// The column tree in a dialog, subclassing its placeholder as the Sessions page does, driven by
+// posted mouse and key messages that pass the same pre-translation chain as the modal loop.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <string>
+#include <vector>
+
+#include "column_tree_ctrl.h"
+#include "column_tree_test_ids.h"
+#include "dialog.h"
+#include "gdi.h"
+#include "harness/input.h"
+#include "harness/screenshot.h"
+
+namespace
+{
+// What the loop of a modal dialog does before dispatching: offer the message to each window
+// object from its target up to the dialog.
+bool PreTranslateChain(MSG& msg)
+{
+    for (HWND hWnd = msg.hwnd; hWnd; hWnd = ::GetParent(hWnd))
+    {
+        CWnd* pWnd = CWnd::FromHandlePermanent(hWnd);
+        if (pWnd && pWnd->PreTranslateMessage(&msg))
+            return true;
+        if (!(::GetWindowLongPtrW(hWnd, GWL_STYLE) & WS_CHILD))
+            break;
+    }
+    return false;
+}
+
+struct CNotification
+{
+    UINT nCode;
+    UINT_PTR nIdFrom;
+    HWND hFrom;
+    WPARAM wParam;
+    HTREEITEM hItem;  // NM_DBLCLK records of the tree child
+    WORD wVKey;       // TVN_KEYDOWN
+};
+
+// Built on the column tree the way the session tree is: styles, icons and columns.
+class CTestColumnTree : public CColumnTreeCtrl
+{
+public:
+    void PrepareAsSessionTree(DWORD dwExtraStyles = TVS_FULLROWSELECT)
+    {
+        m_treeChild.ModifyStyle(0, TVS_HASBUTTONS | TVS_HASLINES | TVS_LINESATROOT | TVS_SHOWSELALWAYS |
+                                       TVS_CHECKBOXES | dwExtraStyles);
+        MakeIcons();
+        m_treeChild.SetImageList(m_images, TVSIL_NORMAL);
+    }
+
+    HTREEITEM AddNode(HTREEITEM hParent, const std::wstring& strName, int nImage = 0)
+    {
+        TVINSERTSTRUCTW insert{};
+        insert.hParent = hParent;
+        insert.hInsertAfter = TVI_LAST;
+        insert.item.mask = TVIF_TEXT | TVIF_IMAGE | TVIF_SELECTEDIMAGE;
+        insert.item.pszText = const_cast<wchar_t*>(strName.c_str());
+        insert.item.iImage = nImage;
+        insert.item.iSelectedImage = nImage;
+        return m_treeChild.InsertItem(insert);
+    }
+
+    // Windows with tabs, each window expanded once its tabs are in.
+    std::vector<HTREEITEM> AddWindows(int nWindows, int nTabs)
+    {
+        std::vector<HTREEITEM> windows;
+        for (int i = 1; i <= nWindows; ++i)
+        {
+            const HTREEITEM hWindow = AddNode(TVI_ROOT, L"Instance " + std::to_wstring(i), 0);
+            for (int j = 1; j <= nTabs; ++j)
+            {
+                const HTREEITEM hTab = AddNode(hWindow, L"Page " + std::to_wstring(i) + L"." + std::to_wstring(j), 1);
+                SetItemText(hTab, 1, L"http://example.com/" + std::to_wstring(i) + L"/" + std::to_wstring(j));
+            }
+            m_treeChild.Expand(hWindow, TVE_EXPAND);
+            windows.push_back(hWindow);
+        }
+        return windows;
+    }
+
+    CImageList m_images;
+
+private:
+    // A window and a page, 16 x 16, on a transparent magenta ground.
+    void MakeIcons()
+    {
+        m_images.Create(16, 16, ILC_COLOR32 | ILC_MASK, 2, 1);
+        CClientDC screen(nullptr);
+        CMemoryDC memory(screen);
+        CBitmap bitmap(::CreateCompatibleBitmap(screen, 32, 16));
+        {
+            CSelectObject select(memory, bitmap);
+            const RECT rcAll = {0, 0, 32, 16};
+            CBrush magenta(::CreateSolidBrush(RGB(255, 0, 255)));
+            ::FillRect(memory, &rcAll, magenta);
+            CBrush frame(::CreateSolidBrush(RGB(40, 70, 140)));
+            CBrush title(::CreateSolidBrush(RGB(70, 120, 210)));
+            CBrush white(::CreateSolidBrush(RGB(255, 255, 255)));
+            CBrush page(::CreateSolidBrush(RGB(120, 120, 120)));
+            const RECT rcWindow = {1, 2, 15, 14};
+            const RECT rcTitle = {2, 3, 14, 6};
+            const RECT rcBody = {2, 6, 14, 13};
+            ::FillRect(memory, &rcWindow, frame);
+            ::FillRect(memory, &rcTitle, title);
+            ::FillRect(memory, &rcBody, white);
+            const RECT rcPage = {19, 1, 29, 15};
+            const RECT rcPaper = {20, 2, 28, 14};
+            ::FillRect(memory, &rcPage, page);
+            ::FillRect(memory, &rcPaper, white);
+            for (int y = 4; y < 13; y += 2)
+            {
+                const RECT rcLine = {21, y, 27, y + 1};
+                ::FillRect(memory, &rcLine, page);
+            }
+        }
+        m_images.Add(bitmap, RGB(255, 0, 255));
+    }
+};
+
+class CHostDialog : public CDialog
+{
+public:
+    CHostDialog() : CDialog(IDD_COLUMN_TREE_HOST) {}
+
+    CTestColumnTree m_tree;
+    std::vector<CNotification> m_notifications;
+
+    size_t Count(UINT nCode) const
+    {
+        return static_cast<size_t>(std::count_if(m_notifications.begin(), m_notifications.end(),
+                                                 [nCode](const CNotification& n) { return n.nCode == nCode; }));
+    }
+
+protected:
+    void DoDataExchange(CDataExchange& dx) override { DDX_Control(dx, IDC_COLUMN_TREE, m_tree); }
+
+    LRESULT WindowProc(UINT nMsg, WPARAM wParam, LPARAM lParam) override
+    {
+        if (nMsg == WM_NOTIFY)
+        {
+            const NMHDR* pNmhdr = reinterpret_cast<const NMHDR*>(lParam);
+            CNotification record{pNmhdr->code, pNmhdr->idFrom, pNmhdr->hwndFrom, wParam, nullptr, 0};
+            if (pNmhdr->code == NM_DBLCLK)
+                record.hItem = reinterpret_cast<const NMTREECHILDITEM*>(pNmhdr)->hItem;
+            if (pNmhdr->code == TVN_KEYDOWN)
+                record.wVKey = reinterpret_cast<const NMTVKEYDOWN*>(pNmhdr)->wVKey;
+            m_notifications.push_back(record);
+        }
+        return CDialog::WindowProc(nMsg, wParam, lParam);
+    }
+};
+
+RECT RectInParent(HWND hWnd)
+{
+    RECT rect{};
+    ::GetWindowRect(hWnd, &rect);
+    ::MapWindowPoints(nullptr, ::GetParent(hWnd), reinterpret_cast<POINT*>(&rect), 2);
+    return rect;
+}
+
+bool IsGreen(uint32_t crPixel)
+{
+    return GetGValue(crPixel) > 120 && GetRValue(crPixel) < 100 && GetBValue(crPixel) < 100;
+}
+
+class ColumnTree : public testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        ASSERT_TRUE(m_dialog.Create(IDD_COLUMN_TREE_HOST, nullptr));
+        ::SetWindowPos(m_dialog, HWND_TOP, 30, 30, 0, 0, SWP_NOSIZE | SWP_SHOWWINDOW);
+        ::SetForegroundWindow(m_dialog);
+        SetMessageFilter(PreTranslateChain);
+        PumpMessages(0);
+    }
+
+    void TearDown() override
+    {
+        SetMessageFilter({});
+        m_dialog.DestroyWindow();
+        PumpMessages(0);
+    }
+
+    CTestColumnTree& Tree() { return m_dialog.m_tree; }
+    CCustomTreeChildCtrl& Child() { return m_dialog.m_tree.GetTreeCtrl(); }
+    int Check(HTREEITEM hItem) { return Child().GetCheckState(hItem); }
+
+    // The session tree's two columns.
+    void AddSessionColumns()
+    {
+        Tree().InsertColumn(0, L"Name", HDF_LEFT, 216);
+        Tree().InsertColumn(1, L"Location", HDF_LEFT, 209);
+    }
+
+    // Gives the column tree a client area of cx x cy.
+    void SizeTree(int cx, int cy)
+    {
+        RECT rcWindow{};
+        RECT rcClient{};
+        ::GetWindowRect(Tree(), &rcWindow);
+        Tree().GetClientRect(&rcClient);
+        const RECT rcPlace = RectInParent(Tree());
+        Tree().MoveWindow(rcPlace.left, rcPlace.top, cx + RectWidth(rcWindow) - rcClient.right,
+                          cy + RectHeight(rcWindow) - rcClient.bottom);
+        PumpMessages(0);
+    }
+
+    // The middle of the range of x where the tree view puts the item's state icon.
+    POINT StateIconPoint(HTREEITEM hItem)
+    {
+        RECT rcRow{};
+        Child().GetItemRect(hItem, &rcRow, FALSE);
+        const int y = (rcRow.top + rcRow.bottom) / 2;
+        int nFirst = -1;
+        int nLast = -1;
+        for (int x = 0; x < rcRow.right; ++x)
+        {
+            TVHITTESTINFO hit{};
+            hit.pt = {x, y};
+            if (Child().HitTest(&hit) == hItem && (hit.flags & TVHT_ONITEMSTATEICON))
+            {
+                nFirst = nFirst < 0 ? x : nFirst;
+                nLast = x;
+            }
+        }
+        EXPECT_GE(nFirst, 0) << "no state icon on the row";
+        return {(nFirst + nLast) / 2, y};
+    }
+
+    POINT LabelPoint(HTREEITEM hItem)
+    {
+        RECT rcLabel{};
+        Child().GetItemRect(hItem, &rcLabel, TRUE);
+        return {rcLabel.left + 6, (rcLabel.top + rcLabel.bottom) / 2};
+    }
+
+    // Green pixels of the tick box drawn around the state icon's place: a tick has some, the
+    // partly ticked square many, a clear box none.
+    int GreenAround(HTREEITEM hItem) { return PixelsAround(hItem, IsGreen); }
+    // The box's frame: 13 x 13, so 48 pixels when it is drawn whole.
+    int FramePixelsAround(HTREEITEM hItem)
+    {
+        return PixelsAround(hItem, [](uint32_t cr) { return cr == RGB(74, 105, 132); });
+    }
+
+    template <typename TPredicate>
+    int PixelsAround(HTREEITEM hItem, TPredicate isWanted)
+    {
+        const POINT pt = StateIconPoint(hItem);
+        CRgbImage image;
+        EXPECT_TRUE(CaptureWindow(Child(), image));
+        int nGreen = 0;
+        const int px = pt.x;
+        const int py = pt.y;
+        for (int y = std::max(0, py - 8); y < std::min(image.nHeight, py + 9); ++y)
+        {
+            for (int x = std::max(0, px - 10); x < std::min(image.nWidth, px + 11); ++x)
+                nGreen += isWanted(image.At(x, y)) ? 1 : 0;
+        }
+        return nGreen;
+    }
+
+    // Dark pixels (text) inside a rectangle of the tree child's client area.
+    int DarkPixelsIn(const RECT& rect)
+    {
+        CRgbImage image;
+        EXPECT_TRUE(CaptureWindow(Child(), image));
+        int nDark = 0;
+        for (int y = std::max(0, static_cast<int>(rect.top)); y < std::min(image.nHeight, static_cast<int>(rect.bottom)); ++y)
+        {
+            for (int x = std::max(0, static_cast<int>(rect.left)); x < std::min(image.nWidth, static_cast<int>(rect.right)); ++x)
+            {
+                const uint32_t cr = image.At(x, y);
+                nDark += GetRValue(cr) + GetGValue(cr) + GetBValue(cr) < 300 ? 1 : 0;
+            }
+        }
+        return nDark;
+    }
+
+    CHostDialog m_dialog;
+};
+
+TEST_F(ColumnTree, SubclassingThePlaceholderBuildsTheFourChildrenOnce)
+{
+    const HWND hTree = ::GetDlgItem(Tree(), CColumnTreeCtrl::kIdTreeChild);
+    const HWND hHeader = ::GetDlgItem(Tree(), CColumnTreeCtrl::kIdHeader);
+    const HWND hCorner = ::GetDlgItem(Tree(), CColumnTreeCtrl::kIdCornerHeader);
+    const HWND hScroll = ::GetDlgItem(Tree(), CColumnTreeCtrl::kIdScrollBar);
+    ASSERT_EQ(Child().m_hWnd, hTree);
+    ASSERT_TRUE(hHeader && hCorner && hScroll);
+
+    const DWORD dwTreeStyle = WS_CHILD | WS_VISIBLE | WS_TABSTOP | TVS_NOHSCROLL | TVS_NOTOOLTIPS;
+    EXPECT_EQ(dwTreeStyle, Child().GetStyle() & dwTreeStyle);
+    EXPECT_TRUE(::IsWindowVisible(hHeader));
+    EXPECT_FALSE(::IsWindowVisible(hCorner));
+    EXPECT_FALSE(::IsWindowVisible(hScroll));
+    EXPECT_EQ(reinterpret_cast<HFONT>(::SendMessageW(hHeader, WM_GETFONT, 0, 0)), Child().GetFont());
+    for (HWND hWnd : {Tree().m_hWnd, hHeader, hCorner, hScroll})
+        EXPECT_TRUE(::GetWindowLongPtrW(hWnd, GWL_EXSTYLE) & WS_EX_CONTROLPARENT);
+
+    // The tree starts at the header's foot and spans the control.
+    RECT rcClient{};
+    Tree().GetClientRect(&rcClient);
+    EXPECT_GT(Tree().GetHeaderHeight(), 0);
+    EXPECT_EQ(Tree().GetHeaderHeight(), RectHeight(RectInParent(hHeader)));
+    EXPECT_EQ(Tree().GetHeaderHeight(), RectInParent(hTree).top);
+    EXPECT_EQ(rcClient.right - 1, RectInParent(hTree).right);
+    EXPECT_EQ(rcClient.bottom - 1, RectInParent(hTree).bottom);
+
+    Tree().Initialize();
+    int nTreeChildren = 0;
+    for (HWND hChild = ::GetWindow(Tree(), GW_CHILD); hChild; hChild = ::GetWindow(hChild, GW_HWNDNEXT))
+        ++nTreeChildren;
+    EXPECT_EQ(4, nTreeChildren);
+}
+
+TEST_F(ColumnTree, InsertColumnKeepsFormatsWithTheirColumnsAndRefusesASeventeenth)
+{
+    EXPECT_EQ(0, Tree().InsertColumn(0, L"Name", HDF_LEFT, 120));
+    EXPECT_EQ(1, Tree().InsertColumn(1, L"Size", HDF_RIGHT, 60));
+    // Inserted between them: the right-aligned column moves to 2 with its format.
+    EXPECT_EQ(1, Tree().InsertColumn(1, L"Type", HDF_CENTER, 70));
+    EXPECT_EQ(HDF_LEFT, Tree().GetColumnFormat(0));
+    EXPECT_EQ(HDF_CENTER, Tree().GetColumnFormat(1));
+    EXPECT_EQ(HDF_RIGHT, Tree().GetColumnFormat(2));
+    EXPECT_EQ(250, Tree().GetTotalWidth());
+    EXPECT_EQ(120, Child().GetFirstColumnWidth());
+    EXPECT_GT(::SendMessageW(::GetDlgItem(Tree(), CColumnTreeCtrl::kIdCornerHeader), HDM_GETITEMCOUNT, 0, 0), 0);
+
+    EXPECT_EQ(-1, Tree().InsertColumn(16, L"Beyond", HDF_LEFT, 10));
+    EXPECT_EQ(-1, Tree().InsertColumn(-1, L"Before", HDF_LEFT, 10));
+    for (int i = 3; i < CColumnTreeCtrl::kMaxColumns; ++i)
+        EXPECT_EQ(i, Tree().InsertColumn(i, L"C" + std::to_wstring(i), HDF_LEFT, 10));
+    EXPECT_EQ(-1, Tree().InsertColumn(3, L"Seventeenth", HDF_LEFT, 10));
+    EXPECT_EQ(CColumnTreeCtrl::kMaxColumns, Tree().GetHeaderCtrl().GetItemCount());
+    EXPECT_EQ(HDF_RIGHT, Tree().GetColumnFormat(2));
+}
+
+TEST_F(ColumnTree, SetItemTextClosesEveryFieldWithATab)
+{
+    Tree().InsertColumn(0, L"A", HDF_LEFT, 100);
+    Tree().InsertColumn(1, L"B", HDF_LEFT, 100);
+    Tree().InsertColumn(2, L"C", HDF_LEFT, 100);
+    const HTREEITEM hItem = Tree().AddNode(TVI_ROOT, L"a\t");
+    Tree().SetItemText(hItem, 1, L"new");
+    EXPECT_EQ(L"a\tnew\t\t", Child().GetFullItemText(hItem));
+    EXPECT_EQ(L"new", Tree().GetItemText(hItem, 1));
+    EXPECT_EQ(L"", Tree().GetItemText(hItem, 2));
+
+    // Texts longer than any fixed buffer survive a rewrite of another column.
+    const std::wstring strLong = L"http://example.com/" + std::wstring(5000, L'x');
+    Tree().SetItemText(hItem, 2, strLong);
+    Tree().SetItemText(hItem, 0, L"b");
+    EXPECT_EQ(strLong, Tree().GetItemText(hItem, 2));
+    EXPECT_EQ(L"b\tnew\t" + strLong + L"\t", Child().GetFullItemText(hItem));
+}
+
+TEST_F(ColumnTree, NodesOfATreePreparedForSessionsStartTicked)
+{
+    AddSessionColumns();
+    Tree().PrepareAsSessionTree();
+    const std::vector<HTREEITEM> windows = Tree().AddWindows(2, 3);
+    for (HTREEITEM hWindow : windows)
+    {
+        EXPECT_EQ(kCheckTicked, Check(hWindow));
+        for (HTREEITEM hTab = Child().GetChildItem(hWindow); hTab; hTab = Child().GetNextSiblingItem(hTab))
+            EXPECT_EQ(kCheckTicked, Check(hTab));
+    }
+    EXPECT_EQ(L"http://example.com/2/3", Tree().GetItemText(Child().GetNextSiblingItem(Child().GetNextSiblingItem(
+                                                               Child().GetChildItem(windows[1]))),
+                                                           1));
+}
+
+TEST_F(ColumnTree, ClicksOnTickBoxesPropagateToDescendantsAndAncestors)
+{
+    AddSessionColumns();
+    Tree().PrepareAsSessionTree();
+    // a / b1 (c1, c2), b2 (c3)
+    const HTREEITEM a = Tree().AddNode(TVI_ROOT, L"a");
+    const HTREEITEM b1 = Tree().AddNode(a, L"b1");
+    const HTREEITEM c1 = Tree().AddNode(b1, L"c1", 1);
+    const HTREEITEM c2 = Tree().AddNode(b1, L"c2", 1);
+    const HTREEITEM b2 = Tree().AddNode(a, L"b2");
+    const HTREEITEM c3 = Tree().AddNode(b2, L"c3", 1);
+    for (HTREEITEM hItem : {a, b1, b2})
+        Child().Expand(hItem, TVE_EXPAND);
+    Child().SetCheckState(a, kCheckClear);
+    PumpMessages(0);
+    ASSERT_EQ(kCheckClear, Check(c3));
+    EXPECT_EQ(0, GreenAround(c1));
+
+    Click(Child(), StateIconPoint(c1));
+    EXPECT_EQ(kCheckTicked, Check(c1));
+    EXPECT_EQ(kCheckPartly, Check(b1));
+    EXPECT_EQ(kCheckPartly, Check(a));
+    EXPECT_EQ(kCheckClear, Check(c2));
+    EXPECT_GT(GreenAround(c1), 10);
+    EXPECT_EQ(48, FramePixelsAround(c1));
+    EXPECT_EQ(48, FramePixelsAround(a));
+    EXPECT_GT(GreenAround(b1), GreenAround(c1));  // the partly ticked square is the larger mark
+
+    Click(Child(), StateIconPoint(c2));
+    EXPECT_EQ(kCheckTicked, Check(b1));
+    EXPECT_EQ(kCheckPartly, Check(a));
+
+    Click(Child(), StateIconPoint(b2));
+    EXPECT_EQ(kCheckTicked, Check(c3));
+    EXPECT_EQ(kCheckTicked, Check(b2));
+    EXPECT_EQ(kCheckTicked, Check(a));
+
+    // Mixed children: every ancestor above is partly ticked.
+    Click(Child(), StateIconPoint(c2));
+    EXPECT_EQ(kCheckPartly, Check(b1));
+    EXPECT_EQ(kCheckPartly, Check(a));
+
+    // A partly ticked item is cleared with everything below it.
+    Click(Child(), StateIconPoint(a));
+    for (HTREEITEM hItem : {a, b1, c1, c2, b2, c3})
+        EXPECT_EQ(kCheckClear, Check(hItem));
+}
+
+TEST_F(ColumnTree, SpaceTogglesTheSelectionAndNeverReachesTheTreeView)
+{
+    AddSessionColumns();
+    Tree().PrepareAsSessionTree();
+    const std::vector<HTREEITEM> windows = Tree().AddWindows(2, 2);
+    const HTREEITEM hTab = Child().GetChildItem(windows[0]);
+    const HTREEITEM hOtherTab = Child().GetNextSiblingItem(hTab);
+
+    // No selection: nothing happens, and the tree view never hears of the key.
+    Child().SelectItem(nullptr);
+    ASSERT_EQ(nullptr, Child().GetSelectedItem());
+    PressKey(Child(), VK_SPACE);
+    for (HTREEITEM hWindow : windows)
+        EXPECT_EQ(kCheckTicked, Check(hWindow));
+
+    Child().SetFocus();
+    Child().SelectItem(hTab);
+    PressKey(Child(), VK_SPACE);
+    EXPECT_EQ(kCheckClear, Check(hTab));
+    EXPECT_EQ(kCheckPartly, Check(windows[0]));  // propagated, which the tree view would not do
+    PressKey(Child(), VK_SPACE);
+    EXPECT_EQ(kCheckTicked, Check(hTab));
+    EXPECT_EQ(kCheckTicked, Check(windows[0]));
+
+    // Space of a selected window clears its tabs too.
+    Child().SelectItem(windows[1]);
+    PressKey(Child(), VK_SPACE);
+    EXPECT_EQ(kCheckClear, Check(Child().GetChildItem(windows[1])));
+    EXPECT_EQ(kCheckTicked, Check(hOtherTab));
+
+    const auto spaceKeys = std::count_if(m_dialog.m_notifications.begin(), m_dialog.m_notifications.end(),
+                                         [](const CNotification& n) { return n.nCode == TVN_KEYDOWN && n.wVKey == VK_SPACE; });
+    EXPECT_EQ(0, spaceKeys);
+
+    // Other keys do reach it (and its TVN_KEYDOWN reaches the dialog).
+    PressKey(Child(), VK_DOWN);
+    EXPECT_EQ(1u, m_dialog.Count(TVN_KEYDOWN));
+}
+
+TEST_F(ColumnTree, DoubleClickTogglesALeafOnceAndNeverAParent)
+{
+    AddSessionColumns();
+    Tree().PrepareAsSessionTree();
+    const std::vector<HTREEITEM> windows = Tree().AddWindows(2, 3);
+    const HTREEITEM hLeaf = Child().GetChildItem(windows[0]);
+    PumpMessages(0);
+
+    Click(Child(), LabelPoint(hLeaf), true);
+    EXPECT_EQ(kCheckClear, Check(hLeaf));
+    EXPECT_EQ(kCheckPartly, Check(windows[0]));
+    EXPECT_EQ(hLeaf, Child().GetSelectedItem());
+    // The record with the item reached the dialog as the column tree's.
+    const auto itemRecord =
+        std::find_if(m_dialog.m_notifications.begin(), m_dialog.m_notifications.end(),
+                     [hLeaf](const CNotification& n) { return n.nCode == NM_DBLCLK && n.hItem == hLeaf; });
+    ASSERT_NE(m_dialog.m_notifications.end(), itemRecord);
+    EXPECT_EQ(static_cast<UINT_PTR>(IDC_COLUMN_TREE), itemRecord->nIdFrom);
+    EXPECT_EQ(Tree().m_hWnd, itemRecord->hFrom);
+
+    Click(Child(), LabelPoint(hLeaf), true);
+    EXPECT_EQ(kCheckTicked, Check(hLeaf));
+
+    // A parent's label: the tick stays; the tree view still expands and collapses it.
+    const HTREEITEM hParent = windows[1];
+    ASSERT_TRUE(Child().GetItemState(hParent, TVIS_EXPANDED) & TVIS_EXPANDED);
+    Click(Child(), LabelPoint(hParent), true);
+    EXPECT_EQ(kCheckTicked, Check(hParent));
+    EXPECT_FALSE(Child().GetItemState(hParent, TVIS_EXPANDED) & TVIS_EXPANDED);
+    Click(Child(), LabelPoint(hParent), true);
+    EXPECT_EQ(kCheckTicked, Check(hParent));
+    EXPECT_EQ(kCheckTicked, Check(Child().GetChildItem(hParent)));
+}
+
+TEST_F(ColumnTree, DoubleClickOnATickBoxIsTwoTogglesWithPropagation)
+{
+    AddSessionColumns();
+    Tree().PrepareAsSessionTree();
+    const std::vector<HTREEITEM> windows = Tree().AddWindows(1, 3);
+    const HTREEITEM hWindow = windows[0];
+    PumpMessages(0);
+
+    Click(Child(), StateIconPoint(hWindow), true);
+    EXPECT_EQ(kCheckTicked, Check(hWindow));
+    for (HTREEITEM hTab = Child().GetChildItem(hWindow); hTab; hTab = Child().GetNextSiblingItem(hTab))
+        EXPECT_EQ(kCheckTicked, Check(hTab));
+
+    const HTREEITEM hTab = Child().GetChildItem(hWindow);
+    Click(Child(), StateIconPoint(hTab), true);
+    EXPECT_EQ(kCheckTicked, Check(hTab));
+    EXPECT_EQ(kCheckTicked, Check(hWindow));
+}
+
+TEST_F(ColumnTree, AClickOnThePartlyVisibleBottomRowScrollsAndSelectsWithoutToggling)
+{
+    AddSessionColumns();
+    Tree().PrepareAsSessionTree();
+    const std::vector<HTREEITEM> windows = Tree().AddWindows(1, 20);
+    Child().EnsureVisible(windows[0]);
+    // Five and a half rows.
+    const int nItemHeight = Child().GetItemHeight();
+    RECT rcClient{};
+    Tree().GetClientRect(&rcClient);
+    RECT rcTreeClient{};
+    Child().GetClientRect(&rcTreeClient);
+    SizeTree(rcClient.right, rcClient.bottom - rcTreeClient.bottom + nItemHeight * 5 + nItemHeight / 2);
+    Child().GetClientRect(&rcTreeClient);
+    ASSERT_EQ(nItemHeight * 5 + nItemHeight / 2, rcTreeClient.bottom);
+
+    HTREEITEM hCut = nullptr;
+    for (HTREEITEM hItem = Child().GetFirstVisibleItem(); hItem; hItem = Child().GetNextVisibleItem(hItem))
+    {
+        RECT rcRow{};
+        Child().GetItemRect(hItem, &rcRow, FALSE);
+        if (rcRow.top < rcTreeClient.bottom && rcRow.bottom > rcTreeClient.bottom)
+        {
+            hCut = hItem;
+            break;
+        }
+    }
+    ASSERT_NE(nullptr, hCut);
+    const HTREEITEM hFirstBefore = Child().GetFirstVisibleItem();
+    const int nBefore = Check(hCut);
+    RECT rcCut{};
+    Child().GetItemRect(hCut, &rcCut, FALSE);
+    POINT ptTickBox = StateIconPoint(hCut);
+    ptTickBox.y = (rcCut.top + rcTreeClient.bottom) / 2;  // on its visible part
+
+    Click(Child(), ptTickBox);
+    EXPECT_EQ(nBefore, Check(hCut));
+    EXPECT_EQ(hCut, Child().GetSelectedItem());
+    EXPECT_NE(hFirstBefore, Child().GetFirstVisibleItem());
+    RECT rcRow{};
+    Child().GetItemRect(hCut, &rcRow, FALSE);
+    EXPECT_LE(rcRow.bottom, rcTreeClient.bottom);
+
+    // Now whole, the same row's tick box toggles.
+    Click(Child(), StateIconPoint(hCut));
+    EXPECT_NE(nBefore, Check(hCut));
+}
+
+TEST_F(ColumnTree, HitTestFindsTheColumnAndNothingRightOfTheLast)
+{
+    Tree().InsertColumn(0, L"Name", HDF_LEFT, 150);
+    Tree().InsertColumn(1, L"Location", HDF_LEFT, 100);
+    Tree().InsertColumn(2, L"Extra", HDF_LEFT, 90);
+    Tree().PrepareAsSessionTree();
+    const std::vector<HTREEITEM> windows = Tree().AddWindows(1, 2);
+    const HTREEITEM hTab = Child().GetChildItem(windows[0]);
+    RECT rcRow{};
+    Child().GetItemRect(hTab, &rcRow, FALSE);
+    const int y = Tree().GetHeaderHeight() + (rcRow.top + rcRow.bottom) / 2;
+    ASSERT_EQ(0, Tree().GetScrollX());
+
+    COLUMNTREEHITINFO hit{};
+    hit.pt = {150 + 100 + 30, y};
+    EXPECT_EQ(hTab, Tree().HitTest(&hit));
+    EXPECT_EQ(hTab, hit.hItem);
+    EXPECT_EQ(2, hit.iSubItem);
+    EXPECT_EQ(static_cast<UINT>(TVHT_ONITEMLABEL), hit.flags);
+
+    hit = {};
+    hit.pt = {150 + 100 + 90 + 20, y};
+    EXPECT_EQ(nullptr, Tree().HitTest(&hit));
+    EXPECT_EQ(nullptr, hit.hItem);
+    EXPECT_EQ(static_cast<UINT>(TVHT_NOWHERE), hit.flags);
+
+    // Left of the label the tree view's answer stands, in column 0.
+    const POINT ptState = StateIconPoint(hTab);
+    hit = {};
+    hit.pt = {ptState.x, y};
+    EXPECT_EQ(hTab, Tree().HitTest(&hit));
+    EXPECT_EQ(0, hit.iSubItem);
+    EXPECT_TRUE(hit.flags & TVHT_ONITEMSTATEICON);
+
+    // At the cursor, in the column tree's own coordinates.
+    POINT ptScreen = {150 + 50, y};
+    Tree().ClientToScreen(&ptScreen);
+    ::SetCursorPos(ptScreen.x, ptScreen.y);
+    hit = {};
+    EXPECT_EQ(hTab, Tree().HitTestAtCursor(&hit));
+    EXPECT_EQ(1, hit.iSubItem);
+    EXPECT_EQ(150 + 50, hit.pt.x);
+
+    // Scrolled: the same point of the view lies further right in the columns.
+    SizeTree(200, 200);
+    Tree().SendMessage(WM_HSCROLL, SB_PAGERIGHT, reinterpret_cast<LPARAM>(::GetDlgItem(Tree(), CColumnTreeCtrl::kIdScrollBar)));
+    ASSERT_EQ(340 - 200, Tree().GetScrollX());
+    hit = {};
+    hit.pt = {130, y};
+    EXPECT_EQ(hTab, Tree().HitTest(&hit));
+    EXPECT_EQ(2, hit.iSubItem);
+}
+
+TEST_F(ColumnTree, HorizontalScrollingMovesHeaderAndTreeTogetherWithinTheColumns)
+{
+    AddSessionColumns();  // 425 pixels of columns
+    Tree().PrepareAsSessionTree();
+    Tree().AddWindows(1, 2);
+    SizeTree(300, 200);
+    const HWND hScroll = ::GetDlgItem(Tree(), CColumnTreeCtrl::kIdScrollBar);
+    const HWND hHeader = ::GetDlgItem(Tree(), CColumnTreeCtrl::kIdHeader);
+    ASSERT_TRUE(::IsWindowVisible(hScroll));
+    EXPECT_EQ(200 - ::GetSystemMetrics(SM_CYHSCROLL), RectInParent(hScroll).top);
+    const int nMax = 425 - 300;
+
+    // The right arrow, clicked: one line.
+    RECT rcScroll{};
+    ::GetClientRect(hScroll, &rcScroll);
+    Click(hScroll, POINT{rcScroll.right - 4, rcScroll.bottom / 2});
+    EXPECT_EQ(15, Tree().GetScrollX());
+    EXPECT_EQ(-15, RectInParent(hHeader).left);
+    EXPECT_EQ(-15, RectInParent(Child()).left);
+    EXPECT_EQ(15, ::GetScrollPos(hScroll, SB_CTL));
+
+    const auto scroll = [this, hScroll](UINT nCode, int nPos = 0) {
+        Tree().SendMessage(WM_HSCROLL, MAKEWPARAM(nCode, nPos), reinterpret_cast<LPARAM>(hScroll));
+        return Tree().GetScrollX();
+    };
+    EXPECT_EQ(0, scroll(SB_LINELEFT));
+    EXPECT_EQ(0, scroll(SB_LINELEFT));
+    EXPECT_EQ(nMax, scroll(SB_PAGERIGHT));  // a page is the visible width, clamped at the end
+    EXPECT_EQ(-nMax, RectInParent(Child()).left);
+    EXPECT_EQ(nMax, scroll(SB_LINERIGHT));
+    EXPECT_EQ(nMax - 15, scroll(SB_LINELEFT));
+    EXPECT_EQ(0, scroll(SB_PAGELEFT));
+    EXPECT_EQ(42, scroll(SB_THUMBTRACK, 42));
+    EXPECT_EQ(42, scroll(SB_THUMBPOSITION, 99));
+    EXPECT_EQ(nMax, scroll(SB_RIGHT));
+    EXPECT_EQ(0, scroll(SB_LEFT));
+
+    // A page of the visible width, in a wider set of columns.
+    Tree().InsertColumn(2, L"More", HDF_LEFT, 400);
+    EXPECT_EQ(300, scroll(SB_PAGERIGHT));
+    EXPECT_EQ(-300, RectInParent(hHeader).left);
+
+    // Everything fits once the control is wide enough: back to the start, no scroll bar.
+    SizeTree(900, 200);
+    EXPECT_EQ(0, Tree().GetScrollX());
+    EXPECT_FALSE(::IsWindowVisible(hScroll));
+    EXPECT_EQ(0, RectInParent(Child()).left);
+
+    // Too short for a header and a scroll bar: none, even though the columns do not fit.
+    SizeTree(300, Tree().GetHeaderHeight() + ::GetSystemMetrics(SM_CYHSCROLL) - 1);
+    EXPECT_FALSE(::IsWindowVisible(hScroll));
+    SizeTree(300, Tree().GetHeaderHeight() + ::GetSystemMetrics(SM_CYHSCROLL));
+    EXPECT_TRUE(::IsWindowVisible(hScroll));
+}
+
+TEST_F(ColumnTree, TheCornerHeaderFollowsTheTreesVerticalScrollBar)
+{
+    AddSessionColumns();
+    Tree().PrepareAsSessionTree();
+    const std::vector<HTREEITEM> windows = Tree().AddWindows(3, 10);
+    SizeTree(500, 200);
+    const HWND hCorner = ::GetDlgItem(Tree(), CColumnTreeCtrl::kIdCornerHeader);
+    const HWND hHeader = ::GetDlgItem(Tree(), CColumnTreeCtrl::kIdHeader);
+    const int cxVScroll = ::GetSystemMetrics(SM_CXVSCROLL);
+    ASSERT_TRUE(Child().GetStyle() & WS_VSCROLL);
+    EXPECT_TRUE(::IsWindowVisible(hCorner));
+    EXPECT_EQ(500 - cxVScroll, RectInParent(hHeader).right);
+    EXPECT_EQ((RECT{500 - cxVScroll, 0, 500, Tree().GetHeaderHeight()}).left, RectInParent(hCorner).left);
+
+    // Repainting the control leaves the foot of the tree's scroll bar as the tree drew it.
+    const auto footPixels = [this, cxVScroll] {
+        CRgbImage image;
+        EXPECT_TRUE(CaptureWindow(Child(), image));
+        std::vector<uint32_t> pixels;
+        for (int y = image.nHeight - ::GetSystemMetrics(SM_CYHSCROLL); y < image.nHeight; ++y)
+        {
+            for (int x = image.nWidth - cxVScroll; x < image.nWidth; ++x)
+                pixels.push_back(image.At(x, y));
+        }
+        return pixels;
+    };
+    const std::vector<uint32_t> before = footPixels();
+    ASSERT_TRUE(std::any_of(before.begin(), before.end(),
+                            [](uint32_t cr) { return cr != ::GetSysColor(COLOR_BTNFACE); }));
+    ::RedrawWindow(Tree(), nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW | RDW_NOCHILDREN);
+    EXPECT_EQ(before, footPixels());
+
+    // Collapsed, the rows fit: the tree hides its scroll bar and the corner goes with it.
+    for (HTREEITEM hWindow : windows)
+        Child().Expand(hWindow, TVE_COLLAPSE);
+    Tree().RepositionControls();
+    EXPECT_FALSE(Child().GetStyle() & WS_VSCROLL);
+    EXPECT_FALSE(::IsWindowVisible(hCorner));
+    EXPECT_EQ(500, RectInParent(hHeader).right);
+
+    // Expanded by the user (a double click) the layout follows through TVN_ITEMEXPANDED.
+    Click(Child(), LabelPoint(windows[0]), true);
+    EXPECT_TRUE(Child().GetStyle() & WS_VSCROLL);
+    EXPECT_TRUE(::IsWindowVisible(hCorner));
+
+    // With both scroll bars the square between them is filled with the face colour, and so are
+    // the strips the tree leaves right of and below it, whatever a wider layout drew there.
+    SizeTree(300, 200);
+    ASSERT_TRUE(::IsWindowVisible(::GetDlgItem(Tree(), CColumnTreeCtrl::kIdScrollBar)));
+    const COLORREF crFace = ::GetSysColor(COLOR_BTNFACE);
+    EXPECT_EQ(crFace, PixelAt(Tree(), POINT{300 - 3, 200 - 3}));
+    const RECT rcTreeNow = RectInParent(Child());
+    for (int y = Tree().GetHeaderHeight(); y < rcTreeNow.bottom; y += 3)
+        ASSERT_EQ(crFace, PixelAt(Tree(), POINT{299, y})) << "y " << y;
+    for (int x = 0; x < 300; x += 7)
+        ASSERT_EQ(crFace, PixelAt(Tree(), POINT{x, rcTreeNow.bottom})) << "x " << x;
+}
+
+TEST_F(ColumnTree, TheFirstColumnCannotBeNarrowedBelowItsMinimum)
+{
+    AddSessionColumns();
+    HDITEMW item{};
+    item.mask = HDI_WIDTH;
+    item.cxy = -5;
+    Tree().GetHeaderCtrl().SetItem(0, item);
+    EXPECT_EQ(216, Tree().GetColumnWidth(0));
+    HDITEMW read{};
+    read.mask = HDI_WIDTH;
+    Tree().GetHeaderCtrl().GetItem(0, &read);
+    EXPECT_EQ(216, read.cxy);
+
+    // An accepted change reaches the tree and the total.
+    item.cxy = 150;
+    Tree().GetHeaderCtrl().SetItem(0, item);
+    EXPECT_EQ(150, Tree().GetColumnWidth(0));
+    EXPECT_EQ(150, Child().GetFirstColumnWidth());
+    EXPECT_EQ(150 + 209, Tree().GetTotalWidth());
+    EXPECT_EQ(0u, m_dialog.Count(HDN_ITEMCHANGEDW));  // handled, not passed on
+}
+
+TEST_F(ColumnTree, TheChildrensNotificationsReachTheParentAsTheColumnTrees)
+{
+    AddSessionColumns();
+    Tree().PrepareAsSessionTree();
+    const std::vector<HTREEITEM> windows = Tree().AddWindows(1, 3);
+    const HTREEITEM hTab = Child().GetNextSiblingItem(Child().GetChildItem(windows[0]));
+    m_dialog.m_notifications.clear();
+
+    Click(Child(), LabelPoint(hTab));
+    EXPECT_EQ(hTab, Child().GetSelectedItem());
+    ASSERT_GE(m_dialog.Count(TVN_SELCHANGEDW), 1u);
+    ASSERT_GE(m_dialog.Count(NM_CLICK), 1u);
+    for (const CNotification& n : m_dialog.m_notifications)
+    {
+        EXPECT_EQ(Tree().m_hWnd, n.hFrom) << "code " << static_cast<int>(n.nCode);
+        EXPECT_EQ(static_cast<UINT_PTR>(IDC_COLUMN_TREE), n.nIdFrom);
+        EXPECT_EQ(static_cast<WPARAM>(IDC_COLUMN_TREE), n.wParam);
+    }
+}
+
+TEST_F(ColumnTree, ColumnTextsAreDrawnInTheirColumnsAndANarrowColumnDrawsNothing)
+{
+    Tree().InsertColumn(0, L"Name", HDF_LEFT, 150);
+    Tree().InsertColumn(1, L"Location", HDF_LEFT, 200);
+    Tree().InsertColumn(2, L"Narrow", HDF_LEFT, 3);
+    Tree().PrepareAsSessionTree();
+    const std::vector<HTREEITEM> windows = Tree().AddWindows(1, 2);
+    const HTREEITEM hTab = Child().GetChildItem(windows[0]);
+    Tree().SetItemText(hTab, 2, L"WWWWWWWWWW");
+    SizeTree(450, 200);
+    RECT rcRow{};
+    Child().GetItemRect(hTab, &rcRow, FALSE);
+
+    const int nIndent = Tree().GetColumnTextIndent();
+    EXPECT_GT(DarkPixelsIn(RECT{150 + 1 + nIndent, rcRow.top, 350 - 3, rcRow.bottom}), 20);
+    EXPECT_EQ(0, DarkPixelsIn(RECT{150, rcRow.top, 150 + 1 + nIndent, rcRow.bottom}));
+    EXPECT_EQ(0, DarkPixelsIn(RECT{350, rcRow.top, 440, rcRow.bottom}));
+    // The window row has no location; its column stays empty.
+    Child().GetItemRect(windows[0], &rcRow, FALSE);
+    EXPECT_EQ(0, DarkPixelsIn(RECT{150, rcRow.top, 440, rcRow.bottom}));
+
+    // A selected row of a focused tree is highlighted across every column.
+    Child().SetFocus();
+    Child().SelectItem(hTab);
+    Child().GetItemRect(hTab, &rcRow, FALSE);
+    EXPECT_EQ(::GetSysColor(COLOR_HIGHLIGHT), PixelAt(Child(), POINT{340, rcRow.top + 2}));
+}
+
+TEST_F(ColumnTree, ClicksCountOnTheFirstColumnsTextOnlyWithoutFullRowSelect)
+{
+    Tree().InsertColumn(0, L"Name", HDF_LEFT, 200);
+    Tree().InsertColumn(1, L"Location", HDF_LEFT, 200);
+    Tree().PrepareAsSessionTree(0);
+    const HTREEITEM hItem = Tree().AddNode(TVI_ROOT, L"Tab");
+    Tree().SetItemText(hItem, 1, L"http://example.com/a/long/address");
+    RECT rcLabel{};
+    Child().GetItemRect(hItem, &rcLabel, TRUE);
+    const int y = (rcLabel.top + rcLabel.bottom) / 2;
+    EXPECT_TRUE(Child().IsPointOnItem(POINT{rcLabel.left + 2, y}));
+    EXPECT_FALSE(Child().IsPointOnItem(POINT{190, y}));   // beyond the text, still in column 0
+    EXPECT_FALSE(Child().IsPointOnItem(POINT{260, y}));   // in column 1
+    EXPECT_FALSE(Child().IsPointOnItem(POINT{rcLabel.left + 2, rcLabel.bottom + 40}));  // no row
+
+    Child().ModifyStyle(0, TVS_FULLROWSELECT);
+    EXPECT_TRUE(Child().IsPointOnItem(POINT{260, y}));
+
+    // A click on empty space below the rows only takes the focus.
+    ::SetFocus(m_dialog.GetDlgItem(IDOK)->m_hWnd);
+    ASSERT_NE(Child().m_hWnd, ::GetFocus());
+    Click(Child(), POINT{rcLabel.left + 2, rcLabel.bottom + 40});
+    EXPECT_EQ(Child().m_hWnd, ::GetFocus());
+}
+
+TEST_F(ColumnTree, TooltipsGiveTheWholeTextOfTheCellUnderTheCursor)
+{
+    AddSessionColumns();
+    Tree().PrepareAsSessionTree();
+    const HTREEITEM hWindow = Tree().AddNode(TVI_ROOT, L"Instance 1");
+    const HTREEITEM hTab = Tree().AddNode(hWindow, L"A title", 1);
+    const std::wstring strAddress = L"http://example.com/" + std::wstring(2500, L'p');
+    Tree().SetItemText(hTab, 1, strAddress);
+    Child().Expand(hWindow, TVE_EXPAND);
+    RECT rcRow{};
+    Child().GetItemRect(hTab, &rcRow, FALSE);
+    const auto cursorTo = [this, &rcRow](int x) {
+        POINT pt = {x, (rcRow.top + rcRow.bottom) / 2};
+        Child().ClientToScreen(&pt);
+        ::SetCursorPos(pt.x, pt.y);
+    };
+
+    // Both requests, for the cell in column 1, cut to the buffers.
+    cursorTo(216 + 40);
+    NMTTDISPINFOW wide{};
+    wide.hdr.code = TTN_NEEDTEXTW;
+    wide.hdr.idFrom = reinterpret_cast<UINT_PTR>(hTab);
+    Child().SendMessage(WM_NOTIFY, 0, reinterpret_cast<LPARAM>(&wide));
+    ASSERT_NE(nullptr, wide.lpszText);
+    EXPECT_EQ(strAddress.substr(0, CCustomTreeChildCtrl::kTipTextSize - 1), std::wstring(wide.lpszText));
+    NMTTDISPINFOA narrow{};
+    narrow.hdr.code = TTN_NEEDTEXTA;
+    narrow.hdr.idFrom = reinterpret_cast<UINT_PTR>(hTab);
+    Child().SendMessage(WM_NOTIFY, 0, reinterpret_cast<LPARAM>(&narrow));
+    ASSERT_NE(nullptr, narrow.lpszText);
+    EXPECT_EQ(std::string(CCustomTreeChildCtrl::kTipTextSize - 1 - 19, 'p'), std::string(narrow.lpszText).substr(19));
+
+    // Column 0 gives the title.
+    cursorTo(LabelPoint(hTab).x);
+    wide.lpszText = nullptr;
+    Child().SendMessage(WM_NOTIFY, 0, reinterpret_cast<LPARAM>(&wide));
+    ASSERT_NE(nullptr, wide.lpszText);
+    EXPECT_EQ(L"A title", std::wstring(wide.lpszText));
+
+    // Over nothing, the request is left to the tree view.
+    POINT ptEmpty = {20, rcRow.bottom + 60};
+    Child().ClientToScreen(&ptEmpty);
+    ::SetCursorPos(ptEmpty.x, ptEmpty.y);
+    wide.lpszText = nullptr;
+    Child().SendMessage(WM_NOTIFY, 0, reinterpret_cast<LPARAM>(&wide));
+    EXPECT_EQ(nullptr, wide.lpszText);
+}
+
+// The visible tooltip of the thread, if one shows.
+HWND FindShownToolTip()
+{
+    HWND hFound = nullptr;
+    ::EnumThreadWindows(
+        ::GetCurrentThreadId(),
+        [](HWND hWnd, LPARAM lParam) {
+            wchar_t szClass[64] = L"";
+            ::GetClassNameW(hWnd, szClass, 64);
+            if (std::wstring(szClass) == TOOLTIPS_CLASSW && ::IsWindowVisible(hWnd))
+            {
+                *reinterpret_cast<HWND*>(lParam) = hWnd;
+                return FALSE;
+            }
+            return TRUE;
+        },
+        reinterpret_cast<LPARAM>(&hFound));
+    return hFound;
+}
+
+std::wstring WindowText(HWND hWnd)
+{
+    wchar_t szText[512] = L"";
+    ::SendMessageW(hWnd, WM_GETTEXT, 512, reinterpret_cast<LPARAM>(szText));
+    return szText;
+}
+
+TEST_F(ColumnTree, RestingOnACellShowsItsTextInATooltip)
+{
+    AddSessionColumns();
+    Tree().PrepareAsSessionTree();
+    const HTREEITEM hWindow = Tree().AddNode(TVI_ROOT, L"Instance 1");
+    const HTREEITEM hTab = Tree().AddNode(hWindow, L"A title", 1);
+    Tree().SetItemText(hTab, 1, L"http://example.com/shown/in/the/tip");
+    Child().Expand(hWindow, TVE_EXPAND);
+    RECT rcRow{};
+    Child().GetItemRect(hTab, &rcRow, FALSE);
+    const int y = (rcRow.top + rcRow.bottom) / 2;
+
+    MouseMove(Child(), POINT{216 + 30, y});
+    MouseMove(Child(), POINT{216 + 31, y});
+    HWND hTip = nullptr;
+    ASSERT_TRUE(WaitFor([&hTip] { return (hTip = FindShownToolTip()) != nullptr; }, 5000));
+    EXPECT_EQ(L"http://example.com/shown/in/the/tip", WindowText(hTip));
+    SaveWindowPng(hTip, L"column_tree\\tooltip.png");
+
+    // Into the first column of the same row: closed once, then the title.
+    MouseMove(Child(), POINT{LabelPoint(hTab).x, y});
+    EXPECT_EQ(nullptr, FindShownToolTip());
+    MouseMove(Child(), POINT{LabelPoint(hTab).x + 1, y});
+    ASSERT_TRUE(WaitFor([&hTip] { return (hTip = FindShownToolTip()) != nullptr; }, 5000));
+    EXPECT_EQ(L"A title", WindowText(hTip));
+}
+
+TEST_F(ColumnTree, DisablingTheControlDisablesItsChildrenAndGreysTheRows)
+{
+    AddSessionColumns();
+    Tree().PrepareAsSessionTree();
+    Tree().AddWindows(1, 2);
+    Tree().EnableWindow(FALSE);
+    PumpMessages(0);
+    for (UINT nId : {CColumnTreeCtrl::kIdHeader, CColumnTreeCtrl::kIdTreeChild, CColumnTreeCtrl::kIdScrollBar,
+                     CColumnTreeCtrl::kIdCornerHeader})
+        EXPECT_FALSE(::IsWindowEnabled(::GetDlgItem(Tree(), static_cast<int>(nId)))) << nId;
+    RECT rcClient{};
+    Child().GetClientRect(&rcClient);
+    EXPECT_EQ(::GetSysColor(COLOR_BTNFACE), PixelAt(Child(), POINT{rcClient.right - 5, rcClient.bottom - 5}));
+    SaveWindowPng(m_dialog, L"column_tree\\disabled.png");
+
+    Tree().EnableWindow(TRUE);
+    EXPECT_TRUE(::IsWindowEnabled(Child()));
+    EXPECT_EQ(RGB(255, 255, 255), PixelAt(Child(), POINT{rcClient.right - 5, rcClient.bottom - 5}));
+}
+
+// Pictures of the control for review: ticked, clear and partly ticked nodes, expanded and
+// collapsed, scrolled both ways.
+TEST_F(ColumnTree, Screenshots)
+{
+    AddSessionColumns();
+    Tree().PrepareAsSessionTree();
+    const std::vector<HTREEITEM> windows = Tree().AddWindows(4, 4);
+    Child().ToggleCheckState(Child().GetChildItem(windows[0]));                      // window 1 partly
+    Child().SetCheckState(windows[1], kCheckClear);                                  // window 2 clear
+    Child().Expand(windows[2], TVE_COLLAPSE);                                        // window 3 collapsed
+    Child().SetFocus();
+    Child().SelectItem(Child().GetNextSiblingItem(Child().GetChildItem(windows[0])));
+    Child().EnsureVisible(windows[0]);
+    PumpMessages(0);
+    EXPECT_TRUE(SaveWindowPng(m_dialog, L"column_tree\\ticks_expanded.png"));
+
+    SizeTree(330, 260);
+    Child().SendMessage(WM_VSCROLL, SB_LINEDOWN);
+    Child().SendMessage(WM_VSCROLL, SB_LINEDOWN);
+    Tree().SendMessage(WM_HSCROLL, MAKEWPARAM(SB_THUMBTRACK, 60),
+                       reinterpret_cast<LPARAM>(::GetDlgItem(Tree(), CColumnTreeCtrl::kIdScrollBar)));
+    PumpMessages(0);
+    EXPECT_TRUE(SaveWindowPng(m_dialog, L"column_tree\\scrolled.png"));
+}
+}  // namespace
