@@ -5,6 +5,7 @@
 #include <oleauto.h>
 #include <unknwn.h>
 
+#include <memory>
 #include <utility>
 
 // An owned interface reference.
@@ -29,7 +30,8 @@ public:
     }
     CComPtr& operator=(CComPtr&& other) noexcept
     {
-        if (this != &other)
+        // operator& is the out-parameter accessor: compare real addresses.
+        if (this != std::addressof(other))
         {
             Release();
             m_p = std::exchange(other.m_p, nullptr);

@@ -1,0 +1,153 @@
+#include "browser_frame.h"
+
+#include "browser_app.h"
+#include "browser_tab.h"
+#include "event_log.h"
+#include "stand_in_protocol.h"
+
+namespace
+{
+const wchar_t kFrameClass[] = L"IEFrame";
+const wchar_t kStripClass[] = L"QuillmereStandInTabStrip";
+} // namespace
+
+CBrowserFrame::CBrowserFrame(CBrowserApp& app, int nNumber) : m_app(app), m_nNumber(nNumber)
+{
+}
+
+CBrowserFrame::~CBrowserFrame()
+{
+    if (m_hWnd)
+    {
+        SetWindowLongPtrW(m_hWnd, GWLP_USERDATA, 0);
+        DestroyWindow(m_hWnd);
+    }
+}
+
+bool CBrowserFrame::RegisterWindowClass()
+{
+    WNDCLASSEXW wc = {};
+    wc.cbSize = sizeof(wc);
+    wc.lpfnWndProc = WindowProc;
+    wc.hInstance = GetModuleHandleW(nullptr);
+    wc.hCursor = LoadCursorW(nullptr, IDC_ARROW);
+    wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
+    wc.lpszClassName = kFrameClass;
+    if (!RegisterClassExW(&wc))
+        return false;
+    wc.lpfnWndProc = DefWindowProcW;
+    wc.lpszClassName = kStripClass;
+    return RegisterClassExW(&wc) != 0;
+}
+
+bool CBrowserFrame::Create(const CWindowSetup& window, bool bFromCom)
+{
+    const int nOffset = 24 * ((m_nNumber - 1) % 10);
+    m_hWnd = CreateWindowExW(0, kFrameClass, L"Stand-in browser",
+                             WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN, 40 + nOffset, 40 + nOffset, 520,
+                             360, nullptr, nullptr, GetModuleHandleW(nullptr), this);
+    if (!m_hWnd)
+        return false;
+    RECT rc = {};
+    GetClientRect(m_hWnd, &rc);
+    m_hStrip =
+        CreateWindowExW(0, kStripClass, L"", WS_CHILD | WS_VISIBLE | WS_CLIPCHILDREN, 0, 0,
+                        rc.right, rc.bottom, m_hWnd, nullptr, GetModuleHandleW(nullptr), nullptr);
+    if (!m_hStrip)
+        return false;
+    m_app.Log().Write({standin::kLogWindow, std::to_wstring(m_nNumber), HandleText(m_hWnd),
+                       bFromCom ? standin::kWindowFromCom : standin::kWindowFromStart});
+
+    std::vector<CTabSetup> tabs = window.tabs;
+    if (tabs.empty())
+    {
+        CTabSetup startPage;
+        startPage.strUrl = m_app.StartPage();
+        tabs.push_back(startPage);
+    }
+    for (const CTabSetup& setup : tabs)
+    {
+        if (!AddTab(setup))
+            return false;
+    }
+    Select(m_tabs.front().get());
+    if (!bFromCom)
+        ShowWindow(m_hWnd, SW_SHOWNA);
+    return true;
+}
+
+CBrowserTab* CBrowserFrame::AddTab(const CTabSetup& setup)
+{
+    m_tabs.push_back(std::make_unique<CBrowserTab>(*this, setup));
+    CBrowserTab* pTab = m_tabs.back().get();
+    if (!pTab->Create(m_hStrip))
+        return nullptr;
+    m_app.Log().Write({standin::kLogTab, std::to_wstring(m_nNumber),
+                       HandleText(pTab->ServerWindow()), setup.strUrl});
+    return pTab;
+}
+
+void CBrowserFrame::Select(CBrowserTab* pTab)
+{
+    if (m_pSelected && m_pSelected != pTab)
+        m_pSelected->Show(false);
+    m_pSelected = pTab;
+    pTab->Show(true);
+}
+
+void CBrowserFrame::SetVisible(bool bVisible)
+{
+    m_app.Log().Write({standin::kLogVisible, std::to_wstring(m_nNumber)});
+    ShowWindow(m_hWnd, bVisible ? SW_SHOWNA : SW_HIDE);
+}
+
+HRESULT CBrowserFrame::Navigate(CBrowserTab& tab, const std::wstring& strUrl, bool bNewTab)
+{
+    const bool bFails = m_app.IsFailingUrl(strUrl);
+    m_app.Log().Write({standin::kLogNavigate, std::to_wstring(m_nNumber),
+                       bNewTab ? standin::kNewTab : standin::kInPlace, strUrl,
+                       bFails ? standin::kFailed : standin::kOk});
+    if (bFails)
+        return E_FAIL;
+    if (!bNewTab)
+    {
+        tab.SetPage(strUrl);
+        return S_OK;
+    }
+    CTabSetup setup;
+    setup.strUrl = strUrl;
+    CBrowserTab* pTab = AddTab(setup);
+    if (!pTab)
+        return E_FAIL;
+    Select(pTab);
+    return S_OK;
+}
+
+LRESULT CALLBACK CBrowserFrame::WindowProc(HWND hWnd, UINT nMsg, WPARAM wParam, LPARAM lParam)
+{
+    if (nMsg == WM_NCCREATE)
+    {
+        const auto* pCreate = reinterpret_cast<const CREATESTRUCTW*>(lParam);
+        SetWindowLongPtrW(hWnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(pCreate->lpCreateParams));
+    }
+    auto* pThis = reinterpret_cast<CBrowserFrame*>(GetWindowLongPtrW(hWnd, GWLP_USERDATA));
+    if (pThis)
+    {
+        switch (nMsg)
+        {
+        case WM_CLOSE:
+            // Hung tabs answer nothing, not even their own destruction, until released.
+            pThis->m_app.ReleaseHungTabs();
+            DestroyWindow(hWnd);
+            return 0;
+        case WM_DESTROY:
+            SetWindowLongPtrW(hWnd, GWLP_USERDATA, 0);
+            pThis->m_hWnd = nullptr;
+            pThis->m_app.OnFrameDestroyed();
+            break;
+        default:
+            break;
+        }
+    }
+    return DefWindowProcW(hWnd, nMsg, wParam, lParam);
+}

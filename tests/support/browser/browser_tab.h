@@ -1,0 +1,57 @@
+// One tab of a frame window: its tab window (hidden while the tab is in the background), a view
+// below it, and the "Internet Explorer_Server" window below that. The content window lives on
+// the frame's thread, on a thread of its own when the tab hangs (so that only this tab stops
+// answering), or in a second process for a remote tab.
+#pragma once
+
+#include <windows.h>
+
+#include <memory>
+#include <string>
+#include <thread>
+
+#include "command_line.h"
+
+struct IWebBrowser2;
+class CBrowserFrame;
+class CTabContent;
+class CWebBrowser;
+
+class CBrowserTab
+{
+public:
+    CBrowserTab(CBrowserFrame& frame, const CTabSetup& setup);
+    ~CBrowserTab();
+    CBrowserTab(const CBrowserTab&) = delete;
+    CBrowserTab& operator=(const CBrowserTab&) = delete;
+
+    static bool RegisterWindowClasses();
+
+    // Creates the windows below hParent, hidden. False when the content window did not appear.
+    bool Create(HWND hParent);
+    void Show(bool bShow);
+
+    CBrowserFrame& Frame() { return m_frame; }
+    HWND ServerWindow() const { return m_hServer; }
+    // The tab's automation object; null for a tab that hangs or lives in another process.
+    IWebBrowser2* WebBrowser() const;
+    const std::wstring& Url() const;
+    const std::wstring& Title() const;
+    // Replaces the page (tabs of this process only).
+    void SetPage(const std::wstring& strUrl);
+
+private:
+    bool CreateRemoteContent();
+    bool CreateHungContent();
+
+    CBrowserFrame& m_frame;
+    const CTabSetup m_setup;
+    HWND m_hTabWindow = nullptr;
+    HWND m_hView = nullptr;
+    HWND m_hServer = nullptr;
+    std::unique_ptr<CTabContent> m_spContent;
+    CWebBrowser* m_pWebBrowser = nullptr; // one reference, held for the tab's life
+    std::thread m_hungThread;
+    DWORD m_dwHungThreadId = 0;
+    HANDLE m_hHostProcess = nullptr;
+};

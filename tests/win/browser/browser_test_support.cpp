@@ -1,0 +1,56 @@
+#include "browser_test_support.h"
+
+#include <ctime>
+
+#include "stand_in_browser.h"
+
+std::vector<CWindowText> SessionText(const CSession& session)
+{
+    std::vector<CWindowText> windows;
+    for (int i = 0; i < session.GetInstanceSetsCount(); ++i)
+    {
+        const CInstanceSet* pSet = session.GetInstanceSet(i);
+        CWindowText window;
+        for (const CUrlItem& item : pSet->GetUrlItems())
+            window.push_back(item.GetUrl() + L" | " + item.GetTitle());
+        windows.push_back(window);
+    }
+    return windows;
+}
+
+CSession* NewSession(const std::vector<std::vector<std::wstring>>& windows)
+{
+    auto* pSession = new CSession(L"Opened", std::time(nullptr));
+    for (const std::vector<std::wstring>& urls : windows)
+    {
+        CInstanceSet set;
+        for (const std::wstring& strUrl : urls)
+            set.AddUrlItem(CUrlItem(strUrl.c_str(), (L"Title of " + strUrl).c_str()));
+        pSession->AddInstanceSet(set);
+    }
+    return pSession;
+}
+
+CTempFile::CTempFile(const std::wstring& strName, const std::string& strContent)
+{
+    wchar_t szTemp[MAX_PATH] = L"";
+    GetTempPathW(MAX_PATH, szTemp);
+    m_strPath = szTemp + std::to_wstring(GetCurrentProcessId()) + L"-" + strName;
+    HANDLE hFile = CreateFileW(m_strPath.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                               FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (hFile == INVALID_HANDLE_VALUE)
+        return;
+    DWORD dwWritten = 0;
+    WriteFile(hFile, strContent.data(), static_cast<DWORD>(strContent.size()), &dwWritten, nullptr);
+    CloseHandle(hFile);
+}
+
+CTempFile::~CTempFile()
+{
+    DeleteFileW(m_strPath.c_str());
+}
+
+void CBrowserTest::TearDown()
+{
+    EndBrowserProcesses();
+}

@@ -1,0 +1,219 @@
+// Capture of the open windows and tabs, against stand-in browser processes.
+#include <windows.h>
+#include <mshtml.h>
+
+#include <gtest/gtest.h>
+
+#include <ctime>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+#include "browser_test_support.h"
+#include "quillmere_bho.h"
+#include "stand_in_browser.h"
+
+namespace
+{
+class SessionCapture : public CBrowserTest
+{
+protected:
+    void SetUp() override
+    {
+        m_bho.m_hActiveAccessibilityLibraryInst = LoadLibraryW(L"OLEACC.DLL");
+        ASSERT_NE(m_bho.m_hActiveAccessibilityLibraryInst, nullptr);
+    }
+
+    void Start(CStandInBrowser& browser, const std::vector<std::wstring>& args,
+               CStandInBrowser::EName name = CStandInBrowser::EName::Browser)
+    {
+        ASSERT_TRUE(browser.Start(args, name)) << browser.Error();
+    }
+
+    std::vector<CWindowText> Capture()
+    {
+        CSession session(kCurrentSessionName, std::time(nullptr));
+        m_bho.GetCurrentSessionUrls(session);
+        return SessionText(session);
+    }
+
+    CQuillmereBHO m_bho;
+};
+
+TEST_F(SessionCapture, TwoBrowserProcessesGiveOneWindowEachInProcessOrder)
+{
+    CStandInBrowser first, second;
+    Start(first, {L"http://first.example/a|First A", L"http://first.example/b|First B"});
+    Start(second, {L"http://second.example/|Second"});
+
+    std::vector<DWORD> processIds;
+    ASSERT_EQ(CQuillmereBHO::GetBrowserProcessIds(&processIds), 2);
+    ASSERT_EQ(processIds.size(), 2u);
+    const CWindowText firstWindow{L"http://first.example/a | First A",
+                                  L"http://first.example/b | First B"};
+    const CWindowText secondWindow{L"http://second.example/ | Second"};
+    // The processes come in the order the system lists them, whichever was started first.
+    const std::vector<CWindowText> expected =
+        processIds[0] == first.ProcessId() ? std::vector<CWindowText>{firstWindow, secondWindow}
+                                           : std::vector<CWindowText>{secondWindow, firstWindow};
+    EXPECT_TRUE(processIds[0] == first.ProcessId() || processIds[0] == second.ProcessId());
+    EXPECT_EQ(Capture(), expected);
+}
+
+TEST_F(SessionCapture, WindowsOfOneProcessComeInZOrder)
+{
+    // The windows come from a file, as a longer list of them would.
+    const CTempFile tabs(
+        L"tabs.txt",
+        "# two windows\r\n\nhttp://one.example/|One\n-window\nhttp://two.example/|Two\n");
+    CStandInBrowser browser;
+    Start(browser, {L"-tabs", tabs.Path()});
+    const HWND hOne = browser.Window(1);
+    const HWND hTwo = browser.Window(2);
+    ASSERT_TRUE(hOne && hTwo);
+    const CWindowText one{L"http://one.example/ | One"};
+    const CWindowText two{L"http://two.example/ | Two"};
+
+    SetWindowPos(hOne, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+    EXPECT_EQ(Capture(), (std::vector<CWindowText>{one, two}));
+    SetWindowPos(hTwo, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+    EXPECT_EQ(Capture(), (std::vector<CWindowText>{two, one}));
+}
+
+TEST_F(SessionCapture, HungTabIsSkippedAndTheOthersKeepTheirOrder)
+{
+    CStandInBrowser browser;
+    Start(browser,
+          {L"http://a.example/|A", L"http://hung.example/|Hung|hang", L"http://c.example/|C"});
+
+    EXPECT_EQ(Capture(),
+              (std::vector<CWindowText>{{L"http://a.example/ | A", L"http://c.example/ | C"}}));
+
+    // A hung tab costs the capture one second, no more.
+    const std::vector<HWND> tabs = browser.Tabs(1);
+    ASSERT_EQ(tabs.size(), 3u);
+    std::vector<CComPtr<IHTMLDocument2>> documents;
+    const DWORD dwStart = GetTickCount();
+    m_bho.GetHtmlDocuments({tabs[1]}, documents);
+    const DWORD dwElapsed = GetTickCount() - dwStart;
+    EXPECT_TRUE(documents.empty());
+    EXPECT_GE(dwElapsed, 900u);
+    EXPECT_LT(dwElapsed, 1900u);
+}
+
+TEST_F(SessionCapture, TabOfASecondProcessIsCapturedUnderItsFrame)
+{
+    CStandInBrowser browser;
+    Start(browser, {L"http://a.example/|A", L"http://remote.example/|Remote|remote",
+                    L"http://c.example/|C"});
+    const std::vector<HWND> tabs = browser.Tabs(1);
+    ASSERT_EQ(tabs.size(), 3u);
+    DWORD dwTabProcess = 0;
+    GetWindowThreadProcessId(tabs[1], &dwTabProcess);
+    ASSERT_NE(dwTabProcess, browser.ProcessId()) << "the remote tab lives in the frame's process";
+
+    // The tab process is a browser process too, but it owns no frame and adds nothing.
+    EXPECT_EQ(CQuillmereBHO::GetBrowserProcessIds(), 2);
+    EXPECT_EQ(Capture(), (std::vector<CWindowText>{{L"http://a.example/ | A",
+                                                    L"http://remote.example/ | Remote",
+                                                    L"http://c.example/ | C"}}));
+}
+
+TEST_F(SessionCapture, HiddenBackgroundTabsAndHiddenWindowsAreCaptured)
+{
+    CStandInBrowser browser;
+    Start(browser, {L"http://front.example/|Front", L"http://back.example/|Back"});
+    const std::vector<HWND> tabs = browser.Tabs(1);
+    ASSERT_EQ(tabs.size(), 2u);
+    ASSERT_TRUE(IsWindowVisible(tabs[0]));
+    ASSERT_FALSE(IsWindowVisible(tabs[1]));
+    ShowWindow(browser.Window(1), SW_HIDE);
+
+    EXPECT_EQ(Capture(), (std::vector<CWindowText>{
+                             {L"http://front.example/ | Front", L"http://back.example/ | Back"}}));
+}
+
+TEST_F(SessionCapture, TabWhoseTitleCannotBeReadAddsNoItem)
+{
+    CStandInBrowser browser;
+    Start(browser, {L"http://a.example/|A|notitle", L"http://b.example/|B", L"-window",
+                    L"http://c.example/|C|notitle"});
+    const HWND hWithItem = browser.Window(1);
+    SetWindowPos(hWithItem, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+
+    // The window whose only tab gave a document but no item still counts, empty.
+    EXPECT_EQ(Capture(), (std::vector<CWindowText>{{L"http://b.example/ | B"}, {}}));
+}
+
+TEST_F(SessionCapture, PageWithoutTitleIsCalledBlankPage)
+{
+    CStandInBrowser browser;
+    Start(browser, {L"http://untitled.example/", L"http://empty.example/|"});
+
+    EXPECT_EQ(Capture(), (std::vector<CWindowText>{{L"http://untitled.example/ | Blank page",
+                                                    L"http://empty.example/ | Blank page"}}));
+}
+
+TEST_F(SessionCapture, OnlyAProcessNamedExactlyIexploreExeIsABrowser)
+{
+    EXPECT_EQ(CQuillmereBHO::GetBrowserProcessIds(), 0);
+    EXPECT_EQ(Capture(), std::vector<CWindowText>());
+
+    CStandInBrowser capitals, browser;
+    Start(capitals, {L"http://capitals.example/|Capitals"}, CStandInBrowser::EName::Capitals);
+    EXPECT_EQ(CQuillmereBHO::GetBrowserProcessIds(), 0);
+    EXPECT_EQ(Capture(), std::vector<CWindowText>());
+
+    Start(browser, {L"http://browser.example/|Browser"});
+    std::vector<DWORD> processIds;
+    EXPECT_EQ(CQuillmereBHO::GetBrowserProcessIds(&processIds), 1);
+    EXPECT_EQ(processIds, std::vector<DWORD>{browser.ProcessId()});
+    EXPECT_EQ(Capture(), (std::vector<CWindowText>{{L"http://browser.example/ | Browser"}}));
+}
+
+TEST_F(SessionCapture, MissingLibraryFailsOnTheFirstAnsweringTabAndKeepsWhatWasCaptured)
+{
+    CStandInBrowser browser;
+    Start(browser, {L"http://a.example/|A"});
+    CSession session(kCurrentSessionName, std::time(nullptr));
+    m_bho.GetCurrentSessionUrls(session);
+    ASSERT_EQ(SessionText(session), (std::vector<CWindowText>{{L"http://a.example/ | A"}}));
+
+    FreeLibrary(m_bho.m_hActiveAccessibilityLibraryInst);
+    m_bho.m_hActiveAccessibilityLibraryInst = nullptr;
+    try
+    {
+        m_bho.GetCurrentSessionUrls(session);
+        FAIL() << "no exception";
+    }
+    catch (const std::exception& e)
+    {
+        EXPECT_STREQ(
+            e.what(),
+            "CQuillmereBHO::GetHtmlDocuments() - m_hActiveAccessibilityLibraryInst is NULL");
+    }
+    EXPECT_EQ(SessionText(session), (std::vector<CWindowText>{{L"http://a.example/ | A"}}));
+}
+
+TEST_F(SessionCapture, TabsThatGiveNoDocumentAreSkippedWithoutTheLibrary)
+{
+    CStandInBrowser browser;
+    Start(browser, {L"http://refused.example/|Refused|refuse", L"http://hung.example/|Hung|hang"});
+    FreeLibrary(m_bho.m_hActiveAccessibilityLibraryInst);
+    m_bho.m_hActiveAccessibilityLibraryInst = nullptr;
+
+    // Nothing answered, so the library was never needed.
+    EXPECT_EQ(Capture(), std::vector<CWindowText>());
+}
+
+TEST_F(SessionCapture, LibraryWithoutTheExportSkipsEveryTab)
+{
+    CStandInBrowser browser;
+    Start(browser, {L"http://a.example/|A"});
+    FreeLibrary(m_bho.m_hActiveAccessibilityLibraryInst);
+    m_bho.m_hActiveAccessibilityLibraryInst = LoadLibraryW(L"VERSION.DLL");
+    ASSERT_NE(m_bho.m_hActiveAccessibilityLibraryInst, nullptr);
+
+    EXPECT_EQ(Capture(), std::vector<CWindowText>());
+}
+} // namespace

@@ -1,0 +1,239 @@
+// Opening a session in the browser, checked from what the stand-in browser was asked to do.
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <ctime>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "browser_test_support.h"
+#include "harness/message_box_responder.h"
+#include "quillmere_bho.h"
+#include "stand_in_browser.h"
+
+namespace
+{
+const wchar_t kStartPage[] = L"http://start.example/";
+const wchar_t kUserPage[] = L"http://user.example/";
+
+using CEvents = std::vector<std::wstring>;
+
+// The invoking browser also serves new windows, so the log holds every request in order.
+class SessionOpening : public CBrowserTest
+{
+protected:
+    void SetUp() override { ASSERT_TRUE(m_startPage.Set(kStartPage)); }
+
+    void TearDown() override
+    {
+        m_bho.m_spWebBrowser.Release();
+        m_browser.End();
+        CBrowserTest::TearDown();
+    }
+
+    // The browser shows one window whose tab is at strPage (its start page when empty).
+    void StartBrowser(const std::wstring& strPage, std::vector<std::wstring> args = {})
+    {
+        args.insert(args.begin(), L"-Embedding");
+        if (!strPage.empty())
+            args.push_back(strPage + L"|Current page");
+        ASSERT_TRUE(m_browser.Start(args)) << m_browser.Error();
+        const std::vector<HWND> tabs = m_browser.Tabs(1);
+        ASSERT_EQ(tabs.size(), 1u);
+        ASSERT_TRUE(StandInWebBrowser(tabs[0], &m_bho.m_spWebBrowser));
+    }
+
+    CEvents Navigations() const { return m_browser.Events(standin::kLogNavigate); }
+    // "N new" for every window made through automation; the window of the command line is left out.
+    CEvents NewWindows() const
+    {
+        CEvents windows;
+        for (const std::vector<std::wstring>& fields : m_browser.LogLines())
+        {
+            if (fields.size() == 4 && fields[0] == standin::kLogWindow &&
+                fields[3] == standin::kWindowFromCom)
+                windows.push_back(fields[1] + L" new");
+        }
+        return windows;
+    }
+
+    CStartPageSetting m_startPage;
+    CStandInBrowser m_browser;
+    CQuillmereBHO m_bho;
+};
+
+// A session that notes its own destruction, to see who frees it.
+class CWatchedSession : public CSession
+{
+public:
+    CWatchedSession(const CSession& session, bool& bDestroyed)
+        : CSession(session), m_bDestroyed(bDestroyed)
+    {
+    }
+    ~CWatchedSession() override { m_bDestroyed = true; }
+
+private:
+    bool& m_bDestroyed;
+};
+
+TEST_F(SessionOpening, StartPageIsReplacedAndEveryFurtherWindowOpensAnew)
+{
+    StartBrowser(L"");
+    bool bDestroyed = false;
+    std::unique_ptr<CSession> spSession(
+        NewSession({{L"http://a.example/", L"http://b.example/"},
+                    {L"http://c.example/", L"http://d.example/", L"http://e.example/"}}));
+    m_bho.OpenUrls(new CWatchedSession(*spSession, bDestroyed), 1);
+
+    EXPECT_TRUE(bDestroyed);
+    EXPECT_EQ(Navigations(),
+              (CEvents{L"1 inplace http://a.example/ ok", L"1 newtab http://b.example/ ok",
+                       L"2 inplace http://c.example/ ok", L"2 newtab http://d.example/ ok",
+                       L"2 newtab http://e.example/ ok"}));
+    EXPECT_EQ(NewWindows(), CEvents{L"2 new"});
+    EXPECT_EQ(m_browser.Events(standin::kLogVisible), CEvents{L"2"});
+
+    // The tabs are really there: the capture finds them (new pages have no title yet).
+    CQuillmereBHO capture;
+    capture.m_hActiveAccessibilityLibraryInst = LoadLibraryW(L"OLEACC.DLL");
+    CSession current(kCurrentSessionName, std::time(nullptr));
+    capture.GetCurrentSessionUrls(current);
+    std::vector<CWindowText> windows = SessionText(current);
+    std::sort(windows.begin(), windows.end());
+    EXPECT_EQ(windows, (std::vector<CWindowText>{
+                           {L"http://a.example/ | Blank page", L"http://b.example/ | Blank page"},
+                           {L"http://c.example/ | Blank page", L"http://d.example/ | Blank page",
+                            L"http://e.example/ | Blank page"}}));
+}
+
+TEST_F(SessionOpening, PageOtherThanTheStartPageStaysAndTheFirstOpensBesideIt)
+{
+    StartBrowser(kUserPage);
+    m_bho.OpenUrls(
+        NewSession({{L"http://a.example/", L"http://b.example/"}, {L"http://c.example/"}}), 1);
+
+    EXPECT_EQ(Navigations(),
+              (CEvents{L"1 newtab http://a.example/ ok", L"1 newtab http://b.example/ ok",
+                       L"2 inplace http://c.example/ ok"}));
+}
+
+TEST_F(SessionOpening, StartPageThatCannotBeReadLetsTheFirstReplaceTheCurrentPage)
+{
+    ASSERT_TRUE(m_startPage.Remove());
+    StartBrowser(kUserPage);
+    m_bho.OpenUrls(NewSession({{L"http://a.example/", L"http://b.example/"}}), 0);
+
+    EXPECT_EQ(Navigations(),
+              (CEvents{L"1 inplace http://a.example/ ok", L"1 newtab http://b.example/ ok"}));
+}
+
+TEST_F(SessionOpening, StartPageFillingTheWholeBufferIsReadNoFurther)
+{
+    // 1024 bytes and no terminator: the reader must stop at the end of what it read.
+    std::string strLongPage = "http://start.example/";
+    strLongPage.append(1024 - strLongPage.size(), 'x');
+    ASSERT_TRUE(m_startPage.SetBinary(strLongPage));
+    StartBrowser(std::wstring(strLongPage.begin(), strLongPage.end()));
+    m_bho.OpenUrls(NewSession({{L"http://a.example/"}}), 0);
+
+    EXPECT_EQ(Navigations(), CEvents{L"1 inplace http://a.example/ ok"});
+}
+
+TEST_F(SessionOpening, FourOpenTabsLeaveTheInvokingWindowAlone)
+{
+    StartBrowser(L"");
+    m_bho.OpenUrls(
+        NewSession({{L"http://a.example/", L"http://b.example/"}, {L"http://c.example/"}}), 4);
+
+    EXPECT_EQ(Navigations(),
+              (CEvents{L"2 inplace http://a.example/ ok", L"2 newtab http://b.example/ ok",
+                       L"3 inplace http://c.example/ ok"}));
+    EXPECT_EQ(NewWindows(), (CEvents{L"2 new", L"3 new"}));
+
+    // Three is still few enough.
+    m_bho.OpenUrls(NewSession({{L"http://d.example/"}}), 3);
+    EXPECT_EQ(Navigations().back(), L"1 inplace http://d.example/ ok");
+    EXPECT_EQ(NewWindows().size(), 2u);
+}
+
+TEST_F(SessionOpening, CurrentPageIsNotOpenedAgainInTheInvokingWindowOnly)
+{
+    StartBrowser(kUserPage);
+    m_bho.OpenUrls(NewSession({{kUserPage, L"http://a.example/", kUserPage},
+                               {kUserPage, L"http://b.example/"}}),
+                   2);
+
+    EXPECT_EQ(Navigations(),
+              (CEvents{L"1 newtab http://a.example/ ok", L"2 inplace http://user.example/ ok",
+                       L"2 newtab http://b.example/ ok"}));
+}
+
+TEST_F(SessionOpening, EmptyFirstAddressOpensNothingOfThatWindow)
+{
+    StartBrowser(L"");
+    m_bho.OpenUrls(NewSession({{L"", L"http://a.example/"}, {L"http://b.example/"}}), 1);
+
+    EXPECT_EQ(Navigations(), CEvents{L"2 inplace http://b.example/ ok"});
+}
+
+TEST_F(SessionOpening, FailedNavigationStopsOnlyItsOwnNewWindow)
+{
+    StartBrowser(L"", {L"-fail", L"http://fails.example/"});
+    m_bho.OpenUrls(
+        NewSession({{L"http://a.example/", L"http://fails.example/", L"http://b.example/"},
+                    {L"http://c.example/"}}),
+        4);
+
+    EXPECT_EQ(Navigations(),
+              (CEvents{L"2 inplace http://a.example/ ok", L"2 newtab http://fails.example/ failed",
+                       L"3 inplace http://c.example/ ok"}));
+}
+
+TEST_F(SessionOpening, NewWindowGivesTheResultOfItsLastBrowserCall)
+{
+    StartBrowser(L"", {L"-fail", L"http://fails.example/"});
+    const CUrlItem good[] = {CUrlItem(L"http://a.example/", L"A"),
+                             CUrlItem(L"http://b.example/", L"B")};
+    const CUrlItem failing[] = {CUrlItem(L"http://fails.example/", L"F"),
+                                CUrlItem(L"http://c.example/", L"C")};
+
+    EXPECT_EQ(m_bho.OpenUrlsInNewWindow(good, 2), S_OK);
+    EXPECT_EQ(m_bho.OpenUrlsInNewWindow(failing, 2), E_FAIL);
+    EXPECT_EQ(m_bho.OpenUrlsInNewWindow(good, 0), S_OK);
+    EXPECT_EQ(m_bho.OpenUrlsInNewWindow(nullptr, 2), S_OK);
+
+    EXPECT_EQ(NewWindows(), (CEvents{L"2 new", L"3 new"}));
+    EXPECT_EQ(Navigations(),
+              (CEvents{L"2 inplace http://a.example/ ok", L"2 newtab http://b.example/ ok",
+                       L"3 inplace http://fails.example/ failed"}));
+}
+
+TEST_F(SessionOpening, WithoutABrowserOfItsOwnEveryWindowOpensAnew)
+{
+    StartBrowser(L"");
+    m_bho.m_spWebBrowser.Release();
+    m_bho.OpenUrls(NewSession({{L"http://a.example/"}, {L"http://b.example/"}}), 0);
+
+    EXPECT_EQ(Navigations(),
+              (CEvents{L"2 inplace http://a.example/ ok", L"3 inplace http://b.example/ ok"}));
+}
+
+TEST_F(SessionOpening, MissingSessionIsReportedInAStopBoxWithoutOwner)
+{
+    CMessageBoxResponder responder;
+    responder.Answer(IDOK);
+    m_bho.OpenUrls(nullptr, 0);
+
+    ASSERT_EQ(responder.Boxes().size(), 1u);
+    const CMessageBoxRecord& box = responder.Boxes()[0];
+    EXPECT_EQ(box.strCaption, L"Unable To Open URLs");
+    EXPECT_EQ(box.strText,
+              L"Unable to open URLs.\rReason: CQuillmereBHO::OpenUrls() - pSession is NULL.");
+    EXPECT_EQ(box.hOwner, nullptr);
+    EXPECT_EQ(box.nIcon, static_cast<UINT>(MB_ICONSTOP));
+    EXPECT_EQ(box.buttonIds, std::vector<int>{IDOK});
+}
+} // namespace
