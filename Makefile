@@ -1,5 +1,5 @@
 # Quillmere: the entry points. Each build lives in its own folder under build/.
-#   make demo    build the native core and run the demo
+#   make demo    build the native core and the preview, and run the demo
 #   make test    install what is missing, build everything, run every test stage
 
 BUILD     := build
@@ -23,9 +23,11 @@ asan:
 	$(CONFIGURE) -B $(BUILD)/asan -DCMAKE_BUILD_TYPE=Debug -DQLMR_SANITIZE=ON
 	cmake --build $(BUILD)/asan
 
+WIN_CONFIGURE := $(CONFIGURE) -B $(WIN_BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+	-DCMAKE_TOOLCHAIN_FILE=$(CURDIR)/cmake/mingw-w64-x86_64.cmake
+
 win:
-	$(CONFIGURE) -B $(WIN_BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo \
-		-DCMAKE_TOOLCHAIN_FILE=$(CURDIR)/cmake/mingw-w64-x86_64.cmake
+	$(WIN_CONFIGURE)
 	cmake --build $(WIN_BUILD)
 
 fuzz-build:
@@ -35,11 +37,16 @@ fuzz-build:
 test: deps native asan win fuzz-build
 	tools/run-tests.sh
 
-# The demo keeps its sessions in a fresh folder each time, never in the user's own.
+# The demo keeps its sessions in a fresh folder each time, never in the user's own: first the
+# storage walk-through, natively; then the session manager window, from the Windows build's
+# preview program alone, in that build's private Wine prefix.
 demo: deps native
 	rm -rf $(BUILD)/demo/data
 	mkdir -p $(BUILD)/demo/data
 	XDG_DATA_HOME=$(CURDIR)/$(BUILD)/demo/data $(BUILD)/native/tools/demo/quillmere-demo
+	$(WIN_CONFIGURE)
+	cmake --build $(WIN_BUILD) --target quillmere-preview
+	tools/preview/demo.sh $(BUILD) $(WIN_BUILD)
 
 clean:
 	rm -rf $(BUILD)

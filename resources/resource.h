@@ -57,3 +57,29 @@
 #define IDB_TICK_BOX_TICKED 208
 #define IDB_TICK_BOX_CLEAR 209
 #define IDB_TICK_BOX_PARTLY 211
+
+// Sessions page
+#define IDD_SESSIONS_PAGE 202
+#define IDC_SESSIONS_LOAD 202
+#define IDC_SESSIONS_SAVE 203
+#define IDC_SESSIONS_RENAME 204
+#define IDC_SESSIONS_DELETE 205
+#define IDC_SESSIONS_SELECT_ALL 206
+#define IDC_SESSIONS_SELECT_NONE 207
+#define IDC_SESSIONS_LIST 208
+#define IDC_SESSIONS_TREE 210
+#define IDC_SESSIONS_SPLITTER 231
+
+// Main dialog, About page and icons
+#define IDD_SESSION_MANAGER 201
+#define IDC_TAB_CONTROL 201
+#define IDD_ABOUT_PAGE 205
+#define IDC_ABOUT_PRODUCT 216
+#define IDC_ABOUT_VERSION_LABEL 217
+#define IDC_ABOUT_NOTICE 218
+#define IDC_ABOUT_LINK 221
+#define IDC_ABOUT_VERSION 222
+#define IDI_TAB 213
+#define IDI_QUILLMERE 214
+// The product's web page: the About page's link and its text.
+#define QLMR_PRODUCT_WEB_PAGE "https://quillmere.example/"

@@ -1,0 +1,609 @@
+// The session manager dialog, run modally and driven with real input from inside its loop.
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <memory>
+#include <stdexcept>
+
+#include "exceptions.h"
+#include "harness/input.h"
+#include "harness/message_box_responder.h"
+#include "harness/screenshot.h"
+#include "main_dialog_test_support.h"
+#include "resource.h"
+#include "session_manager_dialog.h"
+
+using namespace main_dialog_test;
+
+namespace
+{
+// Replaces a function this program imports, for as long as the object lives, by rewriting its
+// entry in the program's import table. The product's own calls go through that table.
+class CImportPatch
+{
+public:
+    CImportPatch(const char* pszFunction, void* pReplacement)
+    {
+        auto* pBase = reinterpret_cast<BYTE*>(::GetModuleHandleW(nullptr));
+        const auto* pDos = reinterpret_cast<const IMAGE_DOS_HEADER*>(pBase);
+        const auto* pNt = reinterpret_cast<const IMAGE_NT_HEADERS*>(pBase + pDos->e_lfanew);
+        const IMAGE_DATA_DIRECTORY& imports = pNt->OptionalHeader.DataDirectory[IMAGE_DIRECTORY_ENTRY_IMPORT];
+        for (auto* pDesc = reinterpret_cast<const IMAGE_IMPORT_DESCRIPTOR*>(pBase + imports.VirtualAddress);
+             pDesc->Name; ++pDesc)
+        {
+            if (!pDesc->OriginalFirstThunk)
+                continue;
+            auto* pNames = reinterpret_cast<const IMAGE_THUNK_DATA*>(pBase + pDesc->OriginalFirstThunk);
+            auto* pSlots = reinterpret_cast<IMAGE_THUNK_DATA*>(pBase + pDesc->FirstThunk);
+            for (; pNames->u1.AddressOfData; ++pNames, ++pSlots)
+            {
+                if (IMAGE_SNAP_BY_ORDINAL(pNames->u1.Ordinal))
+                    continue;
+                const auto* pByName = reinterpret_cast<const IMAGE_IMPORT_BY_NAME*>(pBase + pNames->u1.AddressOfData);
+                if (std::strcmp(reinterpret_cast<const char*>(pByName->Name), pszFunction) != 0)
+                    continue;
+                m_pSlot = reinterpret_cast<void**>(&pSlots->u1.Function);
+                m_pOriginal = *m_pSlot;
+                Write(pReplacement);
+                return;
+            }
+        }
+        ADD_FAILURE() << "the program does not import " << pszFunction;
+    }
+    ~CImportPatch()
+    {
+        if (m_pSlot)
+            Write(m_pOriginal);
+    }
+    CImportPatch(const CImportPatch&) = delete;
+    CImportPatch& operator=(const CImportPatch&) = delete;
+
+    void* Original() const { return m_pOriginal; }
+
+private:
+    void Write(void* pValue)
+    {
+        DWORD dwOld = 0;
+        ::VirtualProtect(m_pSlot, sizeof(void*), PAGE_READWRITE, &dwOld);
+        *m_pSlot = pValue;
+        ::VirtualProtect(m_pSlot, sizeof(void*), dwOld, &dwOld);
+    }
+
+    void** m_pSlot = nullptr;
+    void* m_pOriginal = nullptr;
+};
+
+// A listing of the session folder that breaks off after its first entry, as one on a network
+// share does when the share goes away: Wine lists a local folder whole or not at all.
+class CBrokenFolderListing
+{
+public:
+    explicit CBrokenFolderListing(const std::wstring& strFolder)
+        : m_first("FindFirstFileW", reinterpret_cast<void*>(&FindFirst)),
+          m_next("FindNextFileW", reinterpret_cast<void*>(&FindNext))
+    {
+        s_pThis = this;
+        m_strPattern = strFolder + L"\\*.*";
+    }
+    ~CBrokenFolderListing() { s_pThis = nullptr; }
+
+    int BrokenListings() const { return m_nBroken; }
+
+private:
+    using FindFirstFn = HANDLE(WINAPI*)(LPCWSTR, LPWIN32_FIND_DATAW);
+    using FindNextFn = BOOL(WINAPI*)(HANDLE, LPWIN32_FIND_DATAW);
+
+    static HANDLE WINAPI FindFirst(LPCWSTR pszPattern, LPWIN32_FIND_DATAW pData)
+    {
+        const HANDLE hFind = reinterpret_cast<FindFirstFn>(s_pThis->m_first.Original())(pszPattern, pData);
+        if (hFind != INVALID_HANDLE_VALUE && _wcsicmp(pszPattern, s_pThis->m_strPattern.c_str()) == 0)
+            s_pThis->m_hBroken = hFind;
+        return hFind;
+    }
+
+    static BOOL WINAPI FindNext(HANDLE hFind, LPWIN32_FIND_DATAW pData)
+    {
+        if (hFind == s_pThis->m_hBroken)
+        {
+            ++s_pThis->m_nBroken;
+            ::SetLastError(ERROR_NETNAME_DELETED);
+            return FALSE;
+        }
+        return reinterpret_cast<FindNextFn>(s_pThis->m_next.Original())(hFind, pData);
+    }
+
+    static CBrokenFolderListing* s_pThis;
+    CImportPatch m_first;
+    CImportPatch m_next;
+    std::wstring m_strPattern;
+    HANDLE m_hBroken = nullptr;
+    int m_nBroken = 0;
+};
+CBrokenFolderListing* CBrokenFolderListing::s_pThis = nullptr;
+
+// A dialog whose page creation fails in a chosen way, for the reports of its initialisation.
+class CFailingPagesDialog : public CSessionManagerDialog
+{
+public:
+    std::function<void()> m_fnThrow;
+    HWND m_hWndAtFailure = nullptr;
+
+protected:
+    std::unique_ptr<CSessionsTabPage> NewSessionsTabPage() override
+    {
+        m_hWndAtFailure = m_hWnd;
+        m_fnThrow();
+        return CSessionManagerDialog::NewSessionsTabPage();
+    }
+};
+
+HWND SessionsList(CSessionManagerDialog& dialog)
+{
+    return dialog.GetSessionsTabPage()->GetSessionsList().m_hWnd;
+}
+
+void ClickListRow(HWND hList, int nRow)
+{
+    RECT rcRow{};
+    rcRow.left = LVIR_LABEL;
+    ASSERT_TRUE(::SendMessageW(hList, LVM_GETITEMRECT, nRow, reinterpret_cast<LPARAM>(&rcRow)));
+    Click(hList, POINT{rcRow.left + 8, (rcRow.top + rcRow.bottom) / 2});
+}
+
+void ExpectSameRect(const RECT& rcActual, const RECT& rcExpected)
+{
+    EXPECT_EQ(rcActual.left, rcExpected.left);
+    EXPECT_EQ(rcActual.top, rcExpected.top);
+    EXPECT_EQ(rcActual.right, rcExpected.right);
+    EXPECT_EQ(rcActual.bottom, rcExpected.bottom);
+}
+
+// F1 as the keyboard gives it: only a key from the input queue makes the system ask for help.
+void PressHelpKey(HWND hDialog)
+{
+    ::SetForegroundWindow(hDialog);
+    INPUT keys[2] = {};
+    keys[0].type = INPUT_KEYBOARD;
+    keys[0].ki.wVk = VK_F1;
+    keys[1] = keys[0];
+    keys[1].ki.dwFlags = KEYEVENTF_KEYUP;
+    ASSERT_EQ(::SendInput(2, keys, sizeof(INPUT)), 2u);
+}
+
+std::wstring ExpectedHelpFilePath()
+{
+    wchar_t szProgram[MAX_PATH] = L"";
+    ::GetModuleFileNameW(nullptr, szProgram, MAX_PATH);
+    std::wstring strPath = szProgram;
+    return strPath.substr(0, strPath.rfind(L'.')) + L".HLP";
+}
+
+void ExpectMissingHelpFileBoxes(const std::vector<CMessageBoxRecord>& boxes, size_t nFirst)
+{
+    ASSERT_GE(boxes.size(), nFirst + 2);
+    const CMessageBoxRecord& missing = boxes[nFirst];
+    EXPECT_EQ(missing.strCaption, L"Unable to Display Help File");
+    EXPECT_EQ(missing.strText, L"Can't display help file.  The file path to the help file does not exist.");
+    const CMessageBoxRecord& path = boxes[nFirst + 1];
+    EXPECT_EQ(path.strCaption, L"Unable to Display Help File");
+    EXPECT_EQ(path.strText, L"Path to helpfile is: " + ExpectedHelpFilePath());
+    for (const CMessageBoxRecord* pBox : {&missing, &path})
+    {
+        EXPECT_EQ(pBox->hOwner, nullptr);
+        EXPECT_EQ(pBox->nIcon, 0u);
+        EXPECT_EQ(pBox->buttonIds, std::vector<int>{IDOK});
+    }
+}
+}  // namespace
+
+TEST(SessionManagerDialog, OpensWithItsTemplateIconsPagesAndTheListFocused)
+{
+    CScratchSessionFolder folder;
+    folder.Write(MakeSession(L"Morning", {2, 1}));
+    CSession current = MakeSession(kCurrentSessionName, {3});
+    CSessionManagerDialog dialog;
+    dialog.SetCurrentSession(&current);
+    CMessageBoxResponder responder;
+
+    const INT_PTR nResult = RunDialog(dialog, responder, [&](HWND hDialog) {
+        EXPECT_EQ(WindowText(hDialog), L"Quillmere");
+        EXPECT_TRUE(::GetWindowLongPtrW(hDialog, GWL_EXSTYLE) & WS_EX_CONTEXTHELP);
+        EXPECT_TRUE(::GetWindowLongPtrW(hDialog, GWL_STYLE) & WS_THICKFRAME);
+
+        // Controls where the template puts them.
+        const HWND hTabs = ::GetDlgItem(hDialog, IDC_TAB_CONTROL);
+        const HWND hClose = ::GetDlgItem(hDialog, IDOK);
+        const RECT rcTabs = DialogUnits(hDialog, 7, 7, 374, 271);
+        const RECT rcClose = DialogUnits(hDialog, 331, 283, 50, 14);
+        const RECT rcTabsNow = ChildRect(hTabs);
+        const RECT rcCloseNow = ChildRect(hClose);
+        ExpectSameRect(rcTabsNow, rcTabs);
+        ExpectSameRect(rcCloseNow, rcClose);
+        EXPECT_EQ(WindowText(hClose), L"&Close");
+        EXPECT_TRUE(::SendMessageW(hClose, WM_GETDLGCODE, 0, 0) & DLGC_DEFPUSHBUTTON);
+
+        // Both icons, at their sizes.
+        for (const auto& [nWhich, nSize] : {std::pair<int, int>{ICON_BIG, ::GetSystemMetrics(SM_CXICON)},
+                                            std::pair<int, int>{ICON_SMALL, 16}})
+        {
+            const HICON hIcon = reinterpret_cast<HICON>(::SendMessageW(hDialog, WM_GETICON, nWhich, 0));
+            ASSERT_NE(hIcon, nullptr) << "icon " << nWhich;
+            ICONINFO info{};
+            ASSERT_TRUE(::GetIconInfo(hIcon, &info));
+            BITMAP bitmap{};
+            ::GetObjectW(info.hbmColor, sizeof(bitmap), &bitmap);
+            EXPECT_EQ(bitmap.bmWidth, nSize);
+            ::DeleteObject(info.hbmColor);
+            ::DeleteObject(info.hbmMask);
+        }
+
+        // Two tabs; the first page shown over the display area, the second hidden.
+        ASSERT_EQ(::SendMessageW(hTabs, TCM_GETITEMCOUNT, 0, 0), 2);
+        for (int i = 0; i < 2; ++i)
+        {
+            wchar_t szTitle[32] = L"";
+            TCITEMW item{};
+            item.mask = TCIF_TEXT;
+            item.pszText = szTitle;
+            item.cchTextMax = 32;
+            ::SendMessageW(hTabs, TCM_GETITEMW, i, reinterpret_cast<LPARAM>(&item));
+            EXPECT_STREQ(szTitle, i == 0 ? L"Sessions" : L"About");
+        }
+        EXPECT_EQ(::SendMessageW(hTabs, TCM_GETCURSEL, 0, 0), 0);
+        EXPECT_TRUE(::IsWindowVisible(dialog.GetSessionsTabPage()->m_hWnd));
+        EXPECT_FALSE(::IsWindowVisible(dialog.GetAboutTabPage()->m_hWnd));
+        RECT rcDisplay{};
+        ::GetClientRect(hTabs, &rcDisplay);
+        ::SendMessageW(hTabs, TCM_ADJUSTRECT, FALSE, reinterpret_cast<LPARAM>(&rcDisplay));
+        const RECT rcPage = ChildRect(dialog.GetSessionsTabPage()->m_hWnd);
+        ExpectSameRect(rcPage, rcDisplay);
+
+        // The list has the focus (RunDialog waited for it), row 0 the current session selected,
+        // the saved session after it.
+        const HWND hList = SessionsList(dialog);
+        EXPECT_EQ(::GetFocus(), hList);
+        EXPECT_EQ(::SendMessageW(hList, LVM_GETITEMCOUNT, 0, 0), 2);
+        EXPECT_EQ(::SendMessageW(hList, LVM_GETNEXTITEM, static_cast<WPARAM>(-1), LVNI_SELECTED), 0);
+    });
+
+    EXPECT_EQ(nResult, IDOK);
+    EXPECT_TRUE(responder.Boxes().empty());
+}
+
+TEST(SessionManagerDialog, CloseGivesOkAndEscapeOrTheCloseBoxCancelWithNothingToOpen)
+{
+    CScratchSessionFolder folder;
+    folder.Write(MakeSession(L"Morning", {2}));
+    CSession current = MakeSession(kCurrentSessionName, {1});
+
+    struct
+    {
+        const char* pszHow;
+        std::function<void(HWND)> fnEnd;
+        INT_PTR nExpected;
+    } const cases[] = {
+        {"Close", [](HWND hDialog) { ClickButton(::GetDlgItem(hDialog, IDOK)); }, IDOK},
+        {"Enter", [](HWND) { PressKey(::GetFocus(), VK_RETURN); }, IDOK},
+        {"Escape", [](HWND) { PressKey(::GetFocus(), VK_ESCAPE); }, IDCANCEL},
+        {"close box", [](HWND hDialog) { ::PostMessageW(hDialog, WM_SYSCOMMAND, SC_CLOSE, 0); PumpMessages(0); },
+         IDCANCEL},
+    };
+    for (const auto& c : cases)
+    {
+        SCOPED_TRACE(c.pszHow);
+        CSessionManagerDialog dialog;
+        dialog.SetCurrentSession(&current);
+        CMessageBoxResponder responder;
+        const INT_PTR nResult = RunDialog(dialog, responder, [&](HWND hDialog) {
+            // A saved session is selected, so Load would have something to open.
+            ClickListRow(SessionsList(dialog), 1);
+            c.fnEnd(hDialog);
+            EXPECT_FALSE(::IsWindowVisible(hDialog));
+        });
+        EXPECT_EQ(nResult, c.nExpected);
+        EXPECT_EQ(dialog.GetSessionsTabPage()->GetUserSelectedSessionNodes(), nullptr);
+    }
+}
+
+TEST(SessionManagerDialog, LoadEndsWithTheTickedSessionLeftOnThePage)
+{
+    CScratchSessionFolder folder;
+    folder.Write(MakeSession(L"Morning", {1}));
+    folder.Write(MakeSession(L"Work", {2, 3}));
+    CSession current = MakeSession(kCurrentSessionName, {1});
+    CSessionManagerDialog dialog;
+    dialog.SetCurrentSession(&current);
+    CMessageBoxResponder responder;
+
+    int nWorkRow = -1;
+    const INT_PTR nResult = RunDialog(dialog, responder, [&](HWND) {
+        const HWND hList = SessionsList(dialog);
+        for (int i = 1; i < ::SendMessageW(hList, LVM_GETITEMCOUNT, 0, 0); ++i)
+        {
+            if (dialog.GetSessionsTabPage()->GetSessionsList().GetItemText(i, 0) == L"Work")
+                nWorkRow = i;
+        }
+        ASSERT_GT(nWorkRow, 0);
+        ClickListRow(hList, nWorkRow);
+        ClickButton(::GetDlgItem(dialog.GetSessionsTabPage()->m_hWnd, IDC_SESSIONS_LOAD));
+    });
+
+    EXPECT_EQ(nResult, IDC_SESSIONS_LOAD);
+    EXPECT_EQ(nResult, 202);
+    // The dialog's windows are gone; the page and the session it built are still there.
+    EXPECT_EQ(dialog.m_hWnd, nullptr);
+    ASSERT_NE(dialog.GetSessionsTabPage(), nullptr);
+    const CSession* pTicked = dialog.GetSessionsTabPage()->GetUserSelectedSessionNodes();
+    ASSERT_NE(pTicked, nullptr);
+    EXPECT_EQ(Describe(*pTicked), Describe(MakeSession(L"Work", {2, 3})));
+    EXPECT_TRUE(responder.Boxes().empty());
+}
+
+TEST(SessionManagerDialog, ASearchErrorEndsTheDialogAfterOneBox)
+{
+    CScratchSessionFolder folder;
+    folder.Write(MakeSession(L"Morning", {1}));
+    CSession current = MakeSession(kCurrentSessionName, {1});
+    CSessionManagerDialog dialog;
+    dialog.SetCurrentSession(&current);
+    CMessageBoxResponder responder;
+    responder.Answer(IDOK);
+
+    INT_PTR nResult = 0;
+    int nBroken = 0;
+    {
+        CBrokenFolderListing broken(folder.Path());
+        nResult = dialog.DoModal();
+        nBroken = broken.BrokenListings();
+    }
+
+    EXPECT_EQ(nBroken, 1);
+    EXPECT_EQ(nResult, IDCANCEL);
+    ASSERT_EQ(responder.Boxes().size(), 1u);
+    const CMessageBoxRecord& box = responder.Boxes()[0];
+    EXPECT_EQ(box.strCaption, L"Quillmere Error");
+    EXPECT_EQ(box.strText, L"Internal error in CSessionManagerDialog::OnInitDialog(): "
+                           L"CSessionsTabPage::LoadSavedSessions() - SearchDirectoryFailed");
+    EXPECT_EQ(box.hOwner, nullptr);
+    EXPECT_EQ(box.nIcon, 0u);
+    EXPECT_EQ(box.buttonIds, std::vector<int>{IDOK});
+    // Ended before it was ever shown: no page window was made.
+    EXPECT_EQ(dialog.GetSessionsTabPage()->GetSessionsList().m_hWnd, nullptr);
+}
+
+TEST(SessionManagerDialog, AFolderThatCannotBeListedAtAllCountsAsEmpty)
+{
+    CScratchSessionFolder folder;
+    folder.ReplaceWithFile();
+    CSession current = MakeSession(kCurrentSessionName, {2});
+    CSessionManagerDialog dialog;
+    dialog.SetCurrentSession(&current);
+    CMessageBoxResponder responder;
+
+    const INT_PTR nResult = RunDialog(dialog, responder, [&](HWND) {
+        const HWND hList = SessionsList(dialog);
+        ASSERT_EQ(::SendMessageW(hList, LVM_GETITEMCOUNT, 0, 0), 1);
+        EXPECT_EQ(dialog.GetSessionsTabPage()->GetSessionsList().GetItemText(0, 0), kCurrentSessionName);
+    });
+    EXPECT_EQ(nResult, IDOK);
+    EXPECT_TRUE(responder.Boxes().empty());
+}
+
+TEST(SessionManagerDialog, InitialisationFailuresAreReportedOnceAndEndTheDialog)
+{
+    CScratchSessionFolder folder;
+    CSession current = MakeSession(kCurrentSessionName, {1});
+    const std::wstring strPrefix = L"Internal error in CSessionManagerDialog::OnInitDialog(): ";
+    const CFileException fileFailure(CFileException::accessDenied, ERROR_ACCESS_DENIED, L"C:\\x\\Work");
+
+    struct
+    {
+        const char* pszWhat;
+        std::function<void()> fnThrow;
+        std::wstring strText;
+        bool bOwned;
+    } const cases[] = {
+        {"standard exception", [] { throw std::runtime_error("CTest::Run() - broken"); },
+         strPrefix + L"CTest::Run() - broken", false},
+        {"framework exception", [&] { throw fileFailure; }, strPrefix + fileFailure.GetErrorMessage(), false},
+        {"anything else", [] { throw 42; }, L"(Unknown) exception in CSessionManagerDialog::OnInitDialog()", true},
+    };
+    ASSERT_FALSE(fileFailure.GetErrorMessage().empty());
+    for (const auto& c : cases)
+    {
+        SCOPED_TRACE(c.pszWhat);
+        CFailingPagesDialog dialog;
+        dialog.SetCurrentSession(&current);
+        dialog.m_fnThrow = c.fnThrow;
+        CMessageBoxResponder responder;
+        responder.Answer(IDOK);
+        EXPECT_EQ(dialog.DoModal(), IDCANCEL);
+        ASSERT_EQ(responder.Boxes().size(), 1u);
+        const CMessageBoxRecord& box = responder.Boxes()[0];
+        EXPECT_EQ(box.strCaption, L"Quillmere Error");
+        EXPECT_EQ(box.strText, c.strText);
+        EXPECT_EQ(box.hOwner, c.bOwned ? dialog.m_hWndAtFailure : nullptr);
+        EXPECT_EQ(box.nIcon, 0u);
+    }
+
+    // Without a current session the Sessions page refuses to start, and says so the same way.
+    CSessionManagerDialog dialog;
+    CMessageBoxResponder responder;
+    responder.Answer(IDOK);
+    EXPECT_EQ(dialog.DoModal(), IDCANCEL);
+    ASSERT_EQ(responder.Boxes().size(), 1u);
+    EXPECT_EQ(responder.Boxes()[0].strText, strPrefix + L"CSessionsTabPage::SetCurrentSession() - pCurrentSession is NULL");
+}
+
+TEST(SessionManagerDialog, CannotBeMadeSmallerThanItsMinimumAndItsControlsFollowAResize)
+{
+    CScratchSessionFolder folder;
+    CSession current = MakeSession(kCurrentSessionName, {2});
+    CSessionManagerDialog dialog;
+    dialog.SetCurrentSession(&current);
+    CMessageBoxResponder responder;
+
+    RunDialog(dialog, responder, [&](HWND hDialog) {
+        const HWND hTabs = ::GetDlgItem(hDialog, IDC_TAB_CONTROL);
+        const HWND hClose = ::GetDlgItem(hDialog, IDOK);
+        const HWND hPage = dialog.GetSessionsTabPage()->m_hWnd;
+        const HWND hAbout = dialog.GetAboutTabPage()->m_hWnd;
+        const HWND hGrip = dialog.GetSizeGrip().m_hWnd;
+        ASSERT_NE(hGrip, nullptr);
+        RECT rcStart{};
+        ::GetWindowRect(hDialog, &rcStart);
+        const RECT rcTabs = ChildRect(hTabs);
+        const RECT rcClose = ChildRect(hClose);
+        const RECT rcPage = ChildRect(hPage);
+        const RECT rcAbout = ChildRect(hAbout);
+
+        // Every change of size, from where the controls started.
+        auto expectFollowing = [&](const char* pszWhen) {
+            SCOPED_TRACE(pszWhen);
+            RECT rcNow{};
+            ::GetWindowRect(hDialog, &rcNow);
+            const int dx = RectWidth(rcNow) - RectWidth(rcStart);
+            const int dy = RectHeight(rcNow) - RectHeight(rcStart);
+            const RECT rcTabsNow = ChildRect(hTabs);
+            EXPECT_EQ(rcTabsNow.left, rcTabs.left);
+            EXPECT_EQ(rcTabsNow.top, rcTabs.top);
+            EXPECT_EQ(RectWidth(rcTabsNow), RectWidth(rcTabs) + dx);
+            EXPECT_EQ(RectHeight(rcTabsNow), RectHeight(rcTabs) + dy);
+            const RECT rcCloseNow = ChildRect(hClose);
+            EXPECT_EQ(rcCloseNow.left, rcClose.left + dx);
+            EXPECT_EQ(rcCloseNow.top, rcClose.top + dy);
+            EXPECT_EQ(RectWidth(rcCloseNow), RectWidth(rcClose));
+            EXPECT_EQ(RectHeight(rcCloseNow), RectHeight(rcClose));
+            // Both pages, the hidden one too, fill the grown display area.
+            for (const auto& [hWnd, rcWas] : {std::pair<HWND, RECT>{hPage, rcPage}, std::pair<HWND, RECT>{hAbout, rcAbout}})
+            {
+                const RECT rcNowPage = ChildRect(hWnd);
+                EXPECT_EQ(RectWidth(rcNowPage), RectWidth(rcWas) + dx);
+                EXPECT_EQ(RectHeight(rcNowPage), RectHeight(rcWas) + dy);
+            }
+            // The grip in the client area's corner.
+            RECT rcClient{};
+            ::GetClientRect(hDialog, &rcClient);
+            const RECT rcGrip = ChildRect(hGrip);
+            EXPECT_EQ(rcGrip.right, rcClient.right);
+            EXPECT_EQ(rcGrip.bottom, rcClient.bottom);
+        };
+
+        ResizeWindow(hDialog, RectWidth(rcStart) + 120, RectHeight(rcStart) + 90);
+        expectFollowing("enlarged");
+
+        // Dragging the grip far up and left stops at the minimum.
+        RECT rcGrip{};
+        ::GetClientRect(hGrip, &rcGrip);
+        const POINT ptGrip{rcGrip.right - 3, rcGrip.bottom - 3};
+        Drag(hGrip, ptGrip, POINT{ptGrip.x - 900, ptGrip.y - 700});
+        RECT rcDragged{};
+        ::GetWindowRect(hDialog, &rcDragged);
+        EXPECT_EQ(RectWidth(rcDragged), CSessionManagerDialog::kMinTrackWidth);
+        EXPECT_EQ(RectHeight(rcDragged), CSessionManagerDialog::kMinTrackHeight);
+        expectFollowing("dragged to the minimum");
+
+        ResizeWindow(hDialog, 200, 100);
+        RECT rcSmall{};
+        ::GetWindowRect(hDialog, &rcSmall);
+        EXPECT_EQ(RectWidth(rcSmall), CSessionManagerDialog::kMinTrackWidth);
+        EXPECT_EQ(RectHeight(rcSmall), CSessionManagerDialog::kMinTrackHeight);
+
+        ResizeWindow(hDialog, RectWidth(rcStart), RectHeight(rcStart));
+        expectFollowing("back to the start");
+
+        // A minimised window's size is not one the controls follow.
+        ::ShowWindow(hDialog, SW_MINIMIZE);
+        PumpMessages(0);
+        EXPECT_TRUE(::IsIconic(hDialog));
+        ::ShowWindow(hDialog, SW_RESTORE);
+        PumpMessages(0);
+        expectFollowing("minimised and restored");
+        const RECT rcTabsBack = ChildRect(hTabs);
+        ExpectSameRect(rcTabsBack, rcTabs);
+    });
+}
+
+TEST(SessionManagerDialog, F1AndTheCaptionHelpButtonReportTheMissingHelpFile)
+{
+    ASSERT_EQ(::GetFileAttributesW(ExpectedHelpFilePath().c_str()), INVALID_FILE_ATTRIBUTES);
+    CScratchSessionFolder folder;
+    CSession current = MakeSession(kCurrentSessionName, {1});
+    CSessionManagerDialog dialog;
+    dialog.SetCurrentSession(&current);
+    CMessageBoxResponder responder;
+
+    const INT_PTR nResult = RunDialog(dialog, responder, [&](HWND hDialog) {
+        // F1 where the user is: the list on the page.
+        responder.Answer(IDOK);
+        responder.Answer(IDOK);
+        PressHelpKey(hDialog);
+        WaitFor([&] { return responder.Boxes().size() >= 2; }, 3000);
+        ASSERT_EQ(responder.Boxes().size(), 2u);
+        ExpectMissingHelpFileBoxes(responder.Boxes(), 0);
+        EXPECT_TRUE(::IsWindowVisible(hDialog));
+
+        // The caption's "?" button, which sends this command. Wine draws no such button, so the
+        // command is sent as the button would send it.
+        RECT rcWindow{};
+        ::GetWindowRect(hDialog, &rcWindow);
+        responder.Answer(IDOK);
+        responder.Answer(IDOK);
+        ::PostMessageW(hDialog, WM_SYSCOMMAND, SC_CONTEXTHELP, MAKELPARAM(rcWindow.right - 40, rcWindow.top + 8));
+        PumpMessages(0);
+        ASSERT_EQ(responder.Boxes().size(), 4u);
+        ExpectMissingHelpFileBoxes(responder.Boxes(), 2);
+        EXPECT_TRUE(::IsWindowVisible(hDialog));
+        EXPECT_EQ(::GetCapture(), nullptr);
+    });
+    EXPECT_EQ(nResult, IDOK);
+}
+
+TEST(SessionManagerDialog, HelpFilePathIsTheModulesWithItsExtensionChanged)
+{
+    EXPECT_EQ(HelpFilePathForModule(L"C:\\Program Files\\Quillmere\\Quillmere.dll"),
+              L"C:\\Program Files\\Quillmere\\Quillmere.HLP");
+    EXPECT_EQ(HelpFilePathForModule(L"C:\\a.b\\module"), L"C:\\a.b\\module.HLP");
+    EXPECT_EQ(HelpFilePathForModule(L"C:\\tools\\x.y.exe"), L"C:\\tools\\x.y.HLP");
+}
+
+TEST(SessionManagerDialog, ScreenshotOfTheSessionsPage)
+{
+    CScratchSessionFolder folder;
+    folder.Write(MakeSession(L"Morning reading", {3}));
+    folder.Write(MakeSession(L"Project work", {2, 4}));
+    folder.Write(MakeSession(L"Travel plans", {1, 1, 2}));
+    CSession current = MakeSession(kCurrentSessionName, {3, 2});
+    CSessionManagerDialog dialog;
+    dialog.SetCurrentSession(&current);
+    CMessageBoxResponder responder;
+
+    RunDialog(dialog, responder, [&](HWND hDialog) {
+        // The first window partly ticked: its second tab cleared with a click on its tick box.
+        CCustomTreeChildCtrl& tree = dialog.GetSessionsTabPage()->GetSessionTree().GetTreeCtrl();
+        const HTREEITEM hWindow = tree.GetRootItem();
+        ASSERT_NE(hWindow, nullptr);
+        const HTREEITEM hTab = tree.GetNextSiblingItem(tree.GetChildItem(hWindow));
+        ASSERT_NE(hTab, nullptr);
+        RECT rcRow{};
+        ASSERT_TRUE(tree.GetItemRect(hTab, &rcRow, FALSE));
+        const int y = (rcRow.top + rcRow.bottom) / 2;
+        bool bClicked = false;
+        for (int x = rcRow.left; x < rcRow.right && !bClicked; ++x)
+        {
+            TVHITTESTINFO hit{};
+            hit.pt = {x, y};
+            if (tree.HitTest(&hit) == hTab && (hit.flags & TVHT_ONITEMSTATEICON))
+            {
+                Click(tree.m_hWnd, POINT{x + 3, y});
+                bClicked = true;
+            }
+        }
+        ASSERT_TRUE(bClicked) << "no tick box on the tab's row";
+        EXPECT_EQ(tree.GetCheckState(hTab), kCheckClear);
+        EXPECT_EQ(tree.GetCheckState(hWindow), kCheckPartly);
+        // The list keeps the focus look of a user who just ticked.
+        ::SetFocus(SessionsList(dialog));
+        EXPECT_TRUE(SaveWindowPng(hDialog, L"main-dialog-sessions.png"));
+    });
+}

@@ -1,0 +1,35 @@
+// The About page of the session manager: the product's name, its version and a link to its web
+// page.
+#pragma once
+
+#include "common_controls.h"
+#include "hyper_link.h"
+#include "resource.h"
+#include "tab_page.h"
+
+// The version the page shows after "Version".
+extern const wchar_t kProductVersion[];
+// The product's web page: the link's target; the template shows the same address.
+extern const wchar_t kProductWebPage[];
+
+class CAboutTabPage : public CTabPage
+{
+public:
+    enum { IDD = IDD_ABOUT_PAGE };
+
+    explicit CAboutTabPage(CWnd* pParent = nullptr);
+    ~CAboutTabPage() override = default;
+
+    const CStatic& GetVersionStatic() const { return m_staticVersion; }
+    CHyperLink& GetHyperLink() { return m_hyperLink; }
+
+protected:
+    void DoDataExchange(CDataExchange& dx) override;
+    // A failure of the base's initialisation is reported here and thrown on, so that the main
+    // dialog ends instead of showing a page without its controls.
+    BOOL OnInitDialog() override;
+
+private:
+    CStatic m_staticVersion;
+    CHyperLink m_hyperLink;
+};

@@ -1,0 +1,578 @@
+#include "sessions_tab_page.h"
+
+#include <shlwapi.h>
+
+#include <exception>
+
+#include "error_box.h"
+#include "exceptions.h"
+#include "file_operations.h"
+#include "manual_saved_instance_saver.h"
+#include "saved_session_catalogue.h"
+#include "session_name_dialog.h"
+#include "string_table.h"
+#include "throw_if.h"
+
+namespace
+{
+// The source window that root node p stands for: the tree has a node only for windows with tabs.
+const CInstanceSet* FindWindowOfRootNode(const CSession& source, int p)
+{
+    for (int i = 0; i < source.GetInstanceSetsCount(); ++i)
+    {
+        const CInstanceSet* pWindow = source.GetInstanceSet(i);
+        if (pWindow && pWindow->GetUrlItemsCount() > 0 && p-- == 0)
+            return pWindow;
+    }
+    return nullptr;
+}
+
+std::wstring TodaysName()
+{
+    SYSTEMTIME today{};
+    ::GetLocalTime(&today);
+    return FormatString(L"%04d-%02d-%02d", today.wYear, today.wMonth, today.wDay);
+}
+
+std::wstring SessionFilePath(const std::wstring& strName)
+{
+    std::wstring strPath;
+    GetSessionFolder(strPath);
+    // Without a folder the path would name a file at the root of the drive.
+    return strPath.empty() ? std::wstring() : strPath + L"\\" + strName;
+}
+
+void AddExStyle(HWND hWnd, DWORD dwExStyle)
+{
+    if (hWnd)
+        ::SetWindowLongPtrW(hWnd, GWL_EXSTYLE, ::GetWindowLongPtrW(hWnd, GWL_EXSTYLE) | dwExStyle);
+}
+}  // namespace
+
+CSessionsTabPage::CSessionsTabPage(CWnd* pParent) : CTabPage(IDD_SESSIONS_PAGE, pParent)
+{
+}
+
+CSessionsTabPage::~CSessionsTabPage()
+{
+    if (m_pAnchorHelper)
+        m_pAnchorHelper->Clear();
+    m_pAnchorHelper.reset();
+}
+
+void CSessionsTabPage::DoDataExchange(CDataExchange& dx)
+{
+    CTabPage::DoDataExchange(dx);
+    DDX_Control(dx, IDC_SESSIONS_LOAD, m_btnLoad);
+    DDX_Control(dx, IDC_SESSIONS_SAVE, m_btnSave);
+    DDX_Control(dx, IDC_SESSIONS_RENAME, m_btnRename);
+    DDX_Control(dx, IDC_SESSIONS_DELETE, m_btnDelete);
+    DDX_Control(dx, IDC_SESSIONS_SELECT_ALL, m_btnSelectAll);
+    DDX_Control(dx, IDC_SESSIONS_SELECT_NONE, m_btnSelectNone);
+    DDX_Control(dx, IDC_SESSIONS_LIST, m_listSessions);
+    DDX_Control(dx, IDC_SESSIONS_SPLITTER, m_splitter);
+    DDX_Control(dx, IDC_SESSIONS_TREE, m_treeSession);
+}
+
+void CSessionsTabPage::SetCurrentSession(CSession* pCurrentSession)
+{
+    ThrowIfNull(pCurrentSession, "CSessionsTabPage::SetCurrentSession() - pCurrentSession is NULL");
+    m_pCurrentSession = pCurrentSession;
+}
+
+// --- Saved sessions -----------------------------------------------------------------------------
+
+void CSessionsTabPage::LoadSavedSessions()
+{
+    ::LoadSavedSessions(m_savedSessions, m_folderLocator,
+                        [this](const CLoadFailure& failure) { return OnLoadFailure(failure); });
+}
+
+bool CSessionsTabPage::OnLoadFailure(const CLoadFailure& failure)
+{
+    const std::wstring strCaption = LoadResString(IDS_UNABLE_TO_LOAD_SESSION);
+    if (failure.kind == ELoadFailureKind::StandardException)
+    {
+        // A refused file: say why and let the user decide whether to read the others.
+        const std::wstring strSubject =
+            FormatNamedMessage(failure.strFileName, IDS_UNABLE_TO_LOAD_FILE, IDS_UNABLE_TO_LOAD_UNKNOWN_FILE);
+        std::wstring strText =
+            failure.strReason.empty()
+                ? FormatResString(IDS_STD_EXCEPTION_UNKNOWN, strSubject.c_str())
+                : FormatResString(IDS_STD_EXCEPTION_REASON, strSubject.c_str(), failure.strReason.c_str());
+        strText += LoadResString(IDS_LOAD_FAILURE_QUESTION);
+        return ::MessageBoxW(m_hWnd, strText.c_str(), strCaption.c_str(), MB_YESNO | MB_ICONSTOP) == IDYES;
+    }
+
+    // Anything else (text that is not UTF-8 among them) stops the loading.
+    const std::wstring strText = FormatNamedMessage(failure.strFileName, IDS_UNABLE_TO_LOAD_FILE_UNKNOWN,
+                                                    IDS_UNABLE_TO_LOAD_UNKNOWN_FILE_UNKNOWN);
+    ::MessageBoxW(nullptr, strText.c_str(), strCaption.c_str(), MB_OK | MB_ICONSTOP);
+    return false;
+}
+
+// --- Set-up and layout --------------------------------------------------------------------------
+
+BOOL CSessionsTabPage::OnInitDialog()
+{
+    try
+    {
+        ThrowIf(CTabPage::OnInitDialog() != TRUE, "CSessionsTabPage::OnInitDialog() - OnInitDialog() falied");
+        ThrowIfNull(m_pCurrentSession, "CSessionsTabPage::OnInitDialog() - m_pCurrentSession is NULL");
+
+        m_strSaveCaption = LoadResString(IDS_SAVE_BUTTON);
+        m_strSaveAsCaption = LoadResString(IDS_SAVE_AS_BUTTON);
+
+        m_pAnchorHelper = std::make_unique<CControlAnchorHelper>(this);
+        m_pAnchorHelper->InitializeAnchors();
+        for (CWnd* pButton : {&m_btnSave, &m_btnLoad, &m_btnRename, &m_btnDelete})
+            m_pAnchorHelper->SetAnchor(pButton, 0, 0, 1, 1, 0);
+        for (CWnd* pButton : {&m_btnSelectAll, &m_btnSelectNone})
+            m_pAnchorHelper->SetAnchor(pButton, 0, 1, 0, 0, 1);
+        m_pAnchorHelper->SetAnchor(&m_listSessions, 0, 1, 1, 1, 0);
+        m_pAnchorHelper->SetAnchor(&m_splitter, 0, 1, 1, 1, 0);
+        m_pAnchorHelper->SetAnchor(&m_treeSession, 0, 1, 1, 1, 1);
+        RECT rcPage{};
+        GetWindowRect(&rcPage);
+        m_pAnchorHelper->OnParentSize(RectWidth(rcPage), RectHeight(rcPage));
+
+        m_listSessions.InitColumns();
+        m_treeSession.InitTree();
+
+        // The Tab key reaches the page's controls only when every window between them and the
+        // dialog that runs the loop is a control parent.
+        AddExStyle(m_hWnd, WS_EX_CONTROLPARENT);
+        const HWND hParent = ::GetParent(m_hWnd);
+        AddExStyle(hParent, WS_EX_CONTROLPARENT);
+        if (hParent)
+            AddExStyle(::GetParent(hParent), WS_EX_CONTROLPARENT);
+
+        m_listSessions.AddSession(*m_pCurrentSession, -1);
+        m_listSessions.AddSessions(m_savedSessions);
+
+        m_splitter.AttachControls(&m_listSessions, &m_treeSession);
+
+        m_listSessions.SetFocus();
+        m_listSessions.SetItemState(0, LVIS_SELECTED, LVIS_SELECTED);
+
+        RefreshSessionTree();
+        UpdateControls();
+        return TRUE;
+    }
+    catch (const CException& e)
+    {
+        ShowErrorBox(IDS_UNABLE_TO_INITIALIZE, IDS_UNABLE_TO_INITIALIZE, e);
+    }
+    catch (const std::exception& e)
+    {
+        ShowErrorBox(IDS_UNABLE_TO_INITIALIZE, IDS_UNABLE_TO_INITIALIZE, e);
+    }
+    catch (...)
+    {
+        ShowErrorBox(IDS_UNABLE_TO_INITIALIZE, IDS_UNABLE_TO_INITIALIZE);
+    }
+    return FALSE;
+}
+
+void CSessionsTabPage::OnSize(UINT nType, int cx, int cy)
+{
+    CTabPage::OnSize(nType, cx, cy);
+    if (m_pAnchorHelper)
+        m_pAnchorHelper->OnParentSize(cx, cy);
+}
+
+void CSessionsTabPage::FocusSessionList()
+{
+    if (m_hWnd && m_listSessions.m_hWnd)
+        PostMessage(WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(m_listSessions.m_hWnd), TRUE);
+}
+
+void CSessionsTabPage::UpdateControls()
+{
+    const int nRows = m_listSessions.GetItemCount();
+    const int nSelectedRows = static_cast<int>(m_listSessions.SendMessage(LVM_GETSELECTEDCOUNT));
+    const int nSelected = m_listSessions.GetSelectedIndex();
+    const UINT nNodes = m_treeSession.GetTreeCtrl().GetCount();
+
+    const bool bCurrentHasTabs = nSelected == 0 && m_pCurrentSession && m_pCurrentSession->GetUrlItemsCount() > 0;
+    const std::wstring& strCaption = bCurrentHasTabs ? m_strSaveCaption : m_strSaveAsCaption;
+    if (m_btnSave.GetWindowText() != strCaption)
+        m_btnSave.SetWindowText(strCaption);
+
+    const bool bSavedSession = nRows > 0 && nSelectedRows > 0 && nSelected >= 1;
+    const bool bHasNodes = nNodes > 0;
+    const std::pair<CButton*, bool> states[] = {
+        {&m_btnLoad, bSavedSession},   {&m_btnRename, bSavedSession},  {&m_btnDelete, bSavedSession},
+        {&m_btnSelectAll, bHasNodes}, {&m_btnSelectNone, bHasNodes},
+    };
+    for (const auto& state : states)
+    {
+        // A button that goes grey under the focus would leave the keyboard nowhere.
+        if (!state.second && ::GetFocus() == state.first->m_hWnd)
+            FocusSessionList();
+        state.first->EnableWindow(state.second);
+    }
+}
+
+// --- Notifications ------------------------------------------------------------------------------
+
+BOOL CSessionsTabPage::OnCommand(WPARAM wParam, LPARAM lParam)
+{
+    if (HIWORD(wParam) == BN_CLICKED)
+    {
+        switch (LOWORD(wParam))
+        {
+        case IDC_SESSIONS_SAVE:
+            OnBnClickedSave();
+            return TRUE;
+        case IDC_SESSIONS_LOAD:
+            OnBnClickedLoad();
+            return TRUE;
+        case IDC_SESSIONS_RENAME:
+            OnBnClickedRename();
+            return TRUE;
+        case IDC_SESSIONS_DELETE:
+            OnBnClickedDelete();
+            return TRUE;
+        case IDC_SESSIONS_SELECT_ALL:
+            OnBnClickedSelectAll();
+            return TRUE;
+        case IDC_SESSIONS_SELECT_NONE:
+            OnBnClickedSelectNone();
+            return TRUE;
+        default:
+            break;
+        }
+    }
+    return CTabPage::OnCommand(wParam, lParam);
+}
+
+LRESULT CSessionsTabPage::OnNotify(NMHDR* pNmhdr)
+{
+    if (pNmhdr->idFrom != IDC_SESSIONS_LIST)
+        return CTabPage::OnNotify(pNmhdr);
+    switch (pNmhdr->code)
+    {
+    case LVN_ITEMCHANGED:
+        // Every change, of the row losing the selection as of the row gaining it.
+        OnListItemChanged();
+        return 0;
+    case LVN_ITEMACTIVATE:
+    case LVN_ODCACHEHINT:
+    case LVN_ODSTATECHANGED:
+    case NM_DBLCLK:
+        // A double click or Enter on a row opens nothing.
+        return 0;
+    default:
+        return CTabPage::OnNotify(pNmhdr);
+    }
+}
+
+void CSessionsTabPage::OnListItemChanged()
+{
+    RefreshSessionTree();
+    UpdateControls();
+}
+
+// --- The session tree ---------------------------------------------------------------------------
+
+void CSessionsTabPage::RefreshSessionTree()
+{
+    m_treeSession.DeleteAllItems();
+    const int nSelected = m_listSessions.GetSelectedIndex();
+    if (nSelected < 0)
+        return;
+    const CSession* pSession = nullptr;
+    if (nSelected == 0)
+        pSession = m_pCurrentSession;
+    else if (static_cast<size_t>(nSelected - 1) < m_savedSessions.size())
+        pSession = &m_savedSessions[static_cast<size_t>(nSelected - 1)];
+
+    // Inserting with the tree's drawing off is many times faster for large sessions.
+    CCustomTreeChildCtrl& tree = m_treeSession.GetTreeCtrl();
+    tree.SetRedraw(FALSE);
+    m_treeSession.DisplaySession(pSession);
+    tree.SetRedraw(TRUE);
+    m_treeSession.RepositionControls();
+    tree.Invalidate(TRUE);
+}
+
+int CSessionsTabPage::GetSelectedSavedSessionIndex() const
+{
+    const int nCurrentListItem = m_listSessions.GetSelectedIndex();
+    ThrowIf(nCurrentListItem < 1 || nCurrentListItem >= m_listSessions.GetItemCount(),
+            "CSessionsTabPage::GetSelectedSavedSessionIndex() - nCurrentListItem is invalid");
+    const int nCurrentSession = nCurrentListItem - 1;
+    ThrowIf(nCurrentSession < 0 || nCurrentSession >= static_cast<int>(m_savedSessions.size()),
+            "CSessionsTabPage::GetSelectedSavedSessionIndex() - nCurrentSession is invalid");
+    return nCurrentSession;
+}
+
+std::unique_ptr<CSession> CSessionsTabPage::GetCheckedSession()
+{
+    const int nSelected = m_listSessions.GetSelectedIndex();
+    const CSession* pSource = nullptr;
+    if (nSelected == 0)
+        pSource = m_pCurrentSession;
+    else
+        pSource = &m_savedSessions.at(static_cast<size_t>(nSelected - 1));  // no selection: out of range
+    ThrowIfNull(pSource, "CSessionsTabPage::GetCheckedSession() - m_pCurrentSession is NULL");
+    ThrowIf(pSource->GetName().empty(), "CSessionsTabPage::GetCheckedSession() - BadSavedSessionTitle");
+
+    auto pTarget = std::make_unique<CSession>(pSource->GetName(), pSource->GetTime());
+    CCustomTreeChildCtrl& tree = m_treeSession.GetTreeCtrl();
+    const HTREEITEM hRoot = tree.GetRootItem();
+    ThrowIfNull(hRoot, "CSessionsTabPage::GetCheckedSession() - GetRootItemFailed");
+    ParseRootNode(tree, hRoot, *pSource, *pTarget);
+    return pTarget;
+}
+
+void CSessionsTabPage::ParseRootNode(CCustomTreeChildCtrl& tree, HTREEITEM hFirstRoot, const CSession& source,
+                                     CSession& target)
+{
+    int p = 0;
+    for (HTREEITEM hRoot = hFirstRoot; hRoot; hRoot = tree.GetNextSiblingItem(hRoot), ++p)
+    {
+        if (tree.GetCheckState(hRoot) == kCheckClear)
+            continue;
+        CInstanceSet window;
+        const HTREEITEM hFirstChild = tree.GetChildItem(hRoot);
+        ThrowIf(hFirstChild == nullptr, "CSessionsTabPage::ParseRootNode() - RootNodeHasALeafItem");
+        const CInstanceSet* pSourceWindow = FindWindowOfRootNode(source, p);
+        if (!pSourceWindow)
+            continue;
+        ParseChildNode(tree, hFirstChild, pSourceWindow, window);
+        if (window.GetUrlItemsCount() > 0)
+            target.AddInstanceSet(window);
+    }
+}
+
+void CSessionsTabPage::ParseChildNode(CCustomTreeChildCtrl& tree, HTREEITEM hCurrentNode,
+                                      const CInstanceSet* pSourceInstanceSet, CInstanceSet& target)
+{
+    ThrowIfNull(hCurrentNode, "CSessionsTabPage::ParseChildNode() - hCurrentNode is NULL");
+    ThrowIfNull(pSourceInstanceSet, "CSessionsTabPage::ParseChildNode() - pSourceInstanceSet is NULL");
+    int t = 0;
+    for (HTREEITEM hChild = hCurrentNode; hChild; hChild = tree.GetNextSiblingItem(hChild), ++t)
+    {
+        if (tree.GetCheckState(hChild) == kCheckClear)
+            continue;
+        if (const CUrlItem* pTab = pSourceInstanceSet->GetUrlItem(t))
+            target.AddUrlItem(*pTab);
+    }
+}
+
+// --- Actions ------------------------------------------------------------------------------------
+
+void CSessionsTabPage::OnBnClickedSave()
+{
+    std::wstring strFileName;
+    INT_PTR nResult = IDCANCEL;
+    try
+    {
+        const int nSelected = m_listSessions.GetSelectedIndex();
+        const std::wstring strProposal =
+            nSelected == 0 ? TodaysName() : m_savedSessions.at(static_cast<size_t>(nSelected - 1)).GetName();
+        CSessionNameDialog dialog(strProposal.c_str(), CSessionNameDialog::kModeSave, nullptr);
+        nResult = dialog.DoModal();
+        if (nResult == IDOK)
+        {
+            dialog.GetFileName(strFileName);
+            ThrowIf(strFileName.empty(), "CSessionsTabPage::OnBnClickedSave() - strFileName is empty");
+        }
+    }
+    catch (const CException& e)
+    {
+        ShowErrorBox(IDS_SAVE_CAPTION, IDS_SAVE_CONTEXT, e);
+        return;
+    }
+    catch (const std::exception& e)
+    {
+        ShowErrorBox(IDS_SAVE_CAPTION, IDS_SAVE_CONTEXT, e);
+        return;
+    }
+    catch (...)
+    {
+        ShowErrorBox(IDS_SAVE_CAPTION, IDS_SAVE_UNKNOWN);
+        return;
+    }
+    if (nResult != IDOK || strFileName.empty())
+        return;
+
+    std::unique_ptr<CSession> pCheckedSession;
+    bool bSaved = false;
+    try
+    {
+        pCheckedSession = GetCheckedSession();
+        CManualSavedInstanceSaver saver;
+        saver.SetSession(pCheckedSession.get());
+        saver.Save(strFileName.c_str());
+        bSaved = true;
+    }
+    catch (const CException& e)
+    {
+        ShowErrorBox(IDS_SAVE_CAPTION, IDS_SAVE_CONTEXT, e);
+    }
+    catch (const std::exception& e)
+    {
+        ShowErrorBox(IDS_SAVE_CAPTION, IDS_SAVE_CONTEXT, e);
+    }
+    catch (...)
+    {
+        ShowErrorBox(IDS_SAVE_CAPTION, IDS_SAVE_UNKNOWN);
+    }
+    if (!bSaved)
+    {
+        // The writer replaces files in one step, so a failed save should have left nothing; a
+        // file that is there anyway goes, and one that cannot be removed is no second failure.
+        const std::wstring strPath = SessionFilePath(strFileName);
+        if (!strPath.empty() && ::PathFileExistsW(strPath.c_str()) == TRUE)
+        {
+            try
+            {
+                RemoveSessionFile(strPath);
+            }
+            catch (...)
+            {
+            }
+        }
+        return;
+    }
+
+    try
+    {
+        // The row shows the time of the session it was made from until the list is read again.
+        m_savedSessions.push_back(*pCheckedSession);
+        m_listSessions.AddSession(*pCheckedSession, -1);
+    }
+    catch (...)
+    {
+    }
+}
+
+void CSessionsTabPage::OnBnClickedLoad()
+{
+    try
+    {
+        m_nCurrentListItem = m_listSessions.GetSelectedIndex();
+        ThrowIf(m_nCurrentListItem < 1 || m_nCurrentListItem >= m_listSessions.GetItemCount(),
+                "CSessionsTabPage::OnBnClickedLoad() - m_nCurrentListItem is invalid");
+        m_pUserSelectedSessionNodes = GetCheckedSession();
+        ThrowIfNull(m_pUserSelectedSessionNodes.get(),
+                    "CSessionsTabPage::OnBnClickedLoad() - m_pUserSelectedSessionNodes is NULL");
+
+        // The session is opened by whoever ran the main dialog, once it has ended.
+        const HWND hTopLevel = ::GetAncestor(m_hWnd, GA_ROOT);
+        if (CDialog* pDialog = dynamic_cast<CDialog*>(FromHandlePermanent(hTopLevel)))
+            pDialog->EndDialog(IDC_SESSIONS_LOAD);
+        else
+            ::EndDialog(hTopLevel, IDC_SESSIONS_LOAD);
+    }
+    catch (const CException& e)
+    {
+        ShowErrorBox(IDS_UNABLE_TO_OPEN_URLS, IDS_LOAD_CONTEXT, e);
+    }
+    catch (const std::exception& e)
+    {
+        ShowErrorBox(IDS_UNABLE_TO_OPEN_URLS, IDS_LOAD_CONTEXT, e);
+    }
+    catch (...)
+    {
+        ShowErrorBox(IDS_UNABLE_TO_OPEN_URLS, IDS_LOAD_UNKNOWN);
+    }
+}
+
+void CSessionsTabPage::OnBnClickedRename()
+{
+    try
+    {
+        const int nCurrentSession = GetSelectedSavedSessionIndex();
+        const std::wstring strOldName = m_savedSessions[static_cast<size_t>(nCurrentSession)].GetName();
+
+        CSessionNameDialog dialog(strOldName.c_str(), CSessionNameDialog::kModeRename, nullptr);
+        if (dialog.DoModal() != IDOK)
+            return;
+        std::wstring strNewFileName;
+        dialog.GetFileName(strNewFileName);
+        ThrowIf(strNewFileName.empty(), "CSessionsTabPage::OnBnClickedRename() - strNewFileName is empty");
+
+        std::wstring strPath;
+        GetSessionFolder(strPath);
+        ThrowIf(strPath.empty(), "CSessionsTabPage::OnBnClickedRename() - strPath is empty");
+        strPath += L"\\";
+        RenameSessionFile(strPath + strOldName, strPath + strNewFileName);
+
+        const int nAfter = GetSelectedSavedSessionIndex();
+        ThrowIf(nAfter < 0 || nAfter >= static_cast<int>(m_savedSessions.size()),
+                "CSessionsTabPage::OnBnClickedRename() - nCurrentSession is invalid");
+        // Nothing can change the list while the name dialog runs: the same session as before.
+        m_savedSessions[static_cast<size_t>(nCurrentSession)].SetName(strNewFileName);
+        const int nRow = nAfter + 1;
+        ThrowIf(nRow < 1 || nRow >= m_listSessions.GetItemCount(),
+                "CSessionsTabPage::OnBnClickedRename() - nCurrentSession is invalid (2)");
+        m_listSessions.SetItemText(nRow, CSessionsListCtrl::kColumnName, strNewFileName);
+    }
+    catch (const CException& e)
+    {
+        ShowErrorBox(IDS_RENAME_CAPTION, IDS_RENAME_CONTEXT, e);
+    }
+    catch (const std::exception& e)
+    {
+        ShowErrorBox(IDS_RENAME_CAPTION, IDS_RENAME_CONTEXT, e);
+    }
+    catch (...)
+    {
+        ShowErrorBox(IDS_RENAME_CAPTION, IDS_RENAME_UNKNOWN);
+    }
+}
+
+void CSessionsTabPage::OnBnClickedDelete()
+{
+    try
+    {
+        const std::wstring strName = m_savedSessions[static_cast<size_t>(GetSelectedSavedSessionIndex())].GetName();
+        const std::wstring strQuestion = FormatResString(IDS_CONFIRM_DELETE_TEXT, strName.c_str());
+        const std::wstring strCaption = LoadResString(IDS_CONFIRM_DELETE_CAPTION);
+        if (::MessageBoxW(m_hWnd, strQuestion.c_str(), strCaption.c_str(), MB_YESNO | MB_ICONQUESTION) != IDYES)
+            return;
+
+        const int nCurrentSession = GetSelectedSavedSessionIndex();
+        ThrowIf(nCurrentSession < 0 || nCurrentSession >= static_cast<int>(m_savedSessions.size()),
+                "CSessionsTabPage::OnBnClickedDelete() - nCurrentSession is invalid");
+        m_savedSessions.erase(m_savedSessions.begin() + nCurrentSession);
+        const int nRow = nCurrentSession + 1;
+        ThrowIf(nRow < 1 || nRow >= m_listSessions.GetItemCount(),
+                "CSessionsTabPage::OnBnClickedDelete() - nCurrentSession is invalid (2)");
+        m_listSessions.DeleteItem(nRow);
+
+        const std::wstring strPath = SessionFilePath(strName);
+        ThrowIf(strPath.empty(), "CSessionsTabPage::OnBnClickedDelete() - strPath is empty");
+        RemoveSessionFile(strPath);
+
+        // The row that moved up into the deleted one's place, or the current session.
+        const int nNext = nRow < m_listSessions.GetItemCount() ? nRow : 0;
+        m_listSessions.SetItemState(nNext, LVIS_SELECTED, LVIS_SELECTED);
+    }
+    catch (const CException& e)
+    {
+        ShowErrorBox(IDS_DELETE_CAPTION, IDS_DELETE_CONTEXT, e);
+    }
+    catch (const std::exception& e)
+    {
+        ShowErrorBox(IDS_DELETE_CAPTION, IDS_DELETE_CONTEXT, e);
+    }
+    catch (...)
+    {
+        ShowErrorBox(IDS_DELETE_CAPTION, IDS_DELETE_UNKNOWN);
+    }
+}
+
+void CSessionsTabPage::OnBnClickedSelectAll()
+{
+    m_treeSession.CheckAll(TRUE);
+}
+
+void CSessionsTabPage::OnBnClickedSelectNone()
+{
+    m_treeSession.CheckAll(FALSE);
+}

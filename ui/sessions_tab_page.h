@@ -1,0 +1,100 @@
+// The Sessions page: the list of sessions (row 0 the current session, row k saved session k - 1),
+// the tree of the selected session's windows and tabs with tick boxes, and the actions Save, Load,
+// Rename, Delete, Select All and Select None.
+#pragma once
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "common_controls.h"
+#include "control_anchor_helper.h"
+#include "dialog_splitter.h"
+#include "resource.h"
+#include "session.h"
+#include "session_column_tree_ctrl.h"
+#include "session_folder.h"
+#include "sessions_list_ctrl.h"
+#include "tab_page.h"
+
+struct CLoadFailure;
+
+class CSessionsTabPage : public CTabPage
+{
+public:
+    enum { IDD = IDD_SESSIONS_PAGE };
+
+    explicit CSessionsTabPage(CWnd* pParent = nullptr);
+    ~CSessionsTabPage() override;
+
+    // Before the page's window exists. Throws for null; the session is borrowed.
+    void SetCurrentSession(CSession* pCurrentSession);
+    // Reads every saved session of the session folder; asks the user about a file that cannot be
+    // read. Throws when the folder is unknown or cannot be searched. Before the window exists.
+    void LoadSavedSessions();
+    // Gives the session list the keyboard focus (posted), when the page has its window.
+    void FocusSessionList();
+
+    // The ticked session built by Load, for the caller of the main dialog after it ended with
+    // IDC_SESSIONS_LOAD. Take it to own it; one that nobody takes goes with the page.
+    CSession* GetUserSelectedSessionNodes() const { return m_pUserSelectedSessionNodes.get(); }
+    std::unique_ptr<CSession> TakeUserSelectedSessionNodes() { return std::move(m_pUserSelectedSessionNodes); }
+
+    CSessionsListCtrl& GetSessionsList() { return m_listSessions; }
+    CSessionColumnTreeCtrl& GetSessionTree() { return m_treeSession; }
+    const std::vector<CSession>& GetSavedSessions() const { return m_savedSessions; }
+
+    // The tree shows the selected row's session again, every node ticked.
+    void RefreshSessionTree();
+    // The index in the saved sessions of the selected row; throws when it is not a saved session.
+    int GetSelectedSavedSessionIndex() const;
+    // A new session of the ticked windows and tabs of the selected row's session.
+    std::unique_ptr<CSession> GetCheckedSession();
+
+    // Adds to target a window for each root node from hFirstRoot on that is not clear and has a
+    // tab that is not clear, with those tabs of the source's matching window.
+    static void ParseRootNode(CCustomTreeChildCtrl& tree, HTREEITEM hFirstRoot, const CSession& source,
+                              CSession& target);
+    // Adds to target the tabs of pSourceInstanceSet whose nodes, from hCurrentNode on, are not clear.
+    static void ParseChildNode(CCustomTreeChildCtrl& tree, HTREEITEM hCurrentNode,
+                               const CInstanceSet* pSourceInstanceSet, CInstanceSet& target);
+
+protected:
+    void DoDataExchange(CDataExchange& dx) override;
+    BOOL OnInitDialog() override;
+    void OnSize(UINT nType, int cx, int cy) override;
+    BOOL OnCommand(WPARAM wParam, LPARAM lParam) override;
+    LRESULT OnNotify(NMHDR* pNmhdr) override;
+
+    void UpdateControls();
+    void OnListItemChanged();
+
+    void OnBnClickedSave();
+    void OnBnClickedLoad();
+    void OnBnClickedRename();
+    void OnBnClickedDelete();
+    void OnBnClickedSelectAll();
+    void OnBnClickedSelectNone();
+
+    // Shows the box for a file that could not be read; true to go on with the next file.
+    virtual bool OnLoadFailure(const CLoadFailure& failure);
+
+private:
+    CButton m_btnLoad;
+    CButton m_btnSave;
+    CButton m_btnRename;
+    CButton m_btnDelete;
+    CButton m_btnSelectAll;
+    CButton m_btnSelectNone;
+    CSessionsListCtrl m_listSessions;
+    CDialogSplitter m_splitter;
+    CSessionColumnTreeCtrl m_treeSession;
+    std::unique_ptr<CControlAnchorHelper> m_pAnchorHelper;
+    CSession* m_pCurrentSession = nullptr;
+    std::vector<CSession> m_savedSessions;
+    std::wstring m_strSaveCaption;
+    std::wstring m_strSaveAsCaption;
+    CSessionFolderLocator m_folderLocator;
+    int m_nCurrentListItem = -1;
+    std::unique_ptr<CSession> m_pUserSelectedSessionNodes;
+};
