@@ -1,17 +1,24 @@
 #include "quillmere_bho.h"
 
 #include <mshtml.h>
+#include <servprov.h>
+#include <shlguid.h>
 #include <tlhelp32.h>
 
 #include <cstring>
+#include <ctime>
 #include <cwchar>
 #include <exception>
 #include <memory>
+#include <new>
+#include <optional>
 #include <string>
 
+#include "activation_context_scope.h"
 #include "error_box.h"
 #include "exceptions.h"
 #include "resource.h"
+#include "session_manager_dialog.h"
 #include "string_table.h"
 #include "throw_if.h"
 
@@ -30,6 +37,25 @@ const char kStartPageValue[] = "Start Page";
 const DWORD kStartPageBytes = 1024;
 
 using ObjectFromLresultFn = HRESULT(WINAPI*)(LRESULT, REFIID, WPARAM, void**);
+
+const wchar_t kAccessibilityLibrary[] = L"OLEACC.DLL";
+// The main dialog's result after Load: the Load button's command id.
+const INT_PTR kLoadResult = IDC_SESSIONS_LOAD;
+
+// The object's interfaces, in the order they are looked up; the first is its identity.
+const CInterfaceEntry<CQuillmereBHO> kInterfaces[] = {
+    {&IID_IQuillmereBHO, &InterfaceOf<IQuillmereBHO, CQuillmereBHO>},
+    {&IID_IDispatch, &InterfaceOf<IQuillmereBHO, CQuillmereBHO>},
+    {&IID_IObjectWithSite, &InterfaceOf<IObjectWithSite, CQuillmereBHO>},
+    {&IID_IOleCommandTarget, &InterfaceOf<IOleCommandTarget, CQuillmereBHO>},
+};
+
+// The command's messages: caption and text from the string table, an OK button.
+void ShowCommandMessage(HWND hOwner, UINT nCaptionId, UINT nTextId, UINT nIcon)
+{
+    MessageBoxW(hOwner, LoadResString(nTextId).c_str(), LoadResString(nCaptionId).c_str(),
+                MB_OK | nIcon);
+}
 
 // What EnumFrameWindowsProc looks for and where it puts what it finds.
 struct CFrameSearch
@@ -140,8 +166,215 @@ HRESULT Navigate(IWebBrowser2* pWebBrowser, const std::wstring& strUrl, bool bNe
 
 CQuillmereBHO::~CQuillmereBHO()
 {
+    // The sink holds no reference on the object: a browser that lets the object go while it is
+    // still sited must not be left calling into a freed sink.
+    if (m_bAdvised)
+    {
+        m_bAdvised = false;
+        m_webBrowserEvents.Unadvise(m_spWebBrowser.Get());
+    }
     if (m_hActiveAccessibilityLibraryInst)
         FreeLibrary(m_hActiveAccessibilityLibraryInst);
+    // The members then release the site's command target and the web browser, and the base the
+    // site.
+}
+
+HRESULT CQuillmereBHO::CreateInstance(REFIID riid, void** ppv)
+{
+    if (!ppv)
+        return E_POINTER;
+    *ppv = nullptr;
+    CQuillmereBHO* pObject = new (std::nothrow) CQuillmereBHO;
+    if (!pObject)
+        return E_OUTOFMEMORY;
+    // Held across the query, so that a refused interface leaves no object behind.
+    pObject->AddRef();
+    const HRESULT hr = pObject->QueryInterface(riid, ppv);
+    pObject->Release();
+    return hr;
+}
+
+// ---- IUnknown
+
+STDMETHODIMP CQuillmereBHO::QueryInterface(REFIID riid, void** ppv)
+{
+    return InternalQueryInterface(this, kInterfaces, riid, ppv);
+}
+
+STDMETHODIMP_(ULONG) CQuillmereBHO::AddRef()
+{
+    return InternalAddRef();
+}
+
+STDMETHODIMP_(ULONG) CQuillmereBHO::Release()
+{
+    const ULONG nRefs = InternalRelease();
+    if (nRefs == 0)
+        delete this;
+    return nRefs;
+}
+
+// ---- IObjectWithSite
+
+STDMETHODIMP CQuillmereBHO::SetSite(IUnknown* pUnkSite)
+{
+    if (pUnkSite)
+    {
+        if (!m_bAdvised)
+        {
+            CComPtr<IServiceProvider> spProvider;
+            HRESULT hr = pUnkSite->QueryInterface(IID_IServiceProvider,
+                                                  reinterpret_cast<void**>(&spProvider));
+            if (FAILED(hr))
+                return hr;
+            if (!spProvider)
+                return E_NOINTERFACE;
+            if (!m_spWebBrowser)
+            {
+                hr = spProvider->QueryService(SID_SWebBrowserApp, IID_IWebBrowser2,
+                                              reinterpret_cast<void**>(&m_spWebBrowser));
+                if (FAILED(hr))
+                    return hr;
+                if (!m_spWebBrowser)
+                    return E_NOINTERFACE;
+            }
+            // Also when the browser was kept from a siting whose connection failed: m_bAdvised
+            // is only ever set with the sink connected.
+            if (!m_webBrowserEvents.IsConnected())
+            {
+                hr = m_webBrowserEvents.Advise(m_spWebBrowser.Get());
+                if (FAILED(hr))
+                    return hr;
+            }
+            if (!m_spSiteCommandTarget)
+            {
+                hr = spProvider->QueryInterface(IID_IOleCommandTarget,
+                                                reinterpret_cast<void**>(&m_spSiteCommandTarget));
+                if (FAILED(hr))
+                    return hr;
+            }
+            m_bAdvised = true;
+        }
+    }
+    else
+    {
+        if (m_bAdvised)
+        {
+            m_bAdvised = false;
+            m_webBrowserEvents.Unadvise(m_spWebBrowser.Get());
+        }
+        m_spWebBrowser.Release();
+        m_spSiteCommandTarget.Release();
+    }
+    return SetSiteBase(pUnkSite);
+}
+
+// ---- IOleCommandTarget
+
+STDMETHODIMP CQuillmereBHO::QueryStatus(const GUID* pguidCmdGroup, ULONG cCmds, OLECMD prgCmds[],
+                                        OLECMDTEXT* pCmdText)
+{
+    // Nothing to ask before the object is sited.
+    if (!m_spSiteCommandTarget)
+        return E_UNEXPECTED;
+    return m_spSiteCommandTarget->QueryStatus(pguidCmdGroup, cCmds, prgCmds, pCmdText);
+}
+
+STDMETHODIMP CQuillmereBHO::Exec(const GUID* /*pguidCmdGroup*/, DWORD /*nCmdID*/,
+                                 DWORD /*nCmdexecopt*/, VARIANT* /*pvaIn*/, VARIANT* /*pvaOut*/)
+{
+    try
+    {
+        return RunCommand();
+    }
+    catch (const std::bad_alloc&)
+    {
+        return E_OUTOFMEMORY;
+    }
+    catch (...)
+    {
+        return E_FAIL;
+    }
+}
+
+HRESULT CQuillmereBHO::RunCommand()
+{
+    // The browser window owns the messages of the command.
+    SHANDLE_PTR hBrowserHandle = 0;
+    const HRESULT hrWindow =
+        m_spWebBrowser ? m_spWebBrowser->get_HWND(&hBrowserHandle) : E_UNEXPECTED;
+    if (FAILED(hrWindow))
+    {
+        ShowCommandMessage(nullptr, IDS_UNABLE_TO_EXECUTE, IDS_NO_BROWSER_WINDOW_HANDLE,
+                           MB_ICONSTOP);
+        return hrWindow;
+    }
+    const HWND hBrowser = reinterpret_cast<HWND>(hBrowserHandle);
+
+    // Declared in the reverse order of their clean-up: the COM apartment ends first, then the
+    // module's activation context, then the session goes.
+    std::unique_ptr<CSession> spCurrentSession;
+    std::optional<CActivationContextScope> moduleContext;
+    const CComInitializer comInitializer;
+    // On the browser's thread COM is already initialised: S_FALSE, which is what Exec returns.
+    const HRESULT hrCom = comInitializer.Result();
+    if (FAILED(hrCom))
+    {
+        ShowCommandMessage(hBrowser, IDS_UNABLE_TO_EXECUTE, IDS_UNABLE_TO_INITIALIZE_COM,
+                           MB_ICONSTOP);
+        return hrCom;
+    }
+
+    const bool bCanCapture = LoadAccessibilityLibrary();
+    if (!bCanCapture)
+        ShowCommandMessage(hBrowser, IDS_UNABLE_TO_GET_CURRENT_URLS, IDS_NO_ACCESSIBILITY_LIBRARY,
+                           MB_ICONEXCLAMATION);
+
+    spCurrentSession = std::make_unique<CSession>(kCurrentSessionName, std::time(nullptr));
+    if (bCanCapture)
+    {
+        try
+        {
+            GetCurrentSessionUrls(*spCurrentSession);
+        }
+        catch (...)
+        {
+            // The dialog still opens, with what was captured before the failure.
+            ShowCommandMessage(hBrowser, IDS_UNABLE_TO_GET_CURRENT_URLS, IDS_CAPTURE_FAILED,
+                               MB_ICONEXCLAMATION);
+        }
+    }
+
+    moduleContext.emplace();
+    try
+    {
+        ShowSessionManager(*spCurrentSession);
+    }
+    catch (...)
+    {
+        // The dialog and the opening report their own failures; what escapes them ends the
+        // command quietly.
+    }
+    return hrCom;
+}
+
+bool CQuillmereBHO::LoadAccessibilityLibrary()
+{
+    if (!m_hActiveAccessibilityLibraryInst)
+        m_hActiveAccessibilityLibraryInst = LoadLibraryW(kAccessibilityLibrary);
+    return m_hActiveAccessibilityLibraryInst != nullptr;
+}
+
+void CQuillmereBHO::ShowSessionManager(CSession& currentSession)
+{
+    CSessionManagerDialog dialog(nullptr);
+    dialog.SetCurrentSession(&currentSession);
+    if (dialog.DoModal() != kLoadResult)
+        return;
+    // From here the command owns the ticked session, and OpenUrls destroys it.
+    CSessionsTabPage* pPage = dialog.GetSessionsTabPage();
+    CSession* pSession = pPage ? pPage->TakeUserSelectedSessionNodes().release() : nullptr;
+    OpenUrls(pSession, currentSession.GetUrlItemsCount());
 }
 
 // ---- Capture
