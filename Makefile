@@ -1,6 +1,7 @@
 # Quillmere: the entry points. Each build lives in its own folder under build/.
-#   make demo    build the native core and the preview, and run the demo
+#   make demo    the storage walk-through, then the add-on in the stand-in browser
 #   make test    install what is missing, build everything, run every test stage
+#   make package build/package/QuillmereSetup.exe, the installer
 
 BUILD     := build
 WIN_BUILD ?= $(BUILD)/win
@@ -8,7 +9,7 @@ CONFIGURE := cmake -S . -G Ninja -Wno-dev
 
 # Ninja runs the jobs in parallel; the targets themselves go one after another.
 .NOTPARALLEL:
-.PHONY: all deps native asan win fuzz-build test demo clean
+.PHONY: all deps native asan win fuzz-build test demo package clean
 
 all: native
 
@@ -38,15 +39,21 @@ test: deps native asan win fuzz-build
 	tools/run-tests.sh
 
 # The demo keeps its sessions in a fresh folder each time, never in the user's own: first the
-# storage walk-through, natively; then the session manager window, from the Windows build's
-# preview program alone, in that build's private Wine prefix.
+# storage walk-through, natively; then Quillmere.dll registered in a Wine prefix of the demo's
+# own, the stand-in browser started, and its Tools > "&Quillmere..." picked.
 demo: deps native
 	rm -rf $(BUILD)/demo/data
 	mkdir -p $(BUILD)/demo/data
 	XDG_DATA_HOME=$(CURDIR)/$(BUILD)/demo/data $(BUILD)/native/tools/demo/quillmere-demo
 	$(WIN_CONFIGURE)
-	cmake --build $(WIN_BUILD) --target quillmere-preview
-	tools/preview/demo.sh $(BUILD) $(WIN_BUILD)
+	cmake --build $(WIN_BUILD) --target quillmere-addon-demo
+	tools/demo-addon.sh $(WIN_BUILD)
+
+# The installer of the x64 and the x86 DLL, made in the Windows build (which builds the x86 DLL
+# in a folder of its own below it).
+package: deps
+	$(WIN_CONFIGURE) -DQLMR_PACKAGE_DIR=$(CURDIR)/$(BUILD)/package
+	cmake --build $(WIN_BUILD) --target qlmr_installer
 
 clean:
 	rm -rf $(BUILD)

@@ -10,6 +10,7 @@ packages=(
     libgtest-dev libgmock-dev googletest           # googletest: sources for the Windows build
     libbenchmark-dev nlohmann-json3-dev
     g++-mingw-w64-x86-64 mingw-w64-tools           # Windows build; widl
+    g++-mingw-w64-i686 nsis                        # x86 DLL and the installer (make package)
     libwine-dev                                    # widl's IDL imports
     wine wine64 fonts-wine xvfb                    # Windows tests
     imagemagick                                    # screenshots

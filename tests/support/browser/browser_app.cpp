@@ -76,6 +76,10 @@ int CBrowserApp::Run()
         if (!NewFrame(window, false))
             return 4;
     }
+    UINT nToolCommand = 0;
+    if (!m_commandLine.m_strTool.empty() &&
+        !m_frames.front()->FindTool(m_commandLine.m_strTool, nToolCommand))
+        return standin::kExitNoSuchTool;
     if (m_commandLine.m_bEmbedding)
     {
         auto* pFactory = new CBrowserClassFactory(*this);
@@ -92,6 +96,9 @@ int CBrowserApp::Run()
     if (m_commandLine.m_dwOwner && !hOwner)
         return 6;
     m_log.Write({standin::kLogReady});
+    // Picked from the loop, as a click on the menu would be.
+    if (nToolCommand)
+        PostMessageW(m_frames.front()->Hwnd(), WM_COMMAND, MAKEWPARAM(nToolCommand, 0), 0);
     PumpUntilQuit(hOwner);
     if (hOwner)
         CloseHandle(hOwner);

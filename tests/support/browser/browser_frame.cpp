@@ -1,5 +1,7 @@
 #include "browser_frame.h"
 
+#include <exdisp.h>
+
 #include "browser_app.h"
 #include "browser_tab.h"
 #include "event_log.h"
@@ -9,9 +11,13 @@ namespace
 {
 const wchar_t kFrameClass[] = L"IEFrame";
 const wchar_t kStripClass[] = L"QuillmereStandInTabStrip";
+// Posted to the frame with the tab's index: the page has "loaded", events go out from the loop as
+// the browser sends them, never from inside the call that started the navigation.
+const UINT kDocumentCompleteMessage = WM_APP + 1;
 } // namespace
 
-CBrowserFrame::CBrowserFrame(CBrowserApp& app, int nNumber) : m_app(app), m_nNumber(nNumber)
+CBrowserFrame::CBrowserFrame(CBrowserApp& app, int nNumber)
+    : m_app(app), m_nNumber(nNumber), m_addOns(app.Log(), nNumber)
 {
 }
 
@@ -19,6 +25,7 @@ CBrowserFrame::~CBrowserFrame()
 {
     if (m_hWnd)
     {
+        OnClosing();
         SetWindowLongPtrW(m_hWnd, GWLP_USERDATA, 0);
         DestroyWindow(m_hWnd);
     }
@@ -43,11 +50,15 @@ bool CBrowserFrame::RegisterWindowClass()
 bool CBrowserFrame::Create(const CWindowSetup& window, bool bFromCom)
 {
     const int nOffset = 24 * ((m_nNumber - 1) % 10);
+    HMENU hMenu = m_addOns.CreateMenuBar();
     m_hWnd = CreateWindowExW(0, kFrameClass, L"Stand-in browser",
                              WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN, 40 + nOffset, 40 + nOffset, 520,
-                             360, nullptr, nullptr, GetModuleHandleW(nullptr), this);
+                             360, nullptr, hMenu, GetModuleHandleW(nullptr), this);
     if (!m_hWnd)
+    {
+        DestroyMenu(hMenu);
         return false;
+    }
     RECT rc = {};
     GetClientRect(m_hWnd, &rc);
     m_hStrip =
@@ -57,6 +68,7 @@ bool CBrowserFrame::Create(const CWindowSetup& window, bool bFromCom)
         return false;
     m_app.Log().Write({standin::kLogWindow, std::to_wstring(m_nNumber), HandleText(m_hWnd),
                        bFromCom ? standin::kWindowFromCom : standin::kWindowFromStart});
+    m_addOns.LogTools();
 
     std::vector<CTabSetup> tabs = window.tabs;
     if (tabs.empty())
@@ -71,9 +83,49 @@ bool CBrowserFrame::Create(const CWindowSetup& window, bool bFromCom)
             return false;
     }
     Select(m_tabs.front().get());
+    m_addOns.LoadHelpers(SiteBrowser(false));
+    for (const auto& spTab : m_tabs)
+        PostDocumentComplete(spTab.get());
     if (!bFromCom)
         ShowWindow(m_hWnd, SW_SHOWNA);
     return true;
+}
+
+IUnknown* CBrowserFrame::SiteBrowser(bool bSelected) const
+{
+    if (bSelected && m_pSelected && m_pSelected->WebBrowser())
+        return m_pSelected->WebBrowser();
+    for (const auto& spTab : m_tabs)
+    {
+        if (spTab->WebBrowser())
+            return spTab->WebBrowser();
+    }
+    return nullptr;
+}
+
+void CBrowserFrame::PostDocumentComplete(const CBrowserTab* pTab)
+{
+    for (size_t i = 0; i < m_tabs.size(); ++i)
+    {
+        if (m_tabs[i].get() == pTab)
+            PostMessageW(m_hWnd, kDocumentCompleteMessage, i, 0);
+    }
+}
+
+void CBrowserFrame::OnDocumentComplete(size_t nTab)
+{
+    if (nTab < m_tabs.size())
+        m_tabs[nTab]->FireDocumentComplete();
+}
+
+void CBrowserFrame::OnClosing()
+{
+    if (m_bClosing)
+        return;
+    m_bClosing = true;
+    for (const auto& spTab : m_tabs)
+        spTab->FireOnQuit();
+    m_addOns.ReleaseAll();
 }
 
 CBrowserTab* CBrowserFrame::AddTab(const CTabSetup& setup)
@@ -112,6 +164,7 @@ HRESULT CBrowserFrame::Navigate(CBrowserTab& tab, const std::wstring& strUrl, bo
     if (!bNewTab)
     {
         tab.SetPage(strUrl);
+        PostDocumentComplete(&tab);
         return S_OK;
     }
     CTabSetup setup;
@@ -120,6 +173,7 @@ HRESULT CBrowserFrame::Navigate(CBrowserTab& tab, const std::wstring& strUrl, bo
     if (!pTab)
         return E_FAIL;
     Select(pTab);
+    PostDocumentComplete(pTab);
     return S_OK;
 }
 
@@ -135,12 +189,20 @@ LRESULT CALLBACK CBrowserFrame::WindowProc(HWND hWnd, UINT nMsg, WPARAM wParam, 
     {
         switch (nMsg)
         {
+        case WM_COMMAND:
+            if (pThis->m_addOns.OnCommand(LOWORD(wParam), pThis->SiteBrowser(true)))
+                return 0;
+            break;
+        case kDocumentCompleteMessage:
+            pThis->OnDocumentComplete(wParam);
+            return 0;
         case WM_CLOSE:
             // Hung tabs answer nothing, not even their own destruction, until released.
             pThis->m_app.ReleaseHungTabs();
             DestroyWindow(hWnd);
             return 0;
         case WM_DESTROY:
+            pThis->OnClosing();
             SetWindowLongPtrW(hWnd, GWLP_USERDATA, 0);
             pThis->m_hWnd = nullptr;
             pThis->m_app.OnFrameDestroyed();

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "command_line.h"
+#include "frame_add_ons.h"
 
 class CBrowserApp;
 class CBrowserTab;
@@ -29,7 +30,13 @@ public:
 
     HWND Hwnd() const { return m_hWnd; }
     int Number() const { return m_nNumber; }
+    CBrowserApp& App() { return m_app; }
     CBrowserTab* FirstTab() { return m_tabs.empty() ? nullptr : m_tabs.front().get(); }
+    // The command id of the Tools item with this text; false when there is none.
+    bool FindTool(const std::wstring& strMenuText, UINT& nCommand) const
+    {
+        return m_addOns.FindTool(strMenuText, nCommand);
+    }
 
     void SetVisible(bool bVisible);
     // Opens the URL in the tab, or in a new selected tab. Logs the request and its outcome.
@@ -38,6 +45,13 @@ public:
 private:
     CBrowserTab* AddTab(const CTabSetup& setup);
     void Select(CBrowserTab* pTab);
+    // The browser object add-ons are sited with: that of the selected tab (else the first tab's),
+    // or, for a window whose tabs all live elsewhere, that of the first tab that has one.
+    IUnknown* SiteBrowser(bool bSelected) const;
+    void PostDocumentComplete(const CBrowserTab* pTab);
+    void OnDocumentComplete(size_t nTab);
+    // The window is going: its browsers say so to their sinks, then the add-ons are let go.
+    void OnClosing();
     static LRESULT CALLBACK WindowProc(HWND hWnd, UINT nMsg, WPARAM wParam, LPARAM lParam);
 
     CBrowserApp& m_app;
@@ -46,4 +60,7 @@ private:
     HWND m_hStrip = nullptr;
     std::vector<std::unique_ptr<CBrowserTab>> m_tabs;
     CBrowserTab* m_pSelected = nullptr;
+    // Released before the tabs, whose browser objects the add-ons hold.
+    CFrameAddOns m_addOns;
+    bool m_bClosing = false;
 };

@@ -177,3 +177,15 @@ void CBrowserTab::SetPage(const std::wstring& strUrl)
     if (m_spContent)
         m_spContent->SetPage(strUrl);
 }
+
+void CBrowserTab::FireDocumentComplete()
+{
+    if (m_pWebBrowser)
+        m_pWebBrowser->FireDocumentComplete();
+}
+
+void CBrowserTab::FireOnQuit()
+{
+    if (m_pWebBrowser)
+        m_pWebBrowser->FireOnQuit();
+}

@@ -39,6 +39,9 @@ public:
     const std::wstring& Title() const;
     // Replaces the page (tabs of this process only).
     void SetPage(const std::wstring& strUrl);
+    // The browser events of this tab; nothing for a tab without an automation object.
+    void FireDocumentComplete();
+    void FireOnQuit();
 
 private:
     bool CreateRemoteContent();

@@ -108,6 +108,8 @@ bool CCommandLine::Parse(const std::vector<std::wstring>& args, std::wstring& st
             m_dwOwner = static_cast<DWORD>(std::stoul(args[++i]));
         else if (strArg == L"-fail" && bHasValue)
             m_failingUrls.push_back(args[++i]);
+        else if (strArg == L"-tool" && bHasValue)
+            m_strTool = args[++i];
         else if (strArg == L"-tabs" && bHasValue)
         {
             if (!ReadTabsFile(args[++i], strError))

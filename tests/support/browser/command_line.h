@@ -36,6 +36,7 @@ public:
     std::vector<std::wstring> m_failingUrls;
     bool m_bEmbedding = false;
     DWORD m_dwOwner = 0;
+    std::wstring m_strTool;
     std::vector<CWindowSetup> m_windows;
 
     // Tab host: the second process of a "remote" tab.

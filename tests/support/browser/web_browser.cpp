@@ -1,9 +1,14 @@
 #include "web_browser.h"
 
+#include <shlguid.h>
+
 #include <string>
 
+#include "browser_app.h"
 #include "browser_frame.h"
 #include "browser_tab.h"
+#include "event_log.h"
+#include "stand_in_protocol.h"
 
 namespace
 {
@@ -29,23 +34,59 @@ LONG FlagsOf(const VARIANT* pvFlags)
 }
 } // namespace
 
-CWebBrowser::CWebBrowser(CBrowserTab* pTab) : m_pTab(pTab)
+CWebBrowser::CWebBrowser(CBrowserTab* pTab)
+    : m_pTab(pTab),
+      m_events(*static_cast<IWebBrowser2*>(this), *this,
+               [this](bool bConnected, DWORD dwCookie) { NoteConnection(bConnected, dwCookie); })
 {
+}
+
+void CWebBrowser::Detach()
+{
+    m_pTab = nullptr;
+    // Sinks hold their add-on, which may hold this object: the cycle ends here.
+    m_events.DisconnectAll();
+}
+
+void CWebBrowser::FireDocumentComplete()
+{
+    if (m_pTab)
+        m_events.FireDocumentComplete(static_cast<IWebBrowser2*>(this), m_pTab->Url());
+}
+
+void CWebBrowser::FireOnQuit()
+{
+    if (m_pTab)
+        m_events.FireOnQuit();
+}
+
+void CWebBrowser::NoteConnection(bool bConnected, DWORD dwCookie)
+{
+    if (!m_pTab)
+        return;
+    CBrowserFrame& frame = m_pTab->Frame();
+    frame.App().Log().Write({bConnected ? standin::kLogAdvise : standin::kLogUnadvise,
+                             std::to_wstring(frame.Number()), std::to_wstring(dwCookie)});
 }
 
 STDMETHODIMP CWebBrowser::QueryInterface(REFIID riid, void** ppv)
 {
     if (!ppv)
         return E_POINTER;
+    *ppv = nullptr;
     if (riid == IID_IUnknown || riid == IID_IDispatch || riid == IID_IWebBrowser ||
         riid == IID_IWebBrowserApp || riid == IID_IWebBrowser2)
-    {
         *ppv = static_cast<IWebBrowser2*>(this);
-        AddRef();
-        return S_OK;
-    }
-    *ppv = nullptr;
-    return E_NOINTERFACE;
+    else if (riid == IID_IServiceProvider)
+        *ppv = static_cast<IServiceProvider*>(this);
+    else if (riid == IID_IOleCommandTarget)
+        *ppv = static_cast<IOleCommandTarget*>(this);
+    else if (riid == IID_IConnectionPointContainer)
+        *ppv = static_cast<IConnectionPointContainer*>(this);
+    else
+        return E_NOINTERFACE;
+    AddRef();
+    return S_OK;
 }
 
 STDMETHODIMP_(ULONG) CWebBrowser::AddRef()
@@ -117,5 +158,54 @@ STDMETHODIMP CWebBrowser::put_Visible(VARIANT_BOOL bVisible)
     if (!m_pTab)
         return E_FAIL;
     m_pTab->Frame().SetVisible(bVisible != VARIANT_FALSE);
+    return S_OK;
+}
+
+STDMETHODIMP CWebBrowser::QueryService(REFGUID guidService, REFIID riid, void** ppv)
+{
+    if (!ppv)
+        return E_POINTER;
+    *ppv = nullptr;
+    // SID_SWebBrowserApp (also spelt SID_SInternetExplorer) names the browser's automation object.
+    if (guidService == SID_SWebBrowserApp || guidService == IID_IWebBrowser2)
+        return QueryInterface(riid, ppv);
+    return E_NOINTERFACE;
+}
+
+STDMETHODIMP CWebBrowser::QueryStatus(const GUID* pguidCmdGroup, ULONG cCmds, OLECMD prgCmds[],
+                                      OLECMDTEXT* pCmdText)
+{
+    if (pguidCmdGroup)
+        return OLECMDERR_E_UNKNOWNGROUP;
+    if (cCmds && !prgCmds)
+        return E_POINTER;
+    for (ULONG i = 0; i < cCmds; ++i)
+        prgCmds[i].cmdf = 0;
+    if (pCmdText)
+        pCmdText->cwActual = 0;
+    return S_OK;
+}
+
+STDMETHODIMP CWebBrowser::Exec(const GUID* pguidCmdGroup, DWORD, DWORD, VARIANT*, VARIANT*)
+{
+    return pguidCmdGroup ? OLECMDERR_E_UNKNOWNGROUP : OLECMDERR_E_NOTSUPPORTED;
+}
+
+STDMETHODIMP CWebBrowser::EnumConnectionPoints(IEnumConnectionPoints** ppEnum)
+{
+    if (ppEnum)
+        *ppEnum = nullptr;
+    return E_NOTIMPL;
+}
+
+STDMETHODIMP CWebBrowser::FindConnectionPoint(REFIID riid, IConnectionPoint** ppPoint)
+{
+    if (!ppPoint)
+        return E_POINTER;
+    *ppPoint = nullptr;
+    if (riid != DIID_DWebBrowserEvents2)
+        return CONNECT_E_NOCONNECTION;
+    *ppPoint = &m_events;
+    m_events.AddRef();
     return S_OK;
 }

@@ -1,12 +1,22 @@
-// The automation object of one tab: what the add-on reads and drives through IWebBrowser2. It
-// borrows its tab, which detaches it before going away; a detached object fails every call.
+// The automation object of one tab: what the add-on reads and drives through IWebBrowser2. It is
+// also the site the browser gives its add-ons: it offers itself as a service, passes command
+// status queries, and fires DWebBrowserEvents2 to the sinks connected to it. It borrows its tab,
+// which detaches it before going away; a detached object fails every call and lets its sinks go.
 #pragma once
 
+#include <docobj.h>
+#include <ocidl.h>
+#include <servprov.h>
+
+#include "browser_events.h"
 #include "web_browser_stubs.h"
 
 class CBrowserTab;
 
-class CWebBrowser : public CWebBrowserStubs
+class CWebBrowser : public CWebBrowserStubs,
+                    public IServiceProvider,
+                    public IOleCommandTarget,
+                    public IConnectionPointContainer
 {
 public:
     explicit CWebBrowser(CBrowserTab* pTab);
@@ -14,12 +24,29 @@ public:
     CWebBrowser(const CWebBrowser&) = delete;
     CWebBrowser& operator=(const CWebBrowser&) = delete;
 
-    void Detach() { m_pTab = nullptr; }
+    void Detach();
+
+    // Events, fired from the tab's thread as the browser fires them.
+    void FireDocumentComplete();
+    void FireOnQuit();
 
     // IUnknown
     STDMETHODIMP QueryInterface(REFIID riid, void** ppv) override;
     STDMETHODIMP_(ULONG) AddRef() override;
     STDMETHODIMP_(ULONG) Release() override;
+
+    // IServiceProvider: the browser itself, as SID_SWebBrowserApp.
+    STDMETHODIMP QueryService(REFGUID guidService, REFIID riid, void** ppv) override;
+
+    // IOleCommandTarget: the browser's own commands, of which the stand-in has none.
+    STDMETHODIMP QueryStatus(const GUID* pguidCmdGroup, ULONG cCmds, OLECMD prgCmds[],
+                             OLECMDTEXT* pCmdText) override;
+    STDMETHODIMP Exec(const GUID* pguidCmdGroup, DWORD nCmdID, DWORD nCmdexecopt, VARIANT* pvaIn,
+                      VARIANT* pvaOut) override;
+
+    // IConnectionPointContainer: DWebBrowserEvents2 only.
+    STDMETHODIMP EnumConnectionPoints(IEnumConnectionPoints** ppEnum) override;
+    STDMETHODIMP FindConnectionPoint(REFIID riid, IConnectionPoint** ppPoint) override;
 
     // IWebBrowser
     STDMETHODIMP Navigate(BSTR bstrUrl, VARIANT* pvFlags, VARIANT* pvTargetFrame,
@@ -36,6 +63,9 @@ public:
 private:
     ~CWebBrowser() override = default;
 
+    void NoteConnection(bool bConnected, DWORD dwCookie);
+
     LONG m_nRefs = 1;
     CBrowserTab* m_pTab;
+    CBrowserEvents m_events;
 };

@@ -1,0 +1,345 @@
+// The add-on demo's Windows half (tools/demo-addon.sh does the rest): puts one saved session into
+// the session folder with the product's own writer, starts two stand-in browser processes with a
+// few windows and tabs, and picks Tools > "&Quillmere..." in the first.
+//
+//   addon_demo.exe              the user works in the session manager; the demo ends once every
+//                               browser window has been closed
+//   addon_demo.exe --shots DIR  unattended: saves pictures of the session manager window in DIR
+//                               (its Sessions page, a saved session selected, its About page),
+//                               closes it with its Close button and ends the browsers
+//
+// Exit code 0 when all went well; otherwise what failed is printed.
+#include <windows.h>
+#include <commctrl.h>
+
+#include <cstdio>
+#include <cstring>
+#include <ctime>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "exceptions.h"
+#include "harness/screenshot.h"
+#include "manual_saved_instance_saver.h"
+#include "session.h"
+#include "session_folder.h"
+#include "stand_in_browser.h"
+
+namespace
+{
+const wchar_t kMenuText[] = L"&Quillmere...";
+const wchar_t kDialogCaption[] = L"Quillmere";
+const DWORD kDialogTimeoutMs = 60000;
+const DWORD kCloseTimeoutMs = 15000;
+// Pages settle (the tree fills, the list selects) in well under this.
+const DWORD kSettleMs = 700;
+
+// Owners of a file and of a search, which give INVALID_HANDLE_VALUE for none.
+struct CHandleCloser
+{
+    void operator()(HANDLE h) const
+    {
+        if (h != INVALID_HANDLE_VALUE)
+            CloseHandle(h);
+    }
+};
+struct CFindCloser
+{
+    void operator()(HANDLE h) const
+    {
+        if (h != INVALID_HANDLE_VALUE)
+            FindClose(h);
+    }
+};
+
+std::string Narrow(const std::wstring& strText)
+{
+    const int n =
+        WideCharToMultiByte(CP_UTF8, 0, strText.c_str(), -1, nullptr, 0, nullptr, nullptr);
+    std::string strOut(static_cast<size_t>(n > 0 ? n - 1 : 0), '\0');
+    if (n > 1)
+        WideCharToMultiByte(CP_UTF8, 0, strText.c_str(), -1, &strOut[0], n, nullptr, nullptr);
+    return strOut;
+}
+
+bool Fail(const std::wstring& strWhat)
+{
+    std::fprintf(stderr, "addon_demo: %s\n", Narrow(strWhat).c_str());
+    return false;
+}
+
+CInstanceSet Window(const std::vector<std::pair<const wchar_t*, const wchar_t*>>& tabs)
+{
+    CInstanceSet set;
+    for (const auto& tab : tabs)
+        set.AddUrlItem(CUrlItem(tab.first, tab.second));
+    return set;
+}
+
+// The session manager lists a saved session with its file's time: this one was saved three days
+// ago.
+void DateBack(const std::wstring& strPath)
+{
+    const std::unique_ptr<void, CHandleCloser> spFile(
+        CreateFileW(strPath.c_str(), FILE_WRITE_ATTRIBUTES, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                    FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (spFile.get() == INVALID_HANDLE_VALUE)
+        return;
+    FILETIME ftNow = {};
+    GetSystemTimeAsFileTime(&ftNow);
+    ULARGE_INTEGER nTime = {{ftNow.dwLowDateTime, ftNow.dwHighDateTime}};
+    nTime.QuadPart -= 3ULL * 24 * 3600 * 10000000; // in units of 100 ns
+    const FILETIME ftThen = {nTime.LowPart, nTime.HighPart};
+    SetFileTime(spFile.get(), nullptr, nullptr, &ftThen);
+}
+
+// One saved session, written by the product's writer into an emptied session folder.
+bool SaveSession()
+{
+    std::wstring strFolder;
+    GetSessionFolder(strFolder);
+    WIN32_FIND_DATAW data = {};
+    const std::unique_ptr<void, CFindCloser> spFind(
+        FindFirstFileW((strFolder + L"\\*").c_str(), &data));
+    if (spFind.get() != INVALID_HANDLE_VALUE)
+    {
+        do
+        {
+            if (!(data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))
+                DeleteFileW((strFolder + L"\\" + data.cFileName).c_str());
+        } while (FindNextFileW(spFind.get(), &data));
+    }
+
+    CSession session(L"Trip to Lisbon", std::time(nullptr));
+    session.AddInstanceSet(Window({{L"https://maps.example/lisbon", L"Lisbon - Maps"},
+                                   {L"https://trains.example/porto-lisbon", L"Porto to Lisbon"},
+                                   {L"https://weather.example/lisbon", L"Weather in Lisbon"}}));
+    session.AddInstanceSet(Window({{L"https://museum.example/tiles", L"The Tile Museum"}}));
+    try
+    {
+        CManualSavedInstanceSaver saver;
+        saver.SetSession(&session);
+        saver.Save(session.GetName().c_str());
+        std::printf("saved session: %s\n", Narrow(saver.GetFilePath()).c_str());
+        DateBack(saver.GetFilePath());
+        return true;
+    }
+    catch (const std::exception& e)
+    {
+        const char* pszWhat = e.what();
+        return Fail(L"cannot save the session: " +
+                    std::wstring(pszWhat, pszWhat + std::strlen(pszWhat)));
+    }
+    catch (const CException&)
+    {
+        return Fail(L"cannot save the session in " + strFolder);
+    }
+}
+
+struct CDialogSearch
+{
+    DWORD dwProcessId;
+    HWND hDialog;
+};
+
+BOOL CALLBACK FindDialogProc(HWND hWnd, LPARAM lParam)
+{
+    auto* pSearch = reinterpret_cast<CDialogSearch*>(lParam);
+    wchar_t szClass[16] = L"";
+    wchar_t szCaption[64] = L"";
+    DWORD dwProcessId = 0;
+    GetWindowThreadProcessId(hWnd, &dwProcessId);
+    GetClassNameW(hWnd, szClass, ARRAYSIZE(szClass));
+    GetWindowTextW(hWnd, szCaption, ARRAYSIZE(szCaption));
+    if (dwProcessId == pSearch->dwProcessId && IsWindowVisible(hWnd) &&
+        std::wstring(szClass) == L"#32770" && std::wstring(szCaption) == kDialogCaption)
+    {
+        pSearch->hDialog = hWnd;
+        return FALSE;
+    }
+    return TRUE;
+}
+
+HWND WaitForDialog(DWORD dwProcessId, DWORD nTimeoutMs)
+{
+    const DWORD dwStart = GetTickCount();
+    do
+    {
+        CDialogSearch search = {dwProcessId, nullptr};
+        EnumWindows(FindDialogProc, reinterpret_cast<LPARAM>(&search));
+        if (search.hDialog)
+            return search.hDialog;
+        Sleep(100);
+    } while (GetTickCount() - dwStart < nTimeoutMs);
+    return nullptr;
+}
+
+struct CChildSearch
+{
+    const wchar_t* pszClass;
+    HWND hFound;
+};
+
+BOOL CALLBACK FindChildProc(HWND hWnd, LPARAM lParam)
+{
+    auto* pSearch = reinterpret_cast<CChildSearch*>(lParam);
+    wchar_t szClass[64] = L"";
+    GetClassNameW(hWnd, szClass, ARRAYSIZE(szClass));
+    if (std::wstring(szClass) == pSearch->pszClass && IsWindowVisible(hWnd))
+    {
+        pSearch->hFound = hWnd;
+        return FALSE;
+    }
+    return TRUE;
+}
+
+HWND FindChild(HWND hParent, const wchar_t* pszClass)
+{
+    CChildSearch search = {pszClass, nullptr};
+    EnumChildWindows(hParent, FindChildProc, reinterpret_cast<LPARAM>(&search));
+    return search.hFound;
+}
+
+bool Shoot(HWND hDialog, const std::wstring& strFolder, const wchar_t* pszName)
+{
+    Sleep(kSettleMs);
+    return SaveWindowPng(hDialog, strFolder + L"\\" + pszName) ||
+           Fail(std::wstring(L"cannot save ") + pszName);
+}
+
+// The dialog runs in the browser's process: everything goes to it as messages.
+bool ShootDialog(CStandInBrowser& browser, const std::wstring& strFolder)
+{
+    const HWND hDialog = WaitForDialog(browser.ProcessId(), kDialogTimeoutMs);
+    if (!hDialog)
+        return Fail(L"the session manager window did not appear");
+    if (!Shoot(hDialog, strFolder, L"quillmere-sessions.png"))
+        return false;
+
+    // The saved session is the last row, below the current session.
+    if (HWND hList = FindChild(hDialog, WC_LISTVIEWW))
+    {
+        PostMessageW(hList, WM_KEYDOWN, VK_END, 1);
+        PostMessageW(hList, WM_KEYUP, VK_END, 0xC0000001);
+        if (!Shoot(hDialog, strFolder, L"quillmere-saved-session.png"))
+            return false;
+    }
+    else
+        Fail(L"no session list in the window; no picture of a saved session");
+
+    HWND hTabs = FindChild(hDialog, WC_TABCONTROLW);
+    if (!hTabs)
+        return Fail(L"the window has no tab control");
+    // Focus moves to the About tab and selects it, with the notifications a click sends.
+    SendMessageTimeoutW(hTabs, TCM_SETCURFOCUS, 1, 0, SMTO_ABORTIFHUNG, 5000, nullptr);
+    if (!Shoot(hDialog, strFolder, L"quillmere-about.png"))
+        return false;
+
+    HWND hClose = GetDlgItem(hDialog, IDOK);
+    if (!hClose)
+        return Fail(L"the window has no Close button");
+    PostMessageW(hClose, BM_CLICK, 0, 0);
+    return true;
+}
+
+std::wstring CommandResult(const CStandInBrowser& browser)
+{
+    for (const std::wstring& strLine : browser.Events(standin::kLogCommand))
+    {
+        const size_t nDone = strLine.find(L" done ");
+        if (nDone != std::wstring::npos)
+            return strLine.substr(nDone + 6);
+    }
+    return std::wstring();
+}
+
+struct CVisibleSearch
+{
+    DWORD dwProcessId;
+    bool bFound;
+};
+
+BOOL CALLBACK FindVisibleProc(HWND hWnd, LPARAM lParam)
+{
+    auto* pSearch = reinterpret_cast<CVisibleSearch*>(lParam);
+    DWORD dwProcessId = 0;
+    GetWindowThreadProcessId(hWnd, &dwProcessId);
+    if (dwProcessId == pSearch->dwProcessId && IsWindowVisible(hWnd))
+    {
+        pSearch->bFound = true;
+        return FALSE;
+    }
+    return TRUE;
+}
+
+bool HasVisibleWindow(DWORD dwProcessId)
+{
+    CVisibleSearch search = {dwProcessId, false};
+    EnumWindows(FindVisibleProc, reinterpret_cast<LPARAM>(&search));
+    return search.bFound;
+}
+} // namespace
+
+int wmain(int argc, wchar_t** argv)
+{
+    SetErrorMode(SEM_FAILCRITICALERRORS | SEM_NOGPFAULTERRORBOX);
+    std::wstring strShots;
+    if (argc == 3 && std::wstring(argv[1]) == L"--shots")
+        strShots = argv[2];
+    else if (argc != 1)
+    {
+        std::fprintf(stderr, "usage: addon_demo.exe [--shots FOLDER]\n");
+        return 2;
+    }
+    if (!SaveSession())
+        return 1;
+    // Away from where the window opens: a tree item under the cursor shows its tip, a window of
+    // its own that comes out black in the pictures. (Wine moves the pointer only to a place other
+    // than the one it knows, which is 0, 0 until the pointer first moves: hence the far corner.)
+    SetCursorPos(GetSystemMetrics(SM_CXSCREEN) - 1, GetSystemMetrics(SM_CYSCREEN) - 1);
+
+    // The second process first, so that the capture finds it; the first also serves new windows,
+    // which Load asks for.
+    CStandInBrowser second;
+    CStandInBrowser first;
+    if (!second.Start({L"https://news.example/|Morning news", L"https://weather.example/|Weather",
+                       L"-window", L"https://mail.example/|Inbox (3)"}))
+    {
+        Fail(second.Error());
+        return 1;
+    }
+    if (!first.Start({L"-Embedding", L"-tool", kMenuText, L"https://docs.example/guide|User guide",
+                      L"https://code.example/review/42|Code review #42",
+                      L"https://tickets.example/open|Open tickets", L"-window",
+                      L"https://calendar.example/|Calendar"}))
+    {
+        Fail(first.Error() + L" (is Quillmere.dll registered?)");
+        return 1;
+    }
+    std::printf("browsers: 2 processes, 4 windows, 7 tabs; Tools > %s picked\n",
+                Narrow(kMenuText).c_str());
+
+    if (strShots.empty())
+    {
+        while (HasVisibleWindow(first.ProcessId()) || HasVisibleWindow(second.ProcessId()))
+            Sleep(300);
+        return 0;
+    }
+
+    if (!ShootDialog(first, strShots))
+        return 1;
+    const DWORD dwStart = GetTickCount();
+    while (CommandResult(first).empty() && GetTickCount() - dwStart < kCloseTimeoutMs)
+        Sleep(100);
+    const std::wstring strResult = CommandResult(first);
+    if (strResult.empty())
+    {
+        Fail(L"the session manager window did not close");
+        return 1;
+    }
+    std::printf("the command returned %s\n", Narrow(strResult).c_str());
+    first.End();
+    second.End();
+    return 0;
+}
