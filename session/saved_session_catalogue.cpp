@@ -36,6 +36,12 @@ CSession LoadOneFile(const std::wstring& strPath, IOsOperations& os, std::wstrin
 }
 }  // namespace
 
+CSession LoadSessionFile(const std::wstring& strPath, IOsOperations& os)
+{
+    std::wstring strFileName;
+    return LoadOneFile(strPath, os, strFileName);
+}
+
 void LoadSessionsFromFolder(std::vector<CSession>& sessions, const std::wstring& strPath,
                             IOsOperations& os, const LoadFailureHandler& onFailure)
 {
@@ -68,8 +74,7 @@ void LoadSessionsFromFolder(std::vector<CSession>& sessions, const std::wstring&
     }
 }
 
-void LoadSavedSessions(std::vector<CSession>& sessions, CSessionFolderLocator& locator,
-                       const LoadFailureHandler& onFailure)
+std::wstring FindSavedSessionsFolder(CSessionFolderLocator& locator)
 {
     IOsOperations& os = locator.GetOs();
     if (IsVistaOrLater(os) && locator.HasLowIntegrityFolder())
@@ -78,5 +83,11 @@ void LoadSavedSessions(std::vector<CSession>& sessions, CSessionFolderLocator& l
     std::wstring strPath;
     GetSessionFolder(strPath, os, locator);
     ThrowIf(strPath.empty(), "CSessionsTabPage::LoadSavedSessions() - strPath is empty");
-    LoadSessionsFromFolder(sessions, strPath, os, onFailure);
+    return strPath;
+}
+
+void LoadSavedSessions(std::vector<CSession>& sessions, CSessionFolderLocator& locator,
+                       const LoadFailureHandler& onFailure)
+{
+    LoadSessionsFromFolder(sessions, FindSavedSessionsFolder(locator), locator.GetOs(), onFailure);
 }

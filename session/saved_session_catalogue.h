@@ -34,6 +34,14 @@ using LoadFailureHandler = std::function<bool(const CLoadFailure&)>;
 void LoadSavedSessions(std::vector<CSession>& sessions, CSessionFolderLocator& locator,
                        const LoadFailureHandler& onFailure);
 
-// The same over the given folder, without the gathering step.
+// The session folder as LoadSavedSessions finds it: stray files gathered first, the folder
+// created when missing. Throws std::runtime_error when it is unknown.
+std::wstring FindSavedSessionsFolder(CSessionFolderLocator& locator);
+
+// One session file (its full path), named after the file and stamped with its last-write time.
+// Throws what the reader throws.
+CSession LoadSessionFile(const std::wstring& strPath, IOsOperations& os);
+
+// LoadSavedSessions over the given folder, without the gathering step.
 void LoadSessionsFromFolder(std::vector<CSession>& sessions, const std::wstring& strPath,
                             IOsOperations& os, const LoadFailureHandler& onFailure);

@@ -1,0 +1,696 @@
+#include "quillmere_command.h"
+
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+#include <istream>
+#include <iterator>
+#include <map>
+#include <memory>
+#include <ostream>
+#include <sstream>
+
+#include "exceptions.h"
+#include "find_files.h"
+#include "manual_saved_instance_loader.h"
+#include "manual_saved_instance_saver.h"
+#include "saved_session_catalogue.h"
+#include "session_folder.h"
+#include "session_formats.h"
+#include "session_name.h"
+#include "text_conversion.h"
+
+#ifdef _WIN32
+#include <windows.h>
+#else
+#include <climits>
+#include <unistd.h>
+#endif
+
+namespace
+{
+const char kVersion[] = "1.4";
+
+const char kMainHelp[] =
+    "Usage: quillmere [--folder DIR] COMMAND [ARGS]\n"
+    "\n"
+    "Lists, checks, shows, exports and imports saved sessions without the browser.\n"
+    "\n"
+    "Commands:\n"
+    "  list      every saved session: name, date, windows, tabs\n"
+    "  check     reads session files and says whether each is sound\n"
+    "  show      one session as a tree of windows and tabs\n"
+    "  export    sessions as JSON, a bookmark file or a list of addresses\n"
+    "  import    a session from JSON or a list of addresses\n"
+    "\n"
+    "Options:\n"
+    "  --folder DIR  the session folder (default: the add-on's own)\n"
+    "  --help        this text; 'quillmere COMMAND --help' for a command\n"
+    "  --version     the version\n"
+    "\n"
+    "Exit status: 0 success, 1 failure, 2 usage error.\n";
+
+const char kListHelp[] =
+    "Usage: quillmere [--folder DIR] list [--json]\n"
+    "\n"
+    "Every session of the session folder in the order the add-on lists them, one per line:\n"
+    "name, date (local time), windows and tabs, separated by tabs. A damaged file is reported\n"
+    "on stderr and skipped.\n"
+    "\n"
+    "  --folder DIR  another session folder\n"
+    "  --json        a JSON array of {\"name\", \"time\", \"windows\", \"tabs\", \"file\"}\n";
+
+const char kCheckHelp[] =
+    "Usage: quillmere check FILE...\n"
+    "\n"
+    "Reads each file as the add-on does and prints \"FILE: ok, W windows, T tabs\" or\n"
+    "\"FILE: \" and why it was refused. Exit status 0 when every file is sound, 1 otherwise.\n";
+
+const char kShowHelp[] =
+    "Usage: quillmere show FILE [--json]\n"
+    "\n"
+    "The session as a tree: \"Instance N\" for each window, then each tab's title and\n"
+    "address.\n"
+    "\n"
+    "  --json  the session as JSON, as export writes it\n";
+
+const char kExportHelp[] =
+    "Usage: quillmere export FILE... --format json|html|urls [-o OUT]\n"
+    "\n"
+    "  --format json  {\"name\", \"time\", \"windows\": [{\"tabs\": [{\"url\", \"title\"}]}]};\n"
+    "                 one object for one file, an array for several\n"
+    "  --format html  a bookmark file that browsers import: a folder per session, a\n"
+    "                 sub-folder per window\n"
+    "  --format urls  one address per line, a blank line between windows\n"
+    "  -o OUT         write to OUT instead of standard output\n"
+    "\n"
+    "Nothing is written unless every file could be read.\n";
+
+const char kImportHelp[] =
+    "Usage: quillmere import --from json|urls FILE --name NAME [--folder DIR] [--force]\n"
+    "\n"
+    "Saves FILE (\"-\" for standard input) as the session NAME.\n"
+    "\n"
+    "  --from json   a session as export writes it (\"name\" and \"time\" are not needed)\n"
+    "  --from urls   one \"URL\" or \"URL | title\" per line, a blank line between windows\n"
+    "  --name NAME   the session's name; it may not hold \\ / : * ? \" < > | or .\n"
+    "  --folder DIR  another session folder\n"
+    "  --force       replace a session of that name\n";
+
+struct COption
+{
+    const wchar_t* pszName;
+    bool bTakesValue;
+};
+
+// What a command line gave: options by name (a flag's value is empty) and the other words.
+struct CParsedArgs
+{
+    std::map<std::wstring, std::wstring> options;
+    std::vector<std::wstring> words;
+
+    bool Has(const wchar_t* pszName) const { return options.count(pszName) != 0; }
+    std::wstring Get(const wchar_t* pszName) const
+    {
+        const auto it = options.find(pszName);
+        return it == options.end() ? std::wstring() : it->second;
+    }
+};
+
+class CUsageError
+{
+public:
+    CUsageError(std::string strMessage, std::string strCommand)
+        : m_strMessage(std::move(strMessage)), m_strCommand(std::move(strCommand))
+    {
+    }
+    std::string m_strMessage;
+    std::string m_strCommand;
+};
+
+// A failure already worth its own message; the command stops with exit status 1.
+class CCommandFailure : public std::runtime_error
+{
+public:
+    using std::runtime_error::runtime_error;
+};
+
+std::string Utf8(const std::wstring& strText)
+{
+    return WideToUtf8(strText);
+}
+
+std::string Quoted(const std::wstring& strText)
+{
+    return "'" + Utf8(strText) + "'";
+}
+
+// "--name=value" and "--name value" alike; "--" ends the options.
+CParsedArgs ParseArgs(const std::vector<std::wstring>& args, std::size_t nFirst,
+                      const std::vector<COption>& known, const std::string& strCommand)
+{
+    CParsedArgs parsed;
+    bool bOptionsEnded = false;
+    for (std::size_t i = nFirst; i < args.size(); ++i)
+    {
+        const std::wstring& strArg = args[i];
+        if (bOptionsEnded || strArg.size() < 2 || strArg[0] != L'-')
+        {
+            parsed.words.push_back(strArg);
+            continue;
+        }
+        if (strArg == L"--")
+        {
+            bOptionsEnded = true;
+            continue;
+        }
+        std::wstring strName = strArg;
+        std::wstring strValue;
+        const std::size_t nEquals = strArg.find(L'=');
+        const bool bInlineValue = strArg.compare(0, 2, L"--") == 0 && nEquals != std::wstring::npos;
+        if (bInlineValue)
+        {
+            strName = strArg.substr(0, nEquals);
+            strValue = strArg.substr(nEquals + 1);
+        }
+        const COption* pOption = nullptr;
+        for (const COption& option : known)
+        {
+            if (strName == option.pszName)
+                pOption = &option;
+        }
+        if (!pOption)
+            throw CUsageError("unknown option " + Quoted(strName), strCommand);
+        if (pOption->bTakesValue && !bInlineValue)
+        {
+            if (i + 1 == args.size())
+                throw CUsageError("option " + Quoted(strName) + " needs a value", strCommand);
+            strValue = args[++i];
+        }
+        else if (!pOption->bTakesValue && bInlineValue)
+        {
+            throw CUsageError("option " + Quoted(strName) + " takes no value", strCommand);
+        }
+        if (parsed.Has(strName.c_str()))
+            throw CUsageError("option " + Quoted(strName) + " is given twice", strCommand);
+        parsed.options[strName] = strValue;
+    }
+    return parsed;
+}
+
+// The reader's own words for why a file was refused.
+std::string DescribeReadFailure()
+{
+    try
+    {
+        throw;
+    }
+    catch (const CException& e)
+    {
+        return "invalid UTF-8: " + Utf8(e.GetErrorMessage());
+    }
+    catch (const std::exception& e)
+    {
+        return e.what();
+    }
+    catch (...)
+    {
+        return "unknown failure";
+    }
+}
+
+std::string ReadAll(std::FILE* pFile)
+{
+    std::string strBytes;
+    char buffer[65536];
+    for (std::size_t n; (n = std::fread(buffer, 1, sizeof(buffer), pFile)) > 0;)
+        strBytes.append(buffer, n);
+    if (std::ferror(pFile))
+        throw CCommandFailure(std::string("cannot be read: ") + std::strerror(errno));
+    return strBytes;
+}
+
+class CCommand
+{
+public:
+    CCommand(CCommandContext& context, std::wstring strFolder)
+        : m_context(context), m_strFolder(std::move(strFolder))
+    {
+    }
+
+    int List(const CParsedArgs& args);
+    int Check(const CParsedArgs& args);
+    int Show(const CParsedArgs& args);
+    int Export(const CParsedArgs& args);
+    int Import(const CParsedArgs& args);
+
+private:
+    std::wstring SessionFolder() const
+    {
+        return m_strFolder.empty() ? m_context.findSessionFolder() : m_strFolder;
+    }
+
+    // A missing file or a folder is named as such rather than as a file the reader refused.
+    void RequireFile(const std::wstring& strPath) const;
+    CSession LoadNamedFile(const std::wstring& strPath) const;
+    std::string ReadInput(const std::wstring& strPath) const;
+    void WriteOutput(const std::wstring& strPath, const std::string& strBytes) const;
+
+    CCommandContext& m_context;
+    std::wstring m_strFolder;
+};
+
+void CCommand::RequireFile(const std::wstring& strPath) const
+{
+    std::unique_ptr<std::FILE, int (*)(std::FILE*)> file(m_context.os.OpenFileForReading(strPath), std::fclose);
+    if (!file)
+        throw CCommandFailure(std::string("cannot be opened: ") + std::strerror(errno));
+    // A folder opens on some systems and fails its first read.
+    if (std::fgetc(file.get()) == EOF && std::ferror(file.get()))
+        throw CCommandFailure(std::string("cannot be read: ") + std::strerror(errno));
+}
+
+CSession CCommand::LoadNamedFile(const std::wstring& strPath) const
+{
+    RequireFile(strPath);
+    try
+    {
+        return LoadSessionFile(m_context.absolutePath(strPath), m_context.os);
+    }
+    catch (...)
+    {
+        throw CCommandFailure(DescribeReadFailure());
+    }
+}
+
+std::string CCommand::ReadInput(const std::wstring& strPath) const
+{
+    if (strPath == L"-")
+        return std::string(std::istreambuf_iterator<char>(m_context.in), std::istreambuf_iterator<char>());
+    std::unique_ptr<std::FILE, int (*)(std::FILE*)> file(m_context.os.OpenFileForReading(strPath), std::fclose);
+    if (!file)
+        throw CCommandFailure(std::string("cannot be opened: ") + std::strerror(errno));
+    return ReadAll(file.get());
+}
+
+int CCommand::List(const CParsedArgs& args)
+{
+    if (!args.words.empty())
+        throw CUsageError("list takes no file names", "list");
+
+    const std::wstring strFolder = SessionFolder();
+    std::vector<std::wstring> files;
+    if (!m_context.os.PathExists(strFolder))
+        throw CCommandFailure(Quoted(strFolder) + ": the folder cannot be listed: it does not exist");
+    if (const unsigned long nError = FindFiles(files, strFolder, nullptr, false, m_context.os))
+        throw CCommandFailure(Quoted(strFolder) + ": the folder cannot be listed (error " +
+                              std::to_string(nError) + ")");
+
+    nlohmann::ordered_json list = nlohmann::ordered_json::array();
+    for (const std::wstring& strFile : files)
+    {
+        try
+        {
+            const CSession session = LoadSessionFile(strFile, m_context.os);
+            if (args.Has(L"--json"))
+            {
+                list.push_back({{"name", Utf8(session.GetName())},
+                                {"time", FormatUtcTime(session.GetTime())},
+                                {"windows", session.GetInstanceSetsCount()},
+                                {"tabs", session.GetUrlItemsCount()},
+                                {"file", Utf8(strFile)}});
+            }
+            else
+            {
+                m_context.out << Utf8(session.GetName()) << '\t' << FormatLocalTime(session.GetTime()) << '\t'
+                              << session.GetInstanceSetsCount() << '\t' << session.GetUrlItemsCount() << '\n';
+            }
+        }
+        catch (...)
+        {
+            m_context.err << "quillmere: " << Utf8(strFile) << ": " << DescribeReadFailure() << '\n';
+        }
+    }
+    if (args.Has(L"--json"))
+        m_context.out << list.dump(2) << '\n';
+    return kExitSuccess;
+}
+
+int CCommand::Check(const CParsedArgs& args)
+{
+    if (args.words.empty())
+        throw CUsageError("check needs at least one file", "check");
+
+    int nResult = kExitSuccess;
+    for (const std::wstring& strFile : args.words)
+    {
+        m_context.out << Utf8(strFile) << ": ";
+        try
+        {
+            RequireFile(strFile);
+            CSession session(L"", 0);
+            CManualSavedInstanceLoader loader(m_context.os);
+            loader.SetFilePath(strFile.c_str());
+            loader.LoadSession(&session);
+            m_context.out << "ok, " << session.GetInstanceSetsCount() << " windows, "
+                          << session.GetUrlItemsCount() << " tabs\n";
+        }
+        catch (const CCommandFailure& e)
+        {
+            m_context.out << e.what() << '\n';
+            nResult = kExitFailure;
+        }
+        catch (...)
+        {
+            m_context.out << DescribeReadFailure() << '\n';
+            nResult = kExitFailure;
+        }
+    }
+    return nResult;
+}
+
+int CCommand::Show(const CParsedArgs& args)
+{
+    if (args.words.size() != 1)
+        throw CUsageError("show takes one file", "show");
+
+    const CSession session = LoadNamedFile(args.words[0]);
+    if (args.Has(L"--json"))
+        m_context.out << SessionToJson(session).dump(2) << '\n';
+    else
+        m_context.out << SessionToTree(session);
+    return kExitSuccess;
+}
+
+void CCommand::WriteOutput(const std::wstring& strPath, const std::string& strBytes) const
+{
+    if (strPath.empty())
+    {
+        m_context.out << strBytes;
+        return;
+    }
+    std::unique_ptr<std::FILE, int (*)(std::FILE*)> file(
+#ifdef _WIN32
+        _wfopen(strPath.c_str(), L"wb"),
+#else
+        std::fopen(Utf8(strPath).c_str(), "wb"),
+#endif
+        std::fclose);
+    if (!file || std::fwrite(strBytes.data(), 1, strBytes.size(), file.get()) != strBytes.size() ||
+        std::fclose(file.release()) != 0)
+        throw CCommandFailure(Utf8(strPath) + ": cannot be written");
+}
+
+int CCommand::Export(const CParsedArgs& args)
+{
+    if (args.words.empty())
+        throw CUsageError("export needs at least one file", "export");
+    if (!args.Has(L"--format"))
+        throw CUsageError("export needs --format json, html or urls", "export");
+    const std::wstring strFormat = args.Get(L"--format");
+    if (strFormat != L"json" && strFormat != L"html" && strFormat != L"urls")
+        throw CUsageError("unknown format " + Quoted(strFormat) + ": json, html or urls", "export");
+    if (args.Has(L"-o") && args.Get(L"-o").empty())
+        throw CUsageError("-o needs a file name", "export");
+
+    std::vector<CSession> sessions;
+    for (const std::wstring& strFile : args.words)
+    {
+        try
+        {
+            sessions.push_back(LoadNamedFile(strFile));
+        }
+        catch (const CCommandFailure& e)
+        {
+            throw CCommandFailure(Utf8(strFile) + ": " + e.what());
+        }
+    }
+
+    std::string strBytes;
+    if (strFormat == L"json")
+    {
+        nlohmann::ordered_json json = nlohmann::ordered_json::array();
+        for (const CSession& session : sessions)
+            json.push_back(SessionToJson(session));
+        strBytes = (sessions.size() == 1 ? json[0] : json).dump(2) + '\n';
+    }
+    else if (strFormat == L"html")
+    {
+        strBytes = SessionsToBookmarksHtml(sessions);
+    }
+    else
+    {
+        strBytes = SessionsToUrlList(sessions);
+    }
+    WriteOutput(args.Get(L"-o"), strBytes);
+    return kExitSuccess;
+}
+
+int CCommand::Import(const CParsedArgs& args)
+{
+    if (args.words.size() != 1)
+        throw CUsageError("import takes one file (\"-\" for standard input)", "import");
+    const std::wstring strFrom = args.Get(L"--from");
+    if (strFrom != L"json" && strFrom != L"urls")
+        throw CUsageError(args.Has(L"--from") ? "unknown format " + Quoted(strFrom) + ": json or urls"
+                                              : "import needs --from json or urls",
+                          "import");
+    if (!args.Has(L"--name"))
+        throw CUsageError("import needs --name", "import");
+    const std::wstring strName = args.Get(L"--name");
+    if (strName.empty())
+        throw CUsageError("the session name is empty", "import");
+    // A control character cannot be typed into the name box, and Windows refuses it in a
+    // file name.
+    bool bControl = false;
+    for (wchar_t c : strName)
+        bControl = bControl || c < 0x20 || c == 0x7F;
+    if (ContainsRefusedNameCharacter(strName) || bControl)
+        throw CUsageError("the session name " + Quoted(strName) +
+                              " holds a character a session name may not have: \\ / : * ? \" < > | . "
+                              "or a control character",
+                          "import");
+
+    const std::wstring& strFile = args.words[0];
+    const std::string strFileLabel = strFile == L"-" ? "standard input" : Utf8(strFile);
+    std::string strBytes;
+    try
+    {
+        strBytes = ReadInput(strFile);
+    }
+    catch (const CCommandFailure& e)
+    {
+        throw CCommandFailure(strFileLabel + ": " + e.what());
+    }
+
+    CSession session(strName, 0);
+    try
+    {
+        if (strFrom == L"urls")
+        {
+            session = SessionFromUrlList(strBytes, strName, 0);
+        }
+        else
+        {
+            nlohmann::json json = nlohmann::json::parse(strBytes);
+            if (json.is_array())
+            {
+                if (json.size() != 1)
+                    throw CFormatError("holds " + std::to_string(json.size()) +
+                                       " sessions; import takes one at a time");
+                json = nlohmann::json(json[0]);
+            }
+            session = SessionFromJson(json, strName, 0);
+        }
+    }
+    catch (const nlohmann::json::exception& e)
+    {
+        throw CCommandFailure(strFileLabel + ": not valid JSON: " + e.what());
+    }
+    catch (const CFormatError& e)
+    {
+        throw CCommandFailure(strFileLabel + ": " + e.what());
+    }
+
+    const std::wstring strFolder = SessionFolder();
+    const std::wstring strTarget = strFolder + m_context.os.PathSeparator() + strName;
+    if (!args.Has(L"--force") && m_context.os.PathExists(strTarget))
+        throw CCommandFailure("a session named " + Quoted(strName) + " exists already; --force replaces it");
+
+    CManualSavedInstanceSaver saver(m_context.os);
+    saver.SetFolder(strFolder);
+    saver.SetSession(&session);
+    try
+    {
+        saver.Save(strName.c_str());
+    }
+    catch (...)
+    {
+        throw CCommandFailure(Quoted(strName) + " was not saved: " + DescribeReadFailure());
+    }
+    m_context.out << Utf8(strName) << ": " << session.GetInstanceSetsCount() << " windows, "
+                  << session.GetUrlItemsCount() << " tabs saved in " << Utf8(strFolder) << '\n';
+    return kExitSuccess;
+}
+
+struct CSubcommand
+{
+    const char* pszName;
+    const char* pszHelp;
+    std::vector<COption> options;
+    int (CCommand::*pRun)(const CParsedArgs&);
+};
+
+const std::vector<CSubcommand>& Subcommands()
+{
+    static const std::vector<CSubcommand> s_subcommands = {
+        {"list", kListHelp, {{L"--json", false}, {L"--folder", true}}, &CCommand::List},
+        {"check", kCheckHelp, {}, &CCommand::Check},
+        {"show", kShowHelp, {{L"--json", false}}, &CCommand::Show},
+        {"export", kExportHelp, {{L"--format", true}, {L"-o", true}, {L"--output", true}}, &CCommand::Export},
+        {"import", kImportHelp,
+         {{L"--from", true}, {L"--name", true}, {L"--folder", true}, {L"--force", false}},
+         &CCommand::Import},
+    };
+    return s_subcommands;
+}
+#ifdef _WIN32
+std::wstring AbsolutePath(const std::wstring& strPath)
+{
+    const DWORD nSize = ::GetFullPathNameW(strPath.c_str(), 0, nullptr, nullptr);
+    if (nSize == 0)
+        return strPath;
+    std::wstring strFull(nSize, L'\0');
+    const DWORD nLength = ::GetFullPathNameW(strPath.c_str(), nSize, &strFull[0], nullptr);
+    if (nLength == 0 || nLength >= nSize)
+        return strPath;
+    strFull.resize(nLength);
+    return strFull;
+}
+#else
+std::wstring AbsolutePath(const std::wstring& strPath)
+{
+    char szCurrent[PATH_MAX];
+    if ((!strPath.empty() && strPath[0] == L'/') || !::getcwd(szCurrent, sizeof(szCurrent)))
+        return strPath;
+    return Utf8ToWide(szCurrent) + L'/' + strPath;
+}
+#endif
+
+std::wstring FindSessionFolder()
+{
+    CSessionFolderLocator locator;
+    return FindSavedSessionsFolder(locator);
+}
+}  // namespace
+
+CCommandContext SystemCommandContext(std::ostream& out, std::ostream& err, std::istream& in)
+{
+    return CCommandContext{out, err, in, SystemOs(), FindSessionFolder, AbsolutePath};
+}
+
+int RunQuillmere(const std::vector<std::wstring>& args, CCommandContext& context)
+{
+    std::string strCommand;
+    try
+    {
+        // The options before the command.
+        std::size_t i = 0;
+        std::wstring strFolder;
+        for (; i < args.size() && !args[i].empty() && args[i][0] == L'-'; ++i)
+        {
+            if (args[i] == L"--help" || args[i] == L"-h")
+            {
+                context.out << kMainHelp;
+                return kExitSuccess;
+            }
+            if (args[i] == L"--version")
+            {
+                context.out << kVersion << '\n';
+                return kExitSuccess;
+            }
+            if (args[i] == L"--folder" && i + 1 < args.size())
+                strFolder = args[++i];
+            else if (args[i].compare(0, 9, L"--folder=") == 0)
+                strFolder = args[i].substr(9);
+            else
+                throw CUsageError(args[i] == L"--folder" ? "option '--folder' needs a value"
+                                                         : "unknown option " + Quoted(args[i]),
+                                  "");
+        }
+        if (i == args.size())
+            throw CUsageError("no command given", "");
+
+        std::string strName = Utf8(args[i]);
+        if (strName == "help")
+        {
+            if (i + 1 == args.size())
+            {
+                context.out << kMainHelp;
+                return kExitSuccess;
+            }
+            strName = Utf8(args[i + 1]);
+            for (const CSubcommand& subcommand : Subcommands())
+            {
+                if (strName == subcommand.pszName)
+                {
+                    context.out << subcommand.pszHelp;
+                    return kExitSuccess;
+                }
+            }
+            throw CUsageError("unknown command '" + strName + "'", "");
+        }
+        for (const CSubcommand& subcommand : Subcommands())
+        {
+            if (strName != subcommand.pszName)
+                continue;
+            strCommand = strName;
+            std::vector<COption> options = subcommand.options;
+            options.push_back({L"--help", false});
+            options.push_back({L"-h", false});
+            CParsedArgs parsed = ParseArgs(args, i + 1, options, strCommand);
+            if (parsed.Has(L"--help") || parsed.Has(L"-h"))
+            {
+                context.out << subcommand.pszHelp;
+                return kExitSuccess;
+            }
+            if (parsed.Has(L"--output"))
+            {
+                if (parsed.Has(L"-o"))
+                    throw CUsageError("give -o or --output, not both", strCommand);
+                parsed.options[L"-o"] = parsed.Get(L"--output");
+            }
+            const bool bTakesFolder = strCommand == "list" || strCommand == "import";
+            if (!strFolder.empty() && !bTakesFolder)
+                throw CUsageError("option '--folder' is for list and import", strCommand);
+            if (parsed.Has(L"--folder"))
+            {
+                if (!strFolder.empty())
+                    throw CUsageError("option '--folder' is given twice", strCommand);
+                strFolder = parsed.Get(L"--folder");
+                if (strFolder.empty())
+                    throw CUsageError("option '--folder' needs a value", strCommand);
+            }
+            CCommand command(context, strFolder);
+            return (command.*subcommand.pRun)(parsed);
+        }
+        throw CUsageError("unknown command '" + strName + "'", "");
+    }
+    catch (const CUsageError& e)
+    {
+        context.err << "quillmere: " << e.m_strMessage << "\nTry 'quillmere "
+                    << (e.m_strCommand.empty() ? "" : e.m_strCommand + " ") << "--help'.\n";
+        return kExitUsage;
+    }
+    catch (const CCommandFailure& e)
+    {
+        context.err << "quillmere: " << (strCommand.empty() ? "" : strCommand + ": ") << e.what() << '\n';
+        return kExitFailure;
+    }
+    catch (...)
+    {
+        context.err << "quillmere: " << (strCommand.empty() ? "" : strCommand + ": ") << DescribeReadFailure()
+                    << '\n';
+        return kExitFailure;
+    }
+}

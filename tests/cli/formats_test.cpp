@@ -1,0 +1,59 @@
+#include <gtest/gtest.h>
+
+#include "session_formats.h"
+#include "test_support.h"
+
+namespace
+{
+TEST(Formats, TimesAreIso8601InUtc)
+{
+    EXPECT_EQ(FormatUtcTime(0), "1970-01-01T00:00:00Z");
+    EXPECT_EQ(FormatUtcTime(1700000000), "2023-11-14T22:13:20Z");
+    // Session times are 64-bit: past 2038 and before 1970 alike.
+    EXPECT_EQ(FormatUtcTime(4102444800), "2100-01-01T00:00:00Z");
+    EXPECT_EQ(FormatLocalTime(1700000000).size(), 17u);
+}
+
+TEST(Formats, BookmarkFileOfOneSession)
+{
+    const std::vector<CSession> sessions = {
+        MakeSession(L"Morning", {{{L"http://a/", L"A & B"}}, {{L"http://c/?d=\"e\"", L"<C>"}}})};
+    EXPECT_EQ(SessionsToBookmarksHtml(sessions),
+              "<!DOCTYPE NETSCAPE-Bookmark-file-1>\n"
+              "<!-- This is an automatically generated file.\n"
+              "     It will be read and overwritten.\n"
+              "     DO NOT EDIT! -->\n"
+              "<META HTTP-EQUIV=\"Content-Type\" CONTENT=\"text/html; charset=UTF-8\">\n"
+              "<TITLE>Bookmarks</TITLE>\n"
+              "<H1>Bookmarks</H1>\n"
+              "<DL><p>\n"
+              "    <DT><H3 ADD_DATE=\"1700000000\" LAST_MODIFIED=\"1700000000\">Morning</H3>\n"
+              "    <DL><p>\n"
+              "        <DT><H3>Instance 1</H3>\n"
+              "        <DL><p>\n"
+              "            <DT><A HREF=\"http://a/\" ADD_DATE=\"1700000000\">A &amp; B</A>\n"
+              "        </DL><p>\n"
+              "        <DT><H3>Instance 2</H3>\n"
+              "        <DL><p>\n"
+              "            <DT><A HREF=\"http://c/?d=&quot;e&quot;\" ADD_DATE=\"1700000000\">&lt;C&gt;</A>\n"
+              "        </DL><p>\n"
+              "    </DL><p>\n"
+              "</DL><p>\n");
+}
+
+TEST(Formats, JsonKeepsEveryTabAndRefusesWrongShapes)
+{
+    const CSession session = MakeSession(L"S", {{{L"http://a/", L"Ä"}, {L"about:blank", L"Blank page"}}});
+    const nlohmann::ordered_json json = SessionToJson(session);
+    EXPECT_EQ(json.dump(), "{\"name\":\"S\",\"time\":\"2023-11-14T22:13:20Z\",\"windows\":[{\"tabs\":["
+                           "{\"url\":\"http://a/\",\"title\":\"Ä\"},"
+                           "{\"url\":\"about:blank\",\"title\":\"Blank page\"}]}]}");
+    EXPECT_EQ(Describe(SessionFromJson(nlohmann::json::parse(json.dump()), L"T", 0)), Describe(session));
+
+    for (const char* pszJson : {"[]", "{}", "{\"windows\": {}}", "{\"windows\": [1]}",
+                                "{\"windows\": [{\"tabs\": [{\"url\": 5}]}]}",
+                                "{\"windows\": [{\"tabs\": [{\"url\": \"\"}]}]}",
+                                "{\"windows\": [{\"tabs\": [{\"url\": \"u\", \"title\": 7}]}]}"})
+        EXPECT_THROW(SessionFromJson(nlohmann::json::parse(pszJson), L"T", 0), CFormatError) << pszJson;
+}
+}  // namespace
