@@ -1,9 +1,10 @@
 ; QuillmereSetup.exe: installs the add-on's DLL for both the 64-bit and the 32-bit browser,
 ; registers each with the regsvr32 of its own bitness, and lists Quillmere among the installed
-; programs with an uninstaller that takes all of it away again.
+; programs with an uninstaller that takes all of it away again. The quillmere command goes beside
+; them in the installation folder.
 ;
-;   makensis -DX64_DLL=<x64 Quillmere.dll> -DX86_DLL=<x86 Quillmere.dll> -DOUTFILE=<setup.exe>
-;            quillmere.nsi
+;   makensis -DX64_DLL=<x64 Quillmere.dll> -DX86_DLL=<x86 Quillmere.dll>
+;            -DCOMMAND_EXE=<quillmere.exe> -DOUTFILE=<setup.exe> quillmere.nsi
 ;
 ; A 64-bit installer: 32-bit browsers run on 64-bit Windows too, and both are served from it. As
 ; a 64-bit process it sees the 64-bit registry and system folder without redirection.
@@ -18,6 +19,9 @@ ManifestDPIAware true
 !endif
 !ifndef X86_DLL
     !error "give the x86 DLL with -DX86_DLL="
+!endif
+!ifndef COMMAND_EXE
+    !error "give the quillmere command with -DCOMMAND_EXE="
 !endif
 !ifndef OUTFILE
     !error "give the setup program's path with -DOUTFILE="
@@ -80,6 +84,7 @@ Section "${PRODUCT}"
     SetOutPath "$INSTDIR\x86"
     File "/oname=${DLL}" "${X86_DLL}"
     SetOutPath "$INSTDIR"
+    File "/oname=quillmere.exe" "${COMMAND_EXE}"
 
     ; The uninstaller and its entry come before the registration, so that whatever a failed
     ; registration left behind can still be removed.
@@ -145,6 +150,7 @@ Section "Uninstall"
     ; A browser still running holds its DLL: that one goes at the next restart.
     Delete /REBOOTOK "$INSTDIR\x64\${DLL}"
     Delete /REBOOTOK "$INSTDIR\x86\${DLL}"
+    Delete /REBOOTOK "$INSTDIR\quillmere.exe"
     RMDir /REBOOTOK "$INSTDIR\x64"
     RMDir /REBOOTOK "$INSTDIR\x86"
     Delete "$INSTDIR\${UNINSTALLER}"

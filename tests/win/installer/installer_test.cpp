@@ -142,6 +142,8 @@ TEST_F(Installer, SilentInstallRegistersBothDllsAndSilentUninstallTakesEverythin
     EXPECT_EQ(Machine(strX64), IMAGE_FILE_MACHINE_AMD64);
     EXPECT_EQ(Machine(strX86), IMAGE_FILE_MACHINE_I386);
     EXPECT_TRUE(FileExists(strFolder + L"\\Uninstall.exe"));
+    // The command runs from where it was installed.
+    EXPECT_EQ(RunProgram(L"\"" + strFolder + L"\\quillmere.exe\" --version"), 0);
 
     // The entry in the list of installed programs.
     EXPECT_EQ(ReadText(HKEY_LOCAL_MACHINE, kUninstallKey, L"DisplayName"), L"Quillmere");
