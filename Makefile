@@ -1,5 +1,5 @@
 # Quillmere: the entry points. Each build lives in its own folder under build/.
-#   make demo    the storage walk-through, then the add-on in the stand-in browser
+#   make demo    the storage walk-through and the command, then the add-on in the stand-in browser
 #   make test    install what is missing, build everything, run every test stage
 #   make package build/package/QuillmereSetup.exe, the installer
 
@@ -39,12 +39,13 @@ test: deps native asan win fuzz-build
 	tools/run-tests.sh
 
 # The demo keeps its sessions in a fresh folder each time, never in the user's own: first the
-# storage walk-through, natively; then Quillmere.dll registered in a Wine prefix of the demo's
-# own, the stand-in browser started, and its Tools > "&Quillmere..." picked.
+# storage walk-through and the quillmere command, natively; then Quillmere.dll registered in a
+# Wine prefix of the demo's own, the stand-in browser started, and its Tools > "&Quillmere..." picked.
 demo: deps native
 	rm -rf $(BUILD)/demo/data
 	mkdir -p $(BUILD)/demo/data
 	XDG_DATA_HOME=$(CURDIR)/$(BUILD)/demo/data $(BUILD)/native/tools/demo/quillmere-demo
+	XDG_DATA_HOME=$(CURDIR)/$(BUILD)/demo/data tools/demo-command.sh $(BUILD)/native/cli/quillmere $(BUILD)/demo
 	$(WIN_CONFIGURE)
 	cmake --build $(WIN_BUILD) --target quillmere-addon-demo
 	tools/demo-addon.sh $(WIN_BUILD)
