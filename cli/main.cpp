@@ -27,10 +27,17 @@ void Write(DWORD nStdHandle, FILE* pStream, const std::string& strBytes)
     DWORD nMode = 0;
     if (hOutput != INVALID_HANDLE_VALUE && ::GetConsoleMode(hOutput, &nMode))
     {
-        const std::wstring strText = Utf8ToWide(strBytes);
-        DWORD nWritten = 0;
-        ::WriteConsoleW(hOutput, strText.data(), static_cast<DWORD>(strText.size()), &nWritten, nullptr);
-        return;
+        try
+        {
+            const std::wstring strText = Utf8ToWide(strBytes);
+            DWORD nWritten = 0;
+            ::WriteConsoleW(hOutput, strText.data(), static_cast<DWORD>(strText.size()), &nWritten, nullptr);
+            return;
+        }
+        catch (const CException&)
+        {
+            // A message may quote the bytes of a damaged input: those go out as they are.
+        }
     }
     std::fwrite(strBytes.data(), 1, strBytes.size(), pStream);
     std::fflush(pStream);

@@ -327,7 +327,9 @@ TEST(TabControl, ResizesHiddenPagesWithTheVisibleOne)
             RECT clientNow{};
             dlg.m_tabControl.GetClientRect(&clientNow);
             if (nTemplate == IDD_TAB_HOST)
+            {
                 ASSERT_EQ(RectWidth(clientNow) - RectWidth(tabClient), delta.cx);
+            }
             for (size_t i = 0; i < dlg.m_pages.size(); ++i)
             {
                 const RECT page = ChildRect(dlg.m_pages[i]->m_hWnd);
