@@ -13,6 +13,7 @@ win_build=$(realpath -m "${QLMR_WIN_BUILD:-$build/win}")
 
 ctest_args=(-j2 --output-on-failure --no-tests=error --timeout 300)
 fuzz_seconds=60
+import_fuzz_seconds=30
 
 xvfb_pid=
 wineprefix=
@@ -94,32 +95,42 @@ stage_win() {
     return $rc
 }
 
-# Fuzzes from the kept crashes and the sample files; new inputs go to a corpus in the build
-# folder, crashes to build/fuzz/artifacts. libFuzzer's progress goes to a log.
-stage_fuzz() {
-    local fuzzer=$build/fuzz/fuzz/reader_fuzz
+# Fuzzes each target from its kept crashes and seeds; new inputs go to a corpus in the build
+# folder, crashes to build/fuzz/artifacts. libFuzzer's progress goes to a log per target.
+fuzz_one() {
+    local name=$1 seconds=$2
+    shift 2
+    local fuzzer=$build/fuzz/fuzz/$name
     if [[ ! -x $fuzzer ]]; then
-        echo "no fuzz target in build/fuzz: run make fuzz-build first" >&2
+        echo "no fuzz target $name in build/fuzz: run make fuzz-build first" >&2
         return 1
     fi
-    local work=$build/fuzz/corpus-work artifacts=$build/fuzz/artifacts log=$build/fuzz/fuzz.log
+    local work=$build/fuzz/corpus-$name artifacts=$build/fuzz/artifacts log=$build/fuzz/$name.log
     mkdir -p "$work" "$artifacts"
     local dirs=("$work") dir
-    for dir in fuzz/corpus tests/data; do
+    for dir in "$@"; do
         [[ -d $dir ]] && dirs+=("$root/$dir")
     done
     local rc=0
-    timeout -k 10 $((fuzz_seconds + 90)) "$fuzzer" -max_total_time=$fuzz_seconds -timeout=10 \
-        -rss_limit_mb=2048 -print_final_stats=1 -artifact_prefix="$artifacts/" "${dirs[@]}" \
+    timeout -k 10 $((seconds + 90)) "$fuzzer" -max_total_time="$seconds" -timeout=10 \
+        -rss_limit_mb=2048 -print_final_stats=1 -artifact_prefix="$artifacts/$name-" "${dirs[@]}" \
         </dev/null >"$log" 2>&1 || rc=$?
+    echo "$name:"
     if ((rc == 0)); then
         grep -E '^(Done|stat::)' "$log"
     else
         tail -n 60 "$log"
-        echo "fuzzing failed ($rc); full log: build/fuzz/fuzz.log"
-        find "$artifacts" -type f -printf 'artifact: build/fuzz/artifacts/%f\n'
-        echo "once fixed, keep each crashing input in fuzz/corpus/"
+        echo "fuzzing failed ($rc); full log: build/fuzz/$name.log"
+        find "$artifacts" -type f -name "$name-*" -printf 'artifact: build/fuzz/artifacts/%f\n'
+        echo "once fixed, keep each crashing input with the target's corpus"
     fi
+    return $rc
+}
+
+stage_fuzz() {
+    local rc=0
+    fuzz_one reader_fuzz "$fuzz_seconds" fuzz/corpus tests/data || rc=1
+    fuzz_one import_fuzz "$import_fuzz_seconds" fuzz/import-corpus || rc=1
     return $rc
 }
 
