@@ -2,6 +2,7 @@
 #   make demo    the storage walk-through and the command, then the add-on in the stand-in browser
 #   make test    install what is missing, build everything, run every test stage
 #   make package build/package/QuillmereSetup.exe, the installer
+#   make bench   the storage benchmarks, natively and (the reader's memory) under Wine
 
 BUILD     := build
 WIN_BUILD ?= $(BUILD)/win
@@ -9,7 +10,7 @@ CONFIGURE := cmake -S . -G Ninja -Wno-dev
 
 # Ninja runs the jobs in parallel; the targets themselves go one after another.
 .NOTPARALLEL:
-.PHONY: all deps native asan win fuzz-build test demo package clean
+.PHONY: all deps native asan win fuzz-build test demo package bench clean
 
 all: native
 
@@ -55,6 +56,18 @@ demo: deps native
 package: deps
 	$(WIN_CONFIGURE) -DQLMR_PACKAGE_DIR=$(CURDIR)/$(BUILD)/package
 	cmake --build $(WIN_BUILD) --target qlmr_installer
+
+# Every storage figure and its ratio natively, in one run of Google Benchmark (a corpus of 1,000
+# session files is made once under the native build and kept), then the reader's memory figure of
+# the Windows build under Wine, where only that one program is built. NATIVE_BUILD names another
+# native tree; BENCH_ARGS go to the native program, e.g. BENCH_ARGS=--benchmark_filter=catalogue.
+NATIVE_BUILD ?= $(BUILD)/native
+bench: deps
+	$(CONFIGURE) -B $(NATIVE_BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo
+	cmake --build $(NATIVE_BUILD)
+	$(WIN_CONFIGURE)
+	cmake --build $(WIN_BUILD) --target reader_memory
+	tools/run-bench.sh $(NATIVE_BUILD) $(WIN_BUILD) $(BENCH_ARGS)
 
 clean:
 	rm -rf $(BUILD)

@@ -1,6 +1,7 @@
 #include "session_formats.h"
 
-#include <cstdio>
+#include <ctime>
+#include <utility>
 
 #include "exceptions.h"
 #include "text_conversion.h"
@@ -176,7 +177,7 @@ CSession SessionFromJson(const nlohmann::json& json, const std::wstring& strName
         CInstanceSet set;
         for (std::size_t k = 0; k < tabs->size(); ++k)
             set.AddUrlItem(TabFromJson((*tabs)[k], Where(i, k + 1)));
-        session.AddInstanceSet(set);
+        session.AddInstanceSet(std::move(set));
     }
     return session;
 }
@@ -248,7 +249,7 @@ CSession SessionFromUrlList(const std::string& strText, const std::wstring& strN
         if (IsBlank(lines[i]))
         {
             if (set.GetUrlItemsCount())
-                session.AddInstanceSet(set);
+                session.AddInstanceSet(std::move(set));
             set = CInstanceSet();
             continue;
         }
@@ -261,7 +262,7 @@ CSession SessionFromUrlList(const std::string& strText, const std::wstring& strN
         set.AddUrlItem(CUrlItem(WideOrThrow(strUrl, strWhere).c_str(), WideOrThrow(strTitle, strWhere).c_str()));
     }
     if (set.GetUrlItemsCount())
-        session.AddInstanceSet(set);
+        session.AddInstanceSet(std::move(set));
     if (!session.GetInstanceSetsCount())
         throw CFormatError("no address in the list");
     return session;

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <utility>
 #include <vector>
 
 #include "url_item.h"
@@ -13,8 +14,13 @@ public:
 
     CInstanceSet(const CInstanceSet&) = default;
     CInstanceSet& operator=(const CInstanceSet&) = default;
+    CInstanceSet(CInstanceSet&&) noexcept = default;
+    CInstanceSet& operator=(CInstanceSet&&) noexcept = default;
 
     void AddUrlItem(const CUrlItem& item) { m_urlItems.push_back(item); }
+    void AddUrlItem(CUrlItem&& item) { m_urlItems.push_back(std::move(item)); }
+    // Room for nCount more tabs, so that a known number of them is added without regrowing.
+    void ReserveUrlItems(int nCount);
     int GetUrlItemsCount() const { return static_cast<int>(m_urlItems.size()); }
     // Null when nIndex is out of range.
     const CUrlItem* GetUrlItem(int nIndex) const;

@@ -1,7 +1,9 @@
 #include "manual_saved_instance_loader.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <memory>
+#include <utility>
 
 #include "session_file_limits.h"
 #include "text_conversion.h"
@@ -40,9 +42,9 @@ bool IsValidCountSize(const std::string& strLine)
     return !strLine.empty() && strLine.size() <= 5;
 }
 
-bool StartsWith(const std::wstring& strText, const wchar_t* pszPrefix)
+template <std::size_t N> bool StartsWith(const std::wstring& strText, const wchar_t (&szPrefix)[N])
 {
-    return strText.compare(0, std::char_traits<wchar_t>::length(pszPrefix), pszPrefix) == 0;
+    return strText.size() >= N - 1 && std::equal(szPrefix, szPrefix + N - 1, strText.begin());
 }
 
 std::wstring Latin1ToWide(const std::string& strBytes)
@@ -70,7 +72,7 @@ int ReadInt(CSessionFileStream& stream)
     return static_cast<int>(nValue);
 }
 
-std::wstring UnescapeFileUrl(const std::wstring& strUrl)
+std::wstring UnescapeFileUrl(std::wstring strUrl)
 {
     std::size_t nStart;
     if (StartsWith(strUrl, L"mhtml:file://"))
@@ -112,6 +114,10 @@ void CManualSavedInstanceLoader::LoadSession(CSession* pSession)
 
     // A file that cannot be opened reads as empty and fails the header check.
     std::unique_ptr<std::FILE, FileCloser> file(m_os.OpenFileForReading(m_pchFilePath));
+    // The stream buffers on its own; the C library's buffer would be one more copy, and sizing
+    // it costs a call to the system per file.
+    if (file)
+        std::setvbuf(file.get(), nullptr, _IONBF, 0);
     CSessionFileStream stream(file.get());
     LoadSession(stream, pSession);
 }
@@ -145,6 +151,9 @@ void CManualSavedInstanceLoader::ReadInstances(CSessionFileStream& stream, int n
     ThrowIf(!IsValidCountSize(strLine), "CManualSavedInstanceLoader::ReadInstances() - InvalidIntSize");
     const long nSets = ParseDecimal(strLine);
     ThrowIf(!IsValidCount(nSets), "CManualSavedInstanceLoader::ReadInstances() - InvalidNumberOfInstances");
+    // The count is at most 65535, so the room taken on its word stays bounded even for a file
+    // that holds fewer windows than it announces.
+    m_pSession->ReserveInstanceSets(static_cast<int>(nSets));
 
     for (long i = 0; i < nSets; ++i)
     {
@@ -157,7 +166,7 @@ void CManualSavedInstanceLoader::ReadInstances(CSessionFileStream& stream, int n
             ReadUrlItems(stream, set);
         else
             ReadUrlItems2(stream, set);
-        m_pSession->AddInstanceSet(set);
+        m_pSession->AddInstanceSet(std::move(set));
     }
 }
 
@@ -175,6 +184,7 @@ void CManualSavedInstanceLoader::ReadUrlItemsOfVersion(CSessionFileStream& strea
                                                        int nVersion)
 {
     const int nItems = ReadInt(stream);
+    set.ReserveUrlItems(nItems);
     std::string strBytes;
     for (int i = 0; i < nItems; ++i)
     {
@@ -196,6 +206,6 @@ void CManualSavedInstanceLoader::ReadUrlItemsOfVersion(CSessionFileStream& strea
                 "CManualSavedInstanceLoader::ReadUrlItems() - TitleLengthsDontMatch");
         item.SetTitle(Utf8ToWide(strBytes));
 
-        set.AddUrlItem(item);
+        set.AddUrlItem(std::move(item));
     }
 }

@@ -44,4 +44,4 @@ int ReadInt(CSessionFileStream& stream);
 
 // A stored file address loses its "file://" or "mhtml:file://" prefix and gets its spaces back;
 // any other address is returned as stored.
-std::wstring UnescapeFileUrl(const std::wstring& strUrl);
+std::wstring UnescapeFileUrl(std::wstring strUrl);

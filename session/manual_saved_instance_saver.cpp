@@ -1,8 +1,9 @@
 #include "manual_saved_instance_saver.h"
 
 #include <ios>
-#include <sstream>
+#include <ostream>
 #include <system_error>
+#include <type_traits>
 
 #include "session_file_limits.h"
 #include "session_folder.h"
@@ -13,8 +14,26 @@ namespace
 {
 const char kCrLf[] = "\r\n";
 
-std::wstring ReplaceSpaces(const std::wstring& strUrl)
+void AppendNumber(std::string& strOut, std::size_t n)
 {
+    char szDigits[24];
+    char* p = szDigits + sizeof szDigits;
+    do
+        *--p = static_cast<char>('0' + n % 10);
+    while ((n /= 10) != 0);
+    strOut.append(p, szDigits + sizeof szDigits);
+}
+
+// The address as stored, every space as "%20", into strBytes. Most addresses have no space and
+// are converted without a copy.
+void StoreUrl(const std::wstring& strUrl, std::string& strBytes)
+{
+    strBytes.clear();
+    if (strUrl.find(L' ') == std::wstring::npos)
+    {
+        AppendUtf8(strUrl, strBytes);
+        return;
+    }
     std::wstring strOut;
     strOut.reserve(strUrl.size());
     for (wchar_t c : strUrl)
@@ -24,31 +43,70 @@ std::wstring ReplaceSpaces(const std::wstring& strUrl)
         else
             strOut += c;
     }
-    return strOut;
+    AppendUtf8(strOut, strBytes);
 }
 
-// The reader takes an address as one word: any white space but the space (which becomes "%20")
-// would split it.
-bool HasWordBreak(const std::wstring& strUrl)
+// Whether any character of the text lies in [first, last]. Four at a time, without a branch
+// each: the writer checks every character of every address and title this way.
+bool HasCharacterIn(const std::wstring& strText, wchar_t first, wchar_t last)
 {
-    for (wchar_t c : strUrl)
+    using Unit = std::make_unsigned_t<wchar_t>;
+    const Unit nFirst = static_cast<Unit>(first);
+    const Unit nSpan = static_cast<Unit>(static_cast<Unit>(last) - nFirst);
+    const auto In = [&](wchar_t c) -> unsigned {
+        return static_cast<Unit>(static_cast<Unit>(c) - nFirst) <= nSpan;
+    };
+    const wchar_t* p = strText.data();
+    const std::size_t n = strText.size();
+    std::size_t i = 0;
+    for (; i + 4 <= n; i += 4)
     {
-        if (c == L'\t' || c == L'\n' || c == L'\v' || c == L'\f' || c == L'\r')
+        if (In(p[i]) | In(p[i + 1]) | In(p[i + 2]) | In(p[i + 3]))
+            return true;
+    }
+    for (; i < n; ++i)
+    {
+        if (In(p[i]))
             return true;
     }
     return false;
 }
 
-// A title is one line: a line break inside it would end it early.
-std::wstring TitleLine(const std::wstring& strTitle)
+// Tab, line feed, vertical tab, form feed and carriage return: the white space other than the
+// space, which would split the address the reader takes as one word.
+bool HasWordBreak(const std::wstring& strUrl)
 {
+    return HasCharacterIn(strUrl, L'\t', L'\r');
+}
+
+bool HasLineBreak(const std::wstring& strTitle)
+{
+    // Line feed to carriage return first, the exact test only where one of them is.
+    if (!HasCharacterIn(strTitle, L'\n', L'\r'))
+        return false;
+    return strTitle.find_first_of(L"\r\n") != std::wstring::npos;
+}
+
+// The title as stored, into strBytes: at most 200 UTF-16 units, and on one line, since a line
+// break inside it would end it early. Most titles need neither and are converted without a copy.
+void StoreTitle(const std::wstring& strTitle, std::string& strBytes)
+{
+    strBytes.clear();
+    // Each character counts at most two units, so a short title needs no count.
+    const bool bShort = strTitle.size() <= kMaxStoredTitleUnits / 2 ||
+                        Utf16Length(strTitle) <= kMaxStoredTitleUnits;
+    if (bShort && !HasLineBreak(strTitle))
+    {
+        AppendUtf8(strTitle, strBytes);
+        return;
+    }
     std::wstring strOut = Utf16Prefix(strTitle, kMaxStoredTitleUnits);
     for (wchar_t& c : strOut)
     {
         if (c == L'\r' || c == L'\n')
             c = L' ';
     }
-    return strOut;
+    AppendUtf8(strOut, strBytes);
 }
 
 bool HasPathSeparator(const wchar_t* pch)
@@ -73,10 +131,11 @@ void CManualSavedInstanceSaver::Save(const wchar_t* pchFileName)
 
     // The whole file is composed before the folder is touched, so a refused session writes
     // nothing at all.
-    std::ostringstream out;
-    out << kSessionFileMagic << kCrLf << 2 << kCrLf;
-    SaveInstanceSets(out);
-    const std::string strBytes = out.str();
+    std::string strBytes = kSessionFileMagic;
+    strBytes += kCrLf;
+    strBytes += '2';
+    strBytes += kCrLf;
+    ComposeInstanceSets(strBytes);
 
     std::wstring strFolder = m_strFolder;
     if (strFolder.empty())
@@ -127,31 +186,62 @@ void CManualSavedInstanceSaver::VerifySession() const
 void CManualSavedInstanceSaver::SaveInstanceSets(std::ostream& out)
 {
     ThrowIfNull(m_pSession, "CManualSavedInstanceSaver::SaveInstanceSets() - m_pSession is NULL");
+    std::string strLines;
+    try
+    {
+        ComposeInstanceSets(strLines);
+    }
+    catch (...)
+    {
+        // The lines before the refusal are written, as when they went to the stream one by one.
+        out << strLines;
+        throw;
+    }
+    out << strLines;
+    if (!out)
+        throw std::ios_base::failure("cannot write the session");
+}
+
+void CManualSavedInstanceSaver::ComposeInstanceSets(std::string& strOut) const
+{
     const int nSets = m_pSession->GetInstanceSetsCount();
-    out << nSets << kCrLf;
+    // Room for the typical tab, so that a large session is not regrown many times.
+    strOut.reserve(strOut.size() + 32 +
+                   static_cast<std::size_t>(m_pSession->GetUrlItemsCount()) * 160);
+    AppendNumber(strOut, static_cast<std::size_t>(nSets));
+    strOut += kCrLf;
+    std::string strUrl;
+    std::string strTitle;
     for (int i = 0; i < nSets; ++i)
     {
         const CInstanceSet* pSet = m_pSession->GetInstanceSet(i);
-        out << "[Instance " << (i + 1) << "]" << kCrLf;
+        strOut += "[Instance ";
+        AppendNumber(strOut, static_cast<std::size_t>(i) + 1);
+        strOut += "]";
+        strOut += kCrLf;
         const int nItems = pSet->GetUrlItemsCount();
-        out << nItems << kCrLf;
+        AppendNumber(strOut, static_cast<std::size_t>(nItems));
+        strOut += kCrLf;
         for (int j = 0; j < nItems; ++j)
         {
             const CUrlItem* pItem = pSet->GetUrlItem(j);
 
-            const std::string strUrl = WideToUtf8(ReplaceSpaces(pItem->GetUrlRef()));
+            StoreUrl(pItem->GetUrlRef(), strUrl);
             ThrowIf(strUrl.size() > static_cast<size_t>(kMaxFileCount),
                     "CManualSavedInstanceSaver::SaveInstanceSets() - UrlTooLong");
-            out << strUrl.size() << kCrLf << strUrl << kCrLf;
+            AppendNumber(strOut, strUrl.size());
+            strOut += kCrLf;
+            strOut += strUrl;
+            strOut += kCrLf;
 
-            const std::string strTitle = WideToUtf8(TitleLine(pItem->GetTitle()));
+            StoreTitle(pItem->GetTitle(), strTitle);
             ThrowIf(strTitle.empty(), "CManualSavedInstanceSaver::SaveInstanceSets() - InvalidConvertedString");
-            out << strTitle.size() << kCrLf << strTitle;
+            AppendNumber(strOut, strTitle.size());
+            strOut += kCrLf;
+            strOut += strTitle;
 
             if (i != nSets - 1 || j != nItems - 1)
-                out << kCrLf;
+                strOut += kCrLf;
         }
     }
-    if (!out)
-        throw std::ios_base::failure("cannot write the session");
 }

@@ -33,6 +33,9 @@ public:
 
 private:
     void VerifySession() const;
+    // The lines from the instance count on, appended to strOut. On a refusal strOut keeps what
+    // was composed before it.
+    void ComposeInstanceSets(std::string& strOut) const;
 
     IOsOperations& m_os;
     std::wstring m_strFilePath;

@@ -124,8 +124,17 @@ public:
             // A name that is not UTF-8 cannot be a session's name: it is not listed.
             if (!DecodeName(strName, entry.strName))
                 continue;
-            struct stat st;
-            entry.bDirectory = stat((strBase + "/" + strName).c_str(), &st) == 0 && S_ISDIR(st.st_mode);
+            // The entry's own type spares a stat per file; links and unknown types are followed.
+            if (pEntry->d_type == DT_DIR || pEntry->d_type == DT_REG)
+            {
+                entry.bDirectory = pEntry->d_type == DT_DIR;
+            }
+            else
+            {
+                struct stat st;
+                entry.bDirectory =
+                    stat((strBase + "/" + strName).c_str(), &st) == 0 && S_ISDIR(st.st_mode);
+            }
             entries.push_back(entry);
         }
         closedir(pDir);
@@ -224,6 +233,11 @@ IOsOperations& SystemOs()
 std::string WideToUtf8(const std::wstring& strText)
 {
     return portable_utf8::Encode(strText);
+}
+
+void AppendUtf8(const std::wstring& strText, std::string& strOut)
+{
+    portable_utf8::Encode(strText, strOut);
 }
 
 std::wstring Utf8ToWide(const std::string& strText)

@@ -180,16 +180,27 @@ IOsOperations& SystemOs()
 
 std::string WideToUtf8(const std::wstring& strText)
 {
+    std::string strOut;
+    AppendUtf8(strText, strOut);
+    return strOut;
+}
+
+void AppendUtf8(const std::wstring& strText, std::string& strOut)
+{
     if (strText.empty())
-        return std::string();
+        return;
     const int nWide = static_cast<int>(strText.size());
     const int nBytes = WideCharToMultiByte(CP_UTF8, 0, strText.data(), nWide, nullptr, 0, nullptr, nullptr);
     if (nBytes <= 0)
         ThrowOleException(HRESULT_FROM_WIN32(GetLastError()));
-    std::string strOut(static_cast<std::size_t>(nBytes), '\0');
-    if (WideCharToMultiByte(CP_UTF8, 0, strText.data(), nWide, &strOut[0], nBytes, nullptr, nullptr) != nBytes)
+    const std::size_t nStart = strOut.size();
+    strOut.resize(nStart + static_cast<std::size_t>(nBytes));
+    if (WideCharToMultiByte(CP_UTF8, 0, strText.data(), nWide, &strOut[nStart], nBytes, nullptr,
+                            nullptr) != nBytes)
+    {
+        strOut.resize(nStart);
         ThrowOleException(HRESULT_FROM_WIN32(GetLastError()));
-    return strOut;
+    }
 }
 
 std::wstring Utf8ToWide(const std::string& strText)

@@ -2,6 +2,12 @@
 
 const wchar_t kCurrentSessionName[] = L"[Current Session]";
 
+void CSession::ReserveInstanceSets(int nCount)
+{
+    if (nCount > 0)
+        m_instanceSets.reserve(m_instanceSets.size() + static_cast<size_t>(nCount));
+}
+
 const CInstanceSet* CSession::GetInstanceSet(int nIndex) const
 {
     if (nIndex < 0 || nIndex >= GetInstanceSetsCount())

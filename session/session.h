@@ -2,6 +2,7 @@
 
 #include <ctime>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "instance_set.h"
@@ -16,12 +17,17 @@ public:
 
     CSession(const CSession&) = default;
     CSession& operator=(const CSession&) = default;
+    CSession(CSession&&) noexcept = default;
+    CSession& operator=(CSession&&) noexcept = default;
 
     const std::wstring& GetName() const { return m_strName; }
     void SetName(const std::wstring& strName) { m_strName = strName; }
     std::time_t GetTime() const { return m_time; }
 
     void AddInstanceSet(const CInstanceSet& set) { m_instanceSets.push_back(set); }
+    void AddInstanceSet(CInstanceSet&& set) { m_instanceSets.push_back(std::move(set)); }
+    // Room for nCount more windows, so that a known number of them is added without regrowing.
+    void ReserveInstanceSets(int nCount);
     int GetInstanceSetsCount() const { return static_cast<int>(m_instanceSets.size()); }
     // Null when nIndex is out of range.
     const CInstanceSet* GetInstanceSet(int nIndex) const;

@@ -6,8 +6,8 @@
 
 #include <cstddef>
 #include <cstdio>
+#include <memory>
 #include <string>
-#include <vector>
 
 class CSessionFileStream
 {
@@ -44,7 +44,9 @@ private:
     std::size_t m_nMemoryPos = 0;
 
     static constexpr std::size_t kBufferSize = 64 * 1024;
-    std::vector<char> m_buffer = std::vector<char>(kBufferSize);
+    // Left uninitialised: the catalogue opens a stream per file, and zeroing it cost more than
+    // reading a typical file.
+    std::unique_ptr<char[]> m_buffer{new char[kBufferSize]};
     std::size_t m_nStart = 0;
     std::size_t m_nEnd = 0;
     bool m_bFailed = false;

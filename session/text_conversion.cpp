@@ -1,6 +1,9 @@
 #include "text_conversion.h"
 
+#include <cstdint>
+#include <cstring>
 #include <type_traits>
+#include <utility>
 
 namespace
 {
@@ -11,84 +14,225 @@ unsigned long CodeOf(wchar_t c)
     return static_cast<unsigned long>(static_cast<std::make_unsigned_t<wchar_t>>(c));
 }
 
+// Sixteen bytes at once for the ASCII runs that make up most of every address and title: the
+// reader converts every byte of every session file here.
+constexpr std::size_t kRun = 16;
+
+bool IsAsciiRun(const unsigned char* p)
+{
+    std::uint64_t n[2];
+    std::memcpy(n, p, sizeof n);
+    return ((n[0] | n[1]) & 0x8080808080808080ull) == 0;
+}
+
+void WidenAsciiRun(const unsigned char* p, wchar_t* pOut)
+{
+    // Through a copy of its own, which cannot overlap the output: the compiler then widens the
+    // run in a few vector instructions.
+    unsigned char bytes[kRun];
+    std::memcpy(bytes, p, kRun);
+    for (std::size_t k = 0; k < kRun; ++k)
+        pOut[k] = static_cast<wchar_t>(bytes[k]);
+}
+
+// Whole texts of ASCII, the common case, are checked by runs, the last one overlapping the one
+// before, so that no byte is taken alone unless the text is shorter than a run.
+bool IsAscii(const unsigned char* p, std::size_t n)
+{
+    if (n < kRun)
+    {
+        for (std::size_t i = 0; i < n; ++i)
+        {
+            if (p[i] >= 0x80)
+                return false;
+        }
+        return true;
+    }
+    for (std::size_t i = 0; i + kRun < n; i += kRun)
+    {
+        if (!IsAsciiRun(p + i))
+            return false;
+    }
+    return IsAsciiRun(p + n - kRun);
+}
+
+// By runs too, the last one overlapping the one before.
+void WidenAscii(const unsigned char* p, std::size_t n, wchar_t* pOut)
+{
+    if (n < kRun)
+    {
+        for (std::size_t i = 0; i < n; ++i)
+            pOut[i] = static_cast<wchar_t>(p[i]);
+        return;
+    }
+    for (std::size_t i = 0; i + kRun < n; i += kRun)
+        WidenAsciiRun(p + i, pOut + i);
+    WidenAsciiRun(p + n - kRun, pOut + n - kRun);
+}
+
 bool IsHighSurrogate(unsigned long c) { return c >= 0xD800 && c <= 0xDBFF; }
 bool IsLowSurrogate(unsigned long c) { return c >= 0xDC00 && c <= 0xDFFF; }
 
-void AppendUtf8(std::string& strOut, unsigned long cp)
+// Writes the UTF-8 form of cp at p; returns the number of bytes, 1 to 4.
+std::size_t PutUtf8(char* p, unsigned long cp)
 {
     if (cp < 0x80)
     {
-        strOut += static_cast<char>(cp);
+        p[0] = static_cast<char>(cp);
+        return 1;
     }
-    else if (cp < 0x800)
+    if (cp < 0x800)
     {
-        strOut += static_cast<char>(0xC0 | (cp >> 6));
-        strOut += static_cast<char>(0x80 | (cp & 0x3F));
+        p[0] = static_cast<char>(0xC0 | (cp >> 6));
+        p[1] = static_cast<char>(0x80 | (cp & 0x3F));
+        return 2;
     }
-    else if (cp < 0x10000)
+    if (cp < 0x10000)
     {
-        strOut += static_cast<char>(0xE0 | (cp >> 12));
-        strOut += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
-        strOut += static_cast<char>(0x80 | (cp & 0x3F));
+        p[0] = static_cast<char>(0xE0 | (cp >> 12));
+        p[1] = static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
+        p[2] = static_cast<char>(0x80 | (cp & 0x3F));
+        return 3;
     }
-    else
-    {
-        strOut += static_cast<char>(0xF0 | (cp >> 18));
-        strOut += static_cast<char>(0x80 | ((cp >> 12) & 0x3F));
-        strOut += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
-        strOut += static_cast<char>(0x80 | (cp & 0x3F));
-    }
+    p[0] = static_cast<char>(0xF0 | (cp >> 18));
+    p[1] = static_cast<char>(0x80 | ((cp >> 12) & 0x3F));
+    p[2] = static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
+    p[3] = static_cast<char>(0x80 | (cp & 0x3F));
+    return 4;
 }
 
-void AppendWide(std::wstring& strOut, unsigned long cp)
+// Narrows 16 units to bytes when all of them are ASCII; otherwise writes nothing and returns
+// false.
+bool NarrowAsciiRun(const wchar_t* p, char* pOut)
 {
-    if (kWide16 && cp >= 0x10000)
-    {
-        cp -= 0x10000;
-        strOut += static_cast<wchar_t>(0xD800 + (cp >> 10));
-        strOut += static_cast<wchar_t>(0xDC00 + (cp & 0x3FF));
-    }
-    else
-    {
-        strOut += static_cast<wchar_t>(cp);
-    }
+    // Fixed-length loops without a branch over copies of their own: the compiler does each in
+    // a few vector instructions.
+    wchar_t units[kRun];
+    std::memcpy(units, p, sizeof units);
+    unsigned long nAll = 0;
+    for (std::size_t k = 0; k < kRun; ++k)
+        nAll |= CodeOf(units[k]);
+    if (nAll >= 0x80)
+        return false;
+    char bytes[kRun];
+    for (std::size_t k = 0; k < kRun; ++k)
+        bytes[k] = static_cast<char>(units[k]);
+    std::memcpy(pOut, bytes, kRun);
+    return true;
 }
 }  // namespace
 
 std::string portable_utf8::Encode(const std::wstring& strText)
 {
-    const unsigned long kReplacement = 0xFFFD;
     std::string strOut;
-    strOut.reserve(strText.size());
-    for (std::size_t i = 0; i < strText.size(); ++i)
+    Encode(strText, strOut);
+    return strOut;
+}
+
+void portable_utf8::Encode(const std::wstring& strText, std::string& strOut)
+{
+    const unsigned long kReplacement = 0xFFFD;
+    const wchar_t* const p = strText.data();
+    const std::size_t n = strText.size();
+    std::size_t i = 0;
+    if (n >= kRun)
     {
-        unsigned long c = CodeOf(strText[i]);
-        if (kWide16 && IsHighSurrogate(c) && i + 1 < strText.size() &&
-            IsLowSurrogate(CodeOf(strText[i + 1])))
+        // ASCII runs straight into the string, the last one overlapping the one before; at the
+        // first other character the rest goes the general way.
+        const std::size_t nStart = strOut.size();
+        strOut.resize(nStart + n);
+        char* const pOut = &strOut[nStart];
+        while (i + kRun < n && NarrowAsciiRun(p + i, pOut + i))
+            i += kRun;
+        if (i + kRun >= n && NarrowAsciiRun(p + n - kRun, pOut + n - kRun))
+            return;
+        strOut.resize(nStart + i);
+    }
+    // At least a byte for each unit left. Only ever grown: a smaller reserve would shrink a
+    // buffer that the caller reuses.
+    if (strOut.capacity() < strOut.size() + (n - i))
+        strOut.reserve(strOut.size() + (n - i));
+    // Bytes gather here and go to the string in blocks: appending one byte at a time cost the
+    // writer more than everything else it does.
+    char szBlock[256];
+    std::size_t nBlock = 0;
+    while (i < n)
+    {
+        if (nBlock + kRun <= sizeof szBlock && i + kRun <= n &&
+            NarrowAsciiRun(p + i, szBlock + nBlock))
         {
-            c = 0x10000 + ((c - 0xD800) << 10) + (CodeOf(strText[i + 1]) - 0xDC00);
+            nBlock += kRun;
+            i += kRun;
+            continue;
+        }
+        if (nBlock + 4 > sizeof szBlock)
+        {
+            strOut.append(szBlock, nBlock);
+            nBlock = 0;
+        }
+        unsigned long c = CodeOf(p[i]);
+        if (kWide16 && IsHighSurrogate(c) && i + 1 < n && IsLowSurrogate(CodeOf(p[i + 1])))
+        {
+            c = 0x10000 + ((c - 0xD800) << 10) + (CodeOf(p[i + 1]) - 0xDC00);
             ++i;
         }
         else if (IsHighSurrogate(c) || IsLowSurrogate(c) || c > 0x10FFFF)
         {
             c = kReplacement;
         }
-        AppendUtf8(strOut, c);
+        nBlock += PutUtf8(szBlock + nBlock, c);
+        ++i;
     }
-    return strOut;
+    strOut.append(szBlock, nBlock);
 }
 
 bool portable_utf8::Decode(const std::string& strBytes, std::wstring& strText)
 {
-    std::wstring strOut;
-    strOut.reserve(strBytes.size());
     const std::size_t n = strBytes.size();
-    for (std::size_t i = 0; i < n;)
+    const unsigned char* const pBytes = reinterpret_cast<const unsigned char*>(strBytes.data());
+    if (IsAscii(pBytes, n))
     {
-        const unsigned char b0 = static_cast<unsigned char>(strBytes[i]);
+        std::wstring strOut(n, L'\0');
+        WidenAscii(pBytes, n, &strOut[0]);
+        strText = std::move(strOut);
+        return true;
+    }
+    // Sized exactly for valid text, so that the result can be kept as it is: one unit for every
+    // byte that is not a continuation byte, and a second for a four-byte sequence where wchar_t
+    // holds UTF-16. Invalid text may need fewer, never more.
+    const auto UnitsOf = [](unsigned char b) -> std::size_t {
+        return ((b & 0xC0) != 0x80) + (kWide16 && b >= 0xF0);
+    };
+    std::size_t nUnits = 0;
+    std::size_t i = 0;
+    for (; i + kRun <= n; i += kRun)
+    {
+        if (IsAsciiRun(pBytes + i))
+        {
+            nUnits += kRun;
+            continue;
+        }
+        for (std::size_t k = 0; k < kRun; ++k)
+            nUnits += UnitsOf(pBytes[i + k]);
+    }
+    for (; i < n; ++i)
+        nUnits += UnitsOf(pBytes[i]);
+
+    std::wstring strOut(nUnits, L'\0');
+    wchar_t* pOut = &strOut[0];
+    for (i = 0; i < n;)
+    {
+        if (i + kRun <= n && IsAsciiRun(pBytes + i))
+        {
+            WidenAsciiRun(pBytes + i, pOut);
+            pOut += kRun;
+            i += kRun;
+            continue;
+        }
+        const unsigned char b0 = pBytes[i];
         if (b0 < 0x80)
         {
-            strOut += static_cast<wchar_t>(b0);
+            *pOut++ = static_cast<wchar_t>(b0);
             ++i;
             continue;
         }
@@ -107,17 +251,26 @@ bool portable_utf8::Decode(const std::string& strBytes, std::wstring& strText)
             return false;
         for (std::size_t k = 1; k <= nTrail; ++k)
         {
-            const unsigned char b = static_cast<unsigned char>(strBytes[i + k]);
+            const unsigned char b = pBytes[i + k];
             if ((b & 0xC0) != 0x80)
                 return false;
             cp = (cp << 6) | (b & 0x3F);
         }
         if (cp < minimum || cp > 0x10FFFF || IsHighSurrogate(cp) || IsLowSurrogate(cp))
             return false;
-        AppendWide(strOut, cp);
+        if (kWide16 && cp >= 0x10000)
+        {
+            cp -= 0x10000;
+            *pOut++ = static_cast<wchar_t>(0xD800 + (cp >> 10));
+            *pOut++ = static_cast<wchar_t>(0xDC00 + (cp & 0x3FF));
+        }
+        else
+        {
+            *pOut++ = static_cast<wchar_t>(cp);
+        }
         i += nTrail + 1;
     }
-    strText.swap(strOut);
+    strText = std::move(strOut);
     return true;
 }
 

@@ -8,6 +8,9 @@
 // cannot be converted. Utf8ToWide refuses every invalid sequence.
 std::string WideToUtf8(const std::wstring& strText);
 std::wstring Utf8ToWide(const std::string& strText);
+// WideToUtf8 appended to strOut, whose buffer is reused: the writer converts every text of a
+// session through one buffer.
+void AppendUtf8(const std::wstring& strText, std::string& strOut);
 
 // The number of UTF-16 code units of a text; a code point above U+FFFF counts as two everywhere,
 // so that both builds measure a title alike.
@@ -23,6 +26,7 @@ std::wstring Utf16Prefix(const std::wstring& strText, std::size_t nUnits);
 namespace portable_utf8
 {
 std::string Encode(const std::wstring& strText);
+void Encode(const std::wstring& strText, std::string& strOut); // appends
 // False on any invalid sequence: overlong forms, surrogates, values beyond U+10FFFF, truncation.
 bool Decode(const std::string& strBytes, std::wstring& strText);
 }  // namespace portable_utf8

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <string>
+#include <utility>
 
 // One tab: its address and its page title.
 class CUrlItem
@@ -13,13 +14,19 @@ public:
 
     CUrlItem(const CUrlItem&) = default;
     CUrlItem& operator=(const CUrlItem&) = default;
+    // Declared because the virtual destructor suppresses them: without them every array of tabs
+    // copies each text whenever it grows.
+    CUrlItem(CUrlItem&&) noexcept = default;
+    CUrlItem& operator=(CUrlItem&&) noexcept = default;
 
     std::wstring GetUrl() const { return m_strUrl; }
     const std::wstring& GetUrlRef() const { return m_strUrl; }
     void SetUrl(const std::wstring& strUrl) { m_strUrl = strUrl; }
+    void SetUrl(std::wstring&& strUrl) { m_strUrl = std::move(strUrl); }
 
     const std::wstring& GetTitle() const { return m_strTitle; }
     void SetTitle(const std::wstring& strTitle) { m_strTitle = strTitle; }
+    void SetTitle(std::wstring&& strTitle) { m_strTitle = std::move(strTitle); }
 
     // A tab without a title, or with an empty one, is titled "Blank page", so that no captured
     // tab leaves with an empty title (the writer refuses one).

@@ -64,6 +64,29 @@ TEST(Session, CopiesAreIndependent)
     EXPECT_EQ(source.GetTime(), copy.GetTime());
 }
 
+TEST(Session, MovesHandOverEveryWindowAndTab)
+{
+    const CSession original = MakeSession(L"s", {{{L"a", L"A"}, {L"b", L"B"}}, {{L"c", L"C"}}});
+    CSession source = original;
+    CSession moved(std::move(source));
+    EXPECT_EQ(moved.GetName(), L"s");
+    EXPECT_EQ(moved.GetTime(), original.GetTime());
+    EXPECT_EQ(Describe(moved), Describe(original));
+    CSession assigned(L"other", 1);
+    assigned = std::move(moved);
+    EXPECT_EQ(assigned.GetName(), L"s");
+    EXPECT_EQ(Describe(assigned), Describe(original));
+
+    CInstanceSet set;
+    set.ReserveUrlItems(2);
+    CUrlItem item(L"http://x/", L"X");
+    set.AddUrlItem(std::move(item));
+    set.AddUrlItem(CUrlItem(L"y", L"Y"));
+    assigned.ReserveInstanceSets(1);
+    assigned.AddInstanceSet(std::move(set));
+    EXPECT_EQ(Describe(assigned), Describe(original) + L" [3] <http://x/|X> <y|Y>");
+}
+
 TEST(SessionName, RefusesWhatAFileNameCannotHoldAndTheDot)
 {
     for (wchar_t c : std::wstring(L"\\/:*?\"<>|."))

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <ios>
+#include <sstream>
 
 #include "fake_os.h"
 #include "manual_saved_instance_loader.h"
@@ -148,6 +149,73 @@ TEST_F(SaverTest, RefusesSessionsThatCouldNotBeReadBack)
     // The longest address that can be read back is written.
     CSession longest = MakeSession(L"x", {{{L"http://" + std::wstring(65528, L'a'), L"A"}}});
     EXPECT_EQ(Save(longest, L"longest"), "");
+}
+
+TEST_F(SaverTest, EveryCharacterOfAnAddressIsCheckedForWhiteSpace)
+{
+    // The check goes several characters at a time: a break at any place is found, and the
+    // control characters either side of the white space ones are no breaks.
+    for (std::size_t nAt = 7; nAt < 16; ++nAt)
+    {
+        for (wchar_t c : std::wstring(L"\t\n\v\f\r"))
+        {
+            std::wstring strUrl = L"http://abcdefghi";
+            strUrl[nAt] = c;
+            CSession session = MakeSession(L"x", {{{strUrl, L"A"}}});
+            EXPECT_EQ(Save(session, L"n"), "CManualSavedInstanceSaver::Save() - UrlHasWhiteSpace")
+                << nAt << " " << static_cast<int>(c);
+        }
+        for (wchar_t c : {L'\x08', L'\x0E', L'\x1F'})
+        {
+            std::wstring strUrl = L"http://abcdefghi";
+            strUrl[nAt] = c;
+            CSession session = MakeSession(L"x", {{{strUrl, L"A"}}});
+            ASSERT_EQ(Save(session, L"n"), "") << nAt << " " << static_cast<int>(c);
+            EXPECT_NE(Saved(L"n").find("\r\n16\r\n" + WideToUtf8(strUrl) + "\r\n"),
+                      std::string::npos);
+        }
+    }
+}
+
+TEST_F(SaverTest, OnlyLineBreaksInATitleBecomeSpaces)
+{
+    for (std::size_t nAt = 0; nAt < 9; ++nAt)
+    {
+        std::wstring strKept = L"abcdefghi";
+        strKept[nAt] = nAt % 2 ? L'\v' : L'\f';
+        std::wstring strBroken = L"abcdefghi";
+        strBroken[nAt] = nAt % 2 ? L'\r' : L'\n';
+        std::wstring strSpaced = strBroken;
+        strSpaced[nAt] = L' ';
+        CSession session =
+            MakeSession(L"x", {{{L"about:blank", strKept}, {L"about:blank", strBroken}}});
+        ASSERT_EQ(Save(session, L"t"), "");
+        const std::string strFile = Saved(L"t");
+        EXPECT_NE(strFile.find("\r\n9\r\n" + WideToUtf8(strKept) + "\r\n"), std::string::npos)
+            << nAt;
+        EXPECT_NE(strFile.find("\r\n9\r\n" + WideToUtf8(strSpaced)), std::string::npos) << nAt;
+    }
+}
+
+TEST_F(SaverTest, TheStreamFormWritesTheFileLinesAfterTheHeader)
+{
+    CSession session =
+        MakeSession(L"x", {{{L"http://a b/", L"A\nB"}, {L"about:blank", L"Blank page"}},
+                           {{L"file:///C:/My Docs/a.htm", L"Notes"}}});
+    std::ostringstream out;
+    CManualSavedInstanceSaver saver(m_os);
+    saver.SetSession(&session);
+    saver.SaveInstanceSets(out);
+    ASSERT_EQ(Save(session, L"s"), "");
+    EXPECT_EQ("QLMR ManualSave\r\n2\r\n" + out.str(), Saved(L"s"));
+
+    // A refused session leaves the lines before the refusal in the stream, as it always did.
+    CSession refused = MakeSession(L"x", {{{L"http://a/", L"A"}, {L"about:blank", L""}}});
+    std::ostringstream partial;
+    saver.SetSession(&refused);
+    EXPECT_THROW(saver.SaveInstanceSets(partial), std::runtime_error);
+    EXPECT_EQ(partial.str(), CrLfLines({"1", "[Instance 1]", "2", "9", "http://a/", "1", "A", "11",
+                                        "about:blank", ""}));
 }
 
 TEST_F(SaverTest, RefusesMoreSetsOrTabsThanTheFormatCounts)

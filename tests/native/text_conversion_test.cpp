@@ -62,6 +62,69 @@ TEST(TextConversion, PortableCodecAgreesWithTheBuild)
     EXPECT_EQ(portable_utf8::Encode(std::wstring(1, static_cast<wchar_t>(0xD800))), "\xEF\xBF\xBD");
 }
 
+TEST(TextConversion, PortableCodecTakesLongTextAsItTakesEachCharacter)
+{
+    // Long text is converted in blocks; a character at any place in or around a block, and text
+    // longer than the encoder's block of bytes, must come out as each character alone does.
+    const std::wstring foreign[] = {Utf8ToWide("\xC3\xA9"), Utf8ToWide("\xE2\x82\xAC"), Emoji(),
+                                    std::wstring(1, static_cast<wchar_t>(0xD800)),
+                                    std::wstring(1, L'\0')};
+    for (const std::wstring& strForeign : foreign)
+    {
+        for (std::size_t nLength : {15u, 16u, 17u, 33u, 300u})
+        {
+            for (std::size_t nAt = 0; nAt <= nLength; ++nAt)
+            {
+                std::wstring strText;
+                std::string strExpected;
+                for (std::size_t i = 0; i < nLength; ++i)
+                {
+                    const std::wstring strOne =
+                        i == nAt ? strForeign
+                                 : std::wstring(1, static_cast<wchar_t>(L'a' + i % 26));
+                    strText += strOne;
+                    strExpected += portable_utf8::Encode(strOne);
+                }
+                SCOPED_TRACE(std::to_string(nLength) + " characters, the other one at " +
+                             std::to_string(nAt));
+                EXPECT_EQ(portable_utf8::Encode(strText), strExpected);
+                std::wstring strBack;
+                ASSERT_TRUE(portable_utf8::Decode(strExpected, strBack));
+                // A lone surrogate has come back as U+FFFD.
+                EXPECT_EQ(portable_utf8::Encode(strBack), strExpected);
+                if (strForeign[0] != 0xD800)
+                {
+                    EXPECT_EQ(strBack, strText);
+                }
+            }
+        }
+    }
+}
+
+TEST(TextConversion, PortableDecoderRefusesInvalidBytesAfterLongAsciiRuns)
+{
+    for (const char* pszBad : {"\x80", "\xC3", "\xFF", "\xED\xA0\x80", "\xF0\x9F\x98"})
+    {
+        for (std::size_t nAt : {0u, 15u, 16u, 17u, 40u, 48u})
+        {
+            std::string strBytes(48, 'a');
+            strBytes.insert(nAt, pszBad);
+            SCOPED_TRACE(strBytes);
+            std::wstring strOut = L"unchanged";
+            EXPECT_FALSE(portable_utf8::Decode(strBytes, strOut));
+            EXPECT_EQ(strOut, L"unchanged");
+        }
+    }
+}
+
+TEST(TextConversion, AppendUtf8AddsToWhatIsThere)
+{
+    std::string strOut = "x";
+    AppendUtf8(L"", strOut);
+    AppendUtf8(Utf8ToWide("\xC3\xA9") + std::wstring(20, L'y'), strOut);
+    EXPECT_EQ(strOut, "x\xC3\xA9" + std::string(20, 'y'));
+}
+
 TEST(TextConversion, Utf16PrefixCountsUnitsAndNeverSplitsAPair)
 {
     EXPECT_EQ(Utf16Prefix(L"abcdef", 4), L"abcd");
