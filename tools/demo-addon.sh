@@ -17,6 +17,8 @@ if [[ $# -ne 1 ]]; then
     exit 2
 fi
 cd "$(dirname -- "$0")/.."
+# shellcheck source=tools/xvfb.sh
+source tools/xvfb.sh
 root=$PWD
 win_build=$(realpath -m -- "$1")
 dll=$win_build/com/Quillmere.dll
@@ -61,33 +63,11 @@ trap cleanup EXIT
 trap 'exit 130' INT
 trap 'exit 143' TERM
 
-# A display of our own from :90 up; the socket appears once Xvfb accepts clients.
-start_xvfb() {
-    local n i
-    for ((n = 90; n < 130; n++)); do
-        [[ -e /tmp/.X$n-lock || -e /tmp/.X11-unix/X$n ]] && continue
-        Xvfb ":$n" -screen 0 1280x1024x24 -nolisten tcp </dev/null >"$demo/xvfb.log" 2>&1 &
-        xvfb_pid=$!
-        for ((i = 0; i < 100; i++)); do
-            if [[ -S /tmp/.X11-unix/X$n ]]; then
-                export DISPLAY=:$n
-                return 0
-            fi
-            kill -0 "$xvfb_pid" 2>/dev/null || break
-            sleep 0.1
-        done
-        kill "$xvfb_pid" 2>/dev/null || true
-        wait "$xvfb_pid" 2>/dev/null || true
-        xvfb_pid=
-    done
-    echo "demo-addon: could not start Xvfb; see build/demo/xvfb.log" >&2
-    return 1
-}
 
 start=$SECONDS
 echo "demo-addon: Wine prefix build/demo/wineprefix (made once, about 20 s)"
 tools/wine-prefix.sh "$prefix"
-((headless)) && start_xvfb
+((headless)) && start_xvfb "$demo/xvfb.log"
 
 # One server for the whole demo, started away from our output: Wine's helpers inherit the
 # descriptors of whoever starts them and would keep a caller's pipe open.

@@ -7,6 +7,8 @@ set -uo pipefail
 
 cd "$(dirname -- "$0")/.." || exit 2
 root=$PWD
+# shellcheck source=tools/xvfb.sh
+source tools/xvfb.sh
 build=$root/build
 # Another Windows build tree may be named, for work on a branch of the tree beside the main one.
 win_build=$(realpath -m "${QLMR_WIN_BUILD:-$build/win}")
@@ -46,28 +48,6 @@ configured_wineprefix() {
     echo "${value:-$win_build/wineprefix}"
 }
 
-# A display of our own from :90 up; the socket appears once Xvfb accepts clients.
-start_xvfb() {
-    local n i
-    for ((n = 90; n < 130; n++)); do
-        [[ -e /tmp/.X$n-lock || -e /tmp/.X11-unix/X$n ]] && continue
-        Xvfb ":$n" -screen 0 1280x1024x24 -nolisten tcp </dev/null >"$win_build/xvfb.log" 2>&1 &
-        xvfb_pid=$!
-        for ((i = 0; i < 100; i++)); do
-            if [[ -S /tmp/.X11-unix/X$n ]]; then
-                export DISPLAY=:$n
-                return 0
-            fi
-            kill -0 "$xvfb_pid" 2>/dev/null || break
-            sleep 0.1
-        done
-        kill "$xvfb_pid" 2>/dev/null
-        wait "$xvfb_pid" 2>/dev/null
-        xvfb_pid=
-    done
-    echo "could not start Xvfb; see build/win/xvfb.log" >&2
-    return 1
-}
 
 stage_native() {
     need_build native native && ctest --test-dir "$build/native" "${ctest_args[@]}"
@@ -87,7 +67,7 @@ stage_win() {
     fi
     wineprefix=$(configured_wineprefix)
     tools/wine-prefix.sh "$wineprefix" || return 1
-    start_xvfb || return 1
+    start_xvfb "$win_build/xvfb.log" || return 1
     echo "DISPLAY=$DISPLAY WINEPREFIX=$wineprefix"
     local rc=0
     ctest --test-dir "$win_build" "${ctest_args[@]}" || rc=$?

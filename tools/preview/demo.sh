@@ -15,6 +15,8 @@ if [[ $# -ne 2 ]]; then
     exit 2
 fi
 cd "$(dirname -- "$0")/../.."
+# shellcheck source=tools/xvfb.sh
+source tools/xvfb.sh
 build=$(realpath -m "$1")
 win_build=$(realpath -m "$2")
 demo=$build/demo
@@ -70,26 +72,11 @@ if [[ -n ${DISPLAY:-} && ( -z ${CI:-} || ${CI:-} == false ) ]]; then
     exit 0
 fi
 
-# A display of our own from :90 up; the socket appears once Xvfb accepts clients.
-for ((n = 90; n < 130; n++)); do
-    [[ -e /tmp/.X$n-lock || -e /tmp/.X11-unix/X$n ]] && continue
-    Xvfb ":$n" -screen 0 1280x1024x24 -nolisten tcp </dev/null >"$demo/xvfb.log" 2>&1 &
-    xvfb_pid=$!
-    for ((i = 0; i < 100; i++)); do
-        [[ -S /tmp/.X11-unix/X$n ]] && break
-        kill -0 "$xvfb_pid" 2>/dev/null || break
-        sleep 0.1
-    done
-    [[ -S /tmp/.X11-unix/X$n ]] && break
-    kill "$xvfb_pid" 2>/dev/null || true
-    wait "$xvfb_pid" 2>/dev/null || true
-    xvfb_pid=
-done
-[[ -n $xvfb_pid ]] || { echo "demo: could not start Xvfb; see $demo/xvfb.log" >&2; exit 1; }
+start_xvfb "$demo/xvfb.log"
 
-echo "No display to show the window on: its pictures instead, taken under Xvfb :$n."
+echo "No display to show the window on: its pictures instead, taken under Xvfb $DISPLAY."
 rc=0
-DISPLAY=:$n wine "$preview" "${args[@]}" --screenshots "$demo" </dev/null >"$demo/preview.log" 2>&1 || rc=$?
+wine "$preview" "${args[@]}" --screenshots "$demo" </dev/null >"$demo/preview.log" 2>&1 || rc=$?
 # Its own lines, less the pictures' Windows paths, which follow as Unix paths.
 grep -v '^screenshot: ' "$demo/preview.log" | sed 's/^/  /' || true
 shopt -s nullglob
