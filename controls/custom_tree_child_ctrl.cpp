@@ -453,16 +453,25 @@ void CCustomTreeChildCtrl::OnMouseMove(UINT /*nFlags*/, POINT pt)
         Default();
 }
 
-void CCustomTreeChildCtrl::OnLButtonDown(UINT /*nFlags*/, POINT pt)
+bool CCustomTreeChildCtrl::HitTestClick(POINT pt, TVHITTESTINFO& hit)
 {
     if (!IsPointOnItem(pt))
     {
         SetFocus();
-        return;
+        return false;
     }
-    TVHITTESTINFO hit{};
+    hit = TVHITTESTINFO{};
     hit.pt = pt;
-    if (const HTREEITEM hItem = HitTest(&hit))
+    hit.hItem = HitTest(&hit);
+    return true;
+}
+
+void CCustomTreeChildCtrl::OnLButtonDown(UINT /*nFlags*/, POINT pt)
+{
+    TVHITTESTINFO hit;
+    if (!HitTestClick(pt, hit))
+        return;
+    if (const HTREEITEM hItem = hit.hItem)
     {
         // A row cut off at the bottom is brought into view first; the click does nothing else.
         if (IsRowBelowClient(hItem))
@@ -484,14 +493,10 @@ void CCustomTreeChildCtrl::OnLButtonDown(UINT /*nFlags*/, POINT pt)
 
 void CCustomTreeChildCtrl::OnLButtonDblClk(UINT /*nFlags*/, POINT pt)
 {
-    if (!IsPointOnItem(pt))
-    {
-        SetFocus();
+    TVHITTESTINFO hit;
+    if (!HitTestClick(pt, hit))
         return;
-    }
-    TVHITTESTINFO hit{};
-    hit.pt = pt;
-    if (const HTREEITEM hItem = HitTest(&hit))
+    if (const HTREEITEM hItem = hit.hItem)
     {
         if (IsRowBelowClient(hItem))
         {

@@ -156,6 +156,9 @@ private:
     void DrawDottedLines(HDC hDC, HTREEITEM hItem, const RECT& rcLabel, int lx, int yc, int cxIcon);
     LRESULT SendCustomDraw(NMTVCUSTOMDRAW& record, DWORD dwStage);
     bool IsRowBelowClient(HTREEITEM hItem) const;
+    // Where a click at pt lands, in hit; false for a click off every row, which only takes the
+    // focus.
+    bool HitTestClick(POINT pt, TVHITTESTINFO& hit);
 
     int m_nFirstColumnWidth = 0;
     CImageList m_imgButtons;       // 0 plus (collapsed), 1 minus (expanded)

@@ -6,6 +6,7 @@
 #include <algorithm>
 
 #include "argument_quoting.h"
+#include "text_fields.h"
 
 namespace
 {
@@ -13,31 +14,6 @@ const DWORD kReadyTimeoutMs = 30000;
 const DWORD kEndTimeoutMs = 5000;
 const wchar_t kMainKey[] = L"Software\\Microsoft\\Internet Explorer\\Main";
 const wchar_t kStartPageValue[] = L"Start Page";
-
-std::wstring FromUtf8(const std::string& strText)
-{
-    if (strText.empty())
-        return std::wstring();
-    const int n = MultiByteToWideChar(CP_UTF8, 0, strText.data(), static_cast<int>(strText.size()),
-                                      nullptr, 0);
-    std::wstring strOut(static_cast<size_t>(n), L'\0');
-    MultiByteToWideChar(CP_UTF8, 0, strText.data(), static_cast<int>(strText.size()), &strOut[0],
-                        n);
-    return strOut;
-}
-
-std::vector<std::wstring> SplitFields(const std::wstring& strLine)
-{
-    std::vector<std::wstring> fields(1);
-    for (wchar_t ch : strLine)
-    {
-        if (ch == L'\t')
-            fields.emplace_back();
-        else
-            fields.back() += ch;
-    }
-    return fields;
-}
 
 HANDLE OpenInheritable(const std::wstring& strPath, DWORD dwAccess, DWORD dwDisposition)
 {
@@ -240,7 +216,7 @@ std::vector<std::vector<std::wstring>> CStandInBrowser::LogLines() const
     const std::string strText = LogText();
     size_t nStart = 0;
     for (size_t nEnd; (nEnd = strText.find('\n', nStart)) != std::string::npos; nStart = nEnd + 1)
-        lines.push_back(SplitFields(FromUtf8(strText.substr(nStart, nEnd - nStart))));
+        lines.push_back(Split(FromUtf8(strText.substr(nStart, nEnd - nStart)), L'\t'));
     return lines;
 }
 

@@ -1,34 +1,10 @@
 #include "add_on_test_support.h"
 
 #include "recording_add_on.h"
+#include "text_fields.h"
 
 namespace
 {
-std::wstring FromUtf8(const std::string& strText)
-{
-    if (strText.empty())
-        return std::wstring();
-    const int n = MultiByteToWideChar(CP_UTF8, 0, strText.data(), static_cast<int>(strText.size()),
-                                      nullptr, 0);
-    std::wstring strOut(static_cast<size_t>(n), L'\0');
-    MultiByteToWideChar(CP_UTF8, 0, strText.data(), static_cast<int>(strText.size()), &strOut[0],
-                        n);
-    return strOut;
-}
-
-std::vector<std::wstring> Split(const std::wstring& strLine, wchar_t chSeparator)
-{
-    std::vector<std::wstring> fields(1);
-    for (wchar_t ch : strLine)
-    {
-        if (ch == chSeparator)
-            fields.emplace_back();
-        else
-            fields.back() += ch;
-    }
-    return fields;
-}
-
 class CHandle
 {
 public:
