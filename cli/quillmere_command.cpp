@@ -8,7 +8,6 @@
 #include <map>
 #include <memory>
 #include <ostream>
-#include <sstream>
 
 #include "exceptions.h"
 #include "find_files.h"
