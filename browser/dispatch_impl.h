@@ -18,6 +18,7 @@ public:
         return S_OK;
     }
 
+    // Loading the type library allocates: these three never let that failure out.
     STDMETHODIMP GetTypeInfo(UINT iTInfo, LCID /*lcid*/, ITypeInfo** ppTInfo) override
     {
         if (!ppTInfo)
@@ -25,12 +26,14 @@ public:
         *ppTInfo = nullptr;
         if (iTInfo != 0)
             return DISP_E_BADINDEX;
-        const HRESULT hr = LoadTypeInfo();
-        if (FAILED(hr))
-            return hr;
-        m_spTypeInfo->AddRef();
-        *ppTInfo = m_spTypeInfo.Get();
-        return S_OK;
+        return CallWithoutThrowing([&] {
+            const HRESULT hr = LoadTypeInfo();
+            if (FAILED(hr))
+                return hr;
+            m_spTypeInfo->AddRef();
+            *ppTInfo = m_spTypeInfo.Get();
+            return S_OK;
+        });
     }
 
     STDMETHODIMP GetIDsOfNames(REFIID riid, LPOLESTR* rgszNames, UINT cNames, LCID /*lcid*/,
@@ -38,10 +41,12 @@ public:
     {
         if (!IsEqualIID(riid, IID_NULL))
             return DISP_E_UNKNOWNINTERFACE;
-        const HRESULT hr = LoadTypeInfo();
-        if (FAILED(hr))
-            return hr;
-        return DispGetIDsOfNames(m_spTypeInfo.Get(), rgszNames, cNames, rgDispId);
+        return CallWithoutThrowing([&] {
+            const HRESULT hr = LoadTypeInfo();
+            if (FAILED(hr))
+                return hr;
+            return DispGetIDsOfNames(m_spTypeInfo.Get(), rgszNames, cNames, rgDispId);
+        });
     }
 
     STDMETHODIMP Invoke(DISPID dispIdMember, REFIID riid, LCID /*lcid*/, WORD wFlags,
@@ -50,11 +55,13 @@ public:
     {
         if (!IsEqualIID(riid, IID_NULL))
             return DISP_E_UNKNOWNINTERFACE;
-        const HRESULT hr = LoadTypeInfo();
-        if (FAILED(hr))
-            return hr;
-        return DispInvoke(static_cast<T*>(this), m_spTypeInfo.Get(), dispIdMember, wFlags,
-                          pDispParams, pVarResult, pExcepInfo, puArgErr);
+        return CallWithoutThrowing([&] {
+            const HRESULT hr = LoadTypeInfo();
+            if (FAILED(hr))
+                return hr;
+            return DispInvoke(static_cast<T*>(this), m_spTypeInfo.Get(), dispIdMember, wFlags,
+                              pDispParams, pVarResult, pExcepInfo, puArgErr);
+        });
     }
 
 private:

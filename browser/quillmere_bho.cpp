@@ -168,11 +168,11 @@ CQuillmereBHO::~CQuillmereBHO()
 {
     // The sink holds no reference on the object: a browser that lets the object go while it is
     // still sited must not be left calling into a freed sink.
-    if (m_bAdvised)
-    {
-        m_bAdvised = false;
+    // Whether or not the last siting completed: a siting that failed after connecting leaves
+    // the sink connected with m_bAdvised false.
+    m_bAdvised = false;
+    if (m_webBrowserEvents.IsConnected())
         m_webBrowserEvents.Unadvise(m_spWebBrowser.Get());
-    }
     if (m_hActiveAccessibilityLibraryInst)
         FreeLibrary(m_hActiveAccessibilityLibraryInst);
     // The members then release the site's command target and the web browser, and the base the
@@ -258,11 +258,9 @@ STDMETHODIMP CQuillmereBHO::SetSite(IUnknown* pUnkSite)
     }
     else
     {
-        if (m_bAdvised)
-        {
-            m_bAdvised = false;
+        m_bAdvised = false;
+        if (m_webBrowserEvents.IsConnected())
             m_webBrowserEvents.Unadvise(m_spWebBrowser.Get());
-        }
         m_spWebBrowser.Release();
         m_spSiteCommandTarget.Release();
     }
@@ -283,18 +281,7 @@ STDMETHODIMP CQuillmereBHO::QueryStatus(const GUID* pguidCmdGroup, ULONG cCmds, 
 STDMETHODIMP CQuillmereBHO::Exec(const GUID* /*pguidCmdGroup*/, DWORD /*nCmdID*/,
                                  DWORD /*nCmdexecopt*/, VARIANT* /*pvaIn*/, VARIANT* /*pvaOut*/)
 {
-    try
-    {
-        return RunCommand();
-    }
-    catch (const std::bad_alloc&)
-    {
-        return E_OUTOFMEMORY;
-    }
-    catch (...)
-    {
-        return E_FAIL;
-    }
+    return CallWithoutThrowing([this] { return RunCommand(); });
 }
 
 HRESULT CQuillmereBHO::RunCommand()

@@ -4,10 +4,12 @@
 #include <cstdio>
 #include <cstring>
 #include <istream>
+#include <ios>
 #include <iterator>
 #include <map>
 #include <memory>
 #include <ostream>
+#include <system_error>
 
 #include "exceptions.h"
 #include "find_files.h"
@@ -23,6 +25,7 @@
 #include <windows.h>
 #else
 #include <climits>
+#include <sys/stat.h>
 #include <unistd.h>
 #endif
 
@@ -218,6 +221,39 @@ std::string DescribeReadFailure()
     }
 }
 
+#ifdef _WIN32
+const wchar_t kPathSeparators[] = L"\\/";
+
+bool IsDeviceOrPipe(const std::wstring& strPath)
+{
+    HANDLE hFile = CreateFileW(strPath.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                               OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+    if (hFile == INVALID_HANDLE_VALUE)
+        return false;
+    const bool bDevice = GetFileType(hFile) != FILE_TYPE_DISK;
+    CloseHandle(hFile);
+    return bDevice;
+}
+
+std::FILE* OpenForWriting(const std::wstring& strPath)
+{
+    return _wfopen(strPath.c_str(), L"wb");
+}
+#else
+const wchar_t kPathSeparators[] = L"/";
+
+bool IsDeviceOrPipe(const std::wstring& strPath)
+{
+    struct stat st;
+    return stat(Utf8(strPath).c_str(), &st) == 0 && !S_ISREG(st.st_mode) && !S_ISDIR(st.st_mode);
+}
+
+std::FILE* OpenForWriting(const std::wstring& strPath)
+{
+    return std::fopen(Utf8(strPath).c_str(), "wb");
+}
+#endif
+
 std::string ReadAll(std::FILE* pFile)
 {
     std::string strBytes;
@@ -261,9 +297,10 @@ private:
 
 void CCommand::RequireFile(const std::wstring& strPath) const
 {
-    std::unique_ptr<std::FILE, int (*)(std::FILE*)> file(m_context.os.OpenFileForReading(strPath), std::fclose);
+    std::string strWhy;
+    std::unique_ptr<std::FILE, int (*)(std::FILE*)> file(m_context.os.OpenForReading(strPath, strWhy), std::fclose);
     if (!file)
-        throw CCommandFailure(std::string("cannot be opened: ") + std::strerror(errno));
+        throw CCommandFailure("cannot be opened: " + strWhy);
     // A folder opens on some systems and fails its first read.
     if (std::fgetc(file.get()) == EOF && std::ferror(file.get()))
         throw CCommandFailure(std::string("cannot be read: ") + std::strerror(errno));
@@ -286,9 +323,10 @@ std::string CCommand::ReadInput(const std::wstring& strPath) const
 {
     if (strPath == L"-")
         return std::string(std::istreambuf_iterator<char>(m_context.in), std::istreambuf_iterator<char>());
-    std::unique_ptr<std::FILE, int (*)(std::FILE*)> file(m_context.os.OpenFileForReading(strPath), std::fclose);
+    std::string strWhy;
+    std::unique_ptr<std::FILE, int (*)(std::FILE*)> file(m_context.os.OpenForReading(strPath, strWhy), std::fclose);
     if (!file)
-        throw CCommandFailure(std::string("cannot be opened: ") + std::strerror(errno));
+        throw CCommandFailure("cannot be opened: " + strWhy);
     return ReadAll(file.get());
 }
 
@@ -310,6 +348,12 @@ int CCommand::List(const CParsedArgs& args)
     {
         try
         {
+            // The reader takes a file it cannot open for an empty one, a damaged file.
+            std::string strWhy;
+            if (std::FILE* pFile = m_context.os.OpenForReading(strFile, strWhy))
+                std::fclose(pFile);
+            else
+                throw CCommandFailure("cannot be read: " + strWhy);
             const CSession session = LoadSessionFile(strFile, m_context.os);
             if (args.Has(L"--json"))
             {
@@ -388,16 +432,35 @@ void CCommand::WriteOutput(const std::wstring& strPath, const std::string& strBy
         m_context.out << strBytes;
         return;
     }
-    std::unique_ptr<std::FILE, int (*)(std::FILE*)> file(
-#ifdef _WIN32
-        _wfopen(strPath.c_str(), L"wb"),
-#else
-        std::fopen(Utf8(strPath).c_str(), "wb"),
-#endif
-        std::fclose);
-    if (!file || std::fwrite(strBytes.data(), 1, strBytes.size(), file.get()) != strBytes.size() ||
-        std::fclose(file.release()) != 0)
-        throw CCommandFailure(Utf8(strPath) + ": cannot be written");
+    // A device or a pipe (/dev/stdout) is written as it is; a file is written beside itself and
+    // moved into place, so that a failed export leaves the previous one whole.
+    if (IsDeviceOrPipe(strPath))
+    {
+        errno = 0;
+        std::unique_ptr<std::FILE, int (*)(std::FILE*)> file(OpenForWriting(strPath), std::fclose);
+        if (!file || std::fwrite(strBytes.data(), 1, strBytes.size(), file.get()) != strBytes.size() ||
+            std::fclose(file.release()) != 0)
+            throw CCommandFailure(Utf8(strPath) + ": cannot be written: " +
+                                  (errno != 0 ? std::strerror(errno) : "unknown failure"));
+        return;
+    }
+    std::wstring strFolder = L".";
+    const std::wstring::size_type nSeparator = strPath.find_last_of(kPathSeparators);
+    if (nSeparator != std::wstring::npos)
+        strFolder = strPath.substr(0, nSeparator + 1);
+    try
+    {
+        std::unique_ptr<ITempFile> pTemp = m_context.os.CreateTempFile(strFolder);
+        pTemp->Write(strBytes);
+        unsigned long nError = 0;
+        if (pTemp->Publish(strPath, true, nError) != EPublish::Done)
+            throw std::ios_base::failure("cannot replace the file",
+                                         std::error_code(static_cast<int>(nError), std::system_category()));
+    }
+    catch (const std::ios_base::failure& e)
+    {
+        throw CCommandFailure(Utf8(strPath) + ": cannot be written: " + e.what());
+    }
 }
 
 int CCommand::Export(const CParsedArgs& args)
@@ -519,6 +582,8 @@ int CCommand::Import(const CParsedArgs& args)
     CManualSavedInstanceSaver saver(m_context.os);
     saver.SetFolder(strFolder);
     saver.SetSession(&session);
+    // Also when another writer takes the name after the check above.
+    saver.SetReplaceExisting(args.Has(L"--force"));
     try
     {
         saver.Save(strName.c_str());

@@ -143,8 +143,7 @@ HRESULT CQuillmereModule::GetClassObject(REFCLSID rclsid, REFIID riid, void** pp
 
 HRESULT CQuillmereModule::RegisterServer()
 {
-    try
-    {
+    return CallWithoutThrowing([&] {
         const CSystemLocaleScope locale;
         HRESULT hr = ApplyScript(kModuleRegistrationScriptId, true);
         if (FAILED(hr))
@@ -155,21 +154,12 @@ HRESULT CQuillmereModule::RegisterServer()
                 return hr;
         }
         return RegisterTypeLibrary();
-    }
-    catch (const std::bad_alloc&)
-    {
-        return E_OUTOFMEMORY;
-    }
-    catch (...)
-    {
-        return E_FAIL;
-    }
+    });
 }
 
 HRESULT CQuillmereModule::UnregisterServer()
 {
-    try
-    {
+    return CallWithoutThrowing([&] {
         const CSystemLocaleScope locale;
         HRESULT hr = S_OK;
         for (const CClassEntry& entry : kClasses)
@@ -180,13 +170,5 @@ HRESULT CQuillmereModule::UnregisterServer()
         if (FAILED(hr = UnregisterTypeLibrary()))
             return hr;
         return ApplyScript(kModuleRegistrationScriptId, false);
-    }
-    catch (const std::bad_alloc&)
-    {
-        return E_OUTOFMEMORY;
-    }
-    catch (...)
-    {
-        return E_FAIL;
-    }
+    });
 }

@@ -14,6 +14,17 @@
 
 namespace
 {
+class CMemoryFile : public ITempFile
+{
+public:
+    explicit CMemoryFile(std::string& strBytes) : m_strBytes(strBytes) {}
+    void Write(const std::string& strBytes) override { m_strBytes = strBytes; }
+    EPublish Publish(const std::wstring&, bool, unsigned long&) override { return EPublish::Done; }
+
+private:
+    std::string& m_strBytes;
+};
+
 // Keeps the one file the writer writes in memory; nothing else is ever asked of it.
 class CMemoryOs : public IOsOperations
 {
@@ -27,12 +38,14 @@ public:
     bool ListFolder(const std::wstring&, std::vector<CDirectoryEntry>&, unsigned long&) override { return false; }
     EFindOneFile FindOneFile(const std::wstring&, std::time_t&) override { return EFindOneFile::NotFound; }
     bool MoveFileKeepExisting(const std::wstring&, const std::wstring&) override { return false; }
-    unsigned long MoveFileReplacing(const std::wstring&, const std::wstring&) override { return 0; }
     unsigned long RenameFile(const std::wstring&, const std::wstring&) override { return 1; }
     unsigned long RemoveFile(const std::wstring&) override { return 0; }
-    void WriteNewFile(const std::wstring&, const std::string& strBytes) override { m_strBytes = strBytes; }
-    std::FILE* OpenFileForReading(const std::wstring&) override { return nullptr; }
-    unsigned long CurrentProcessId() override { return 1; }
+    std::unique_ptr<ITempFile> CreateTempFile(const std::wstring&) override
+    {
+        return std::make_unique<CMemoryFile>(m_strBytes);
+    }
+    void RemoveStaleTempFiles(const std::wstring&) override {}
+    std::FILE* OpenForReading(const std::wstring&, std::string&) override { return nullptr; }
 
     std::string m_strBytes;
 };

@@ -9,7 +9,8 @@ unsigned long FindFiles(std::vector<std::wstring>& files, const std::wstring& st
         return 0;
     for (const CDirectoryEntry& entry : entries)
     {
-        if (entry.strName.empty() || entry.strName[0] == L'.')
+        // A pipe or a device would hang or never end a reader.
+        if (entry.strName.empty() || entry.strName[0] == L'.' || entry.bSpecial)
             continue;
         const std::wstring strPath = strFolder + os.PathSeparator() + entry.strName;
         if (entry.bDirectory)

@@ -1,6 +1,7 @@
 #include "manual_saved_instance_saver.h"
 
 #include <ios>
+#include <memory>
 #include <ostream>
 #include <system_error>
 #include <type_traits>
@@ -145,23 +146,17 @@ void CManualSavedInstanceSaver::Save(const wchar_t* pchFileName)
     m_strFilePath = strFolder + m_os.PathSeparator() + pchFileName;
 
     // Written beside the target and moved over it in one step: a failed write never destroys the
-    // session already saved under this name. The temporary name holds a "." so that the
-    // catalogue never lists it.
-    const std::wstring strTempPath =
-        m_strFilePath + L"." + std::to_wstring(m_os.CurrentProcessId()) + L".tmp";
-    try
-    {
-        m_os.WriteNewFile(strTempPath, strBytes);
-        const unsigned long nError = m_os.MoveFileReplacing(strTempPath, m_strFilePath);
-        if (nError != 0)
-            throw std::ios_base::failure("cannot replace the session file",
-                                         std::error_code(static_cast<int>(nError), std::system_category()));
-    }
-    catch (...)
-    {
-        m_os.RemoveFile(strTempPath);
-        throw;
-    }
+    // session already saved under this name, and a reader sees the old file or the new one whole.
+    m_os.RemoveStaleTempFiles(strFolder);
+    std::unique_ptr<ITempFile> pTemp = m_os.CreateTempFile(strFolder);
+    pTemp->Write(strBytes);
+    unsigned long nError = 0;
+    const EPublish published = pTemp->Publish(m_strFilePath, m_bReplaceExisting, nError);
+    // The name was free when the caller looked; another writer took it since.
+    ThrowIf(published == EPublish::TargetExists, "CManualSavedInstanceSaver::Save() - FileExists");
+    if (published != EPublish::Done)
+        throw std::ios_base::failure("cannot replace the session file",
+                                     std::error_code(static_cast<int>(nError), std::system_category()));
 
     m_pSession->SetName(pchFileName);
 }

@@ -20,10 +20,14 @@ public:
     // Writes into this folder instead of the session folder.
     void SetFolder(const std::wstring& strFolder) { m_strFolder = strFolder; }
 
-    // Writes the session to the file pchFileName in the session folder, replacing a file of that
-    // name in one step, then renames the session to pchFileName. A session that could not be
-    // read back is refused before anything is written; after any failure an existing file of
-    // that name keeps its content and the session its name.
+    // Whether Save replaces a file of the same name (the default) or fails with FileExists, also
+    // when another writer took the name while this one was writing.
+    void SetReplaceExisting(bool bReplace) { m_bReplaceExisting = bReplace; }
+
+    // Writes the session to the file pchFileName in the session folder in one step, then
+    // renames the session to pchFileName. A session that could not be read back is refused
+    // before anything is written; after any failure an existing file of that name keeps its
+    // content and the session its name.
     void Save(const wchar_t* pchFileName);
 
     // Writes the lines from the instance count on.
@@ -41,4 +45,5 @@ private:
     std::wstring m_strFilePath;
     std::wstring m_strFolder;
     CSession* m_pSession = nullptr;
+    bool m_bReplaceExisting = true;
 };

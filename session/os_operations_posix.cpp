@@ -4,12 +4,17 @@
 #include <fcntl.h>
 #include <pwd.h>
 #include <stdio.h>
+#include <sys/file.h>
+#include <sys/random.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
+#include <atomic>
 #include <cerrno>
+#include <chrono>
 #include <cstdlib>
+#include <cstring>
 #include <ios>
 #include <system_error>
 
@@ -48,6 +53,102 @@ bool RenameNoReplace(const std::string& strFrom, const std::string& strTo)
     unlink(strFrom.c_str());
     return true;
 }
+
+// Makes a rename or a new name reach the disk.
+void SyncFolderOf(const std::string& strPath)
+{
+    const std::string::size_type nSlash = strPath.rfind('/');
+    const std::string strDir = nSlash == std::string::npos ? "." : strPath.substr(0, nSlash + 1);
+    const int fd = open(strDir.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd >= 0)
+    {
+        fsync(fd);
+        close(fd);
+    }
+}
+
+// Whether the name still leads to the open file, not to one put there since.
+bool SameFile(int fd, const std::string& strPath)
+{
+    struct stat open, named;
+    return fstat(fd, &open) == 0 && lstat(strPath.c_str(), &named) == 0 && open.st_dev == named.st_dev &&
+           open.st_ino == named.st_ino;
+}
+
+class CPosixTempFile : public ITempFile
+{
+public:
+    explicit CPosixTempFile(const std::string& strFolder)
+    {
+        for (int nTry = 0; nTry < 100; ++nTry)
+        {
+            const std::string strPath = strFolder + "/" + PathBytes(NewTempFileName());
+            // Exclusive and without following links: whatever lies under the name, planted or
+            // left, is never written through.
+            const int fd = open(strPath.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600);
+            if (fd < 0)
+            {
+                if (errno == EEXIST || errno == ELOOP)
+                    continue;
+                ThrowWriteFailure("cannot create the session file", errno);
+            }
+            // A writer cleaning up may have taken the new file for a leftover between the open
+            // and the lock: then the name is given up.
+            if (flock(fd, LOCK_EX | LOCK_NB) != 0 || !SameFile(fd, strPath))
+            {
+                close(fd);
+                continue;
+            }
+            m_fd = fd;
+            m_strPath = strPath;
+            return;
+        }
+        ThrowWriteFailure("cannot create the session file", EEXIST);
+    }
+
+    ~CPosixTempFile() override
+    {
+        if (!m_bPublished)
+            unlink(m_strPath.c_str());
+        close(m_fd);
+    }
+
+    void Write(const std::string& strBytes) override
+    {
+        std::size_t nDone = 0;
+        while (nDone < strBytes.size())
+        {
+            const ssize_t n = write(m_fd, strBytes.data() + nDone, strBytes.size() - nDone);
+            if (n < 0 && errno == EINTR)
+                continue;
+            if (n <= 0)
+                ThrowWriteFailure("cannot write the session file", n < 0 ? errno : EIO);
+            nDone += static_cast<std::size_t>(n);
+        }
+        if (fsync(m_fd) != 0)
+            ThrowWriteFailure("cannot flush the session file", errno);
+    }
+
+    EPublish Publish(const std::wstring& strTarget, bool bReplace, unsigned long& nError) override
+    {
+        const std::string strTo = PathBytes(strTarget);
+        const bool bDone = bReplace ? rename(m_strPath.c_str(), strTo.c_str()) == 0
+                                    : RenameNoReplace(m_strPath, strTo);
+        if (!bDone)
+        {
+            nError = static_cast<unsigned long>(errno);
+            return !bReplace && errno == EEXIST ? EPublish::TargetExists : EPublish::Failed;
+        }
+        m_bPublished = true;
+        SyncFolderOf(strTo);
+        return EPublish::Done;
+    }
+
+private:
+    int m_fd = -1;
+    std::string m_strPath;
+    bool m_bPublished = false;
+};
 
 class CPosixOs : public IOsOperations
 {
@@ -132,8 +233,9 @@ public:
             else
             {
                 struct stat st;
-                entry.bDirectory =
-                    stat((strBase + "/" + strName).c_str(), &st) == 0 && S_ISDIR(st.st_mode);
+                const bool bKnown = stat((strBase + "/" + strName).c_str(), &st) == 0;
+                entry.bDirectory = bKnown && S_ISDIR(st.st_mode);
+                entry.bSpecial = bKnown && !S_ISDIR(st.st_mode) && !S_ISREG(st.st_mode);
             }
             entries.push_back(entry);
         }
@@ -159,23 +261,6 @@ public:
         return RenameNoReplace(PathBytes(strFrom), PathBytes(strTo));
     }
 
-    unsigned long MoveFileReplacing(const std::wstring& strFrom, const std::wstring& strTo) override
-    {
-        const std::string strTarget = PathBytes(strTo);
-        if (rename(PathBytes(strFrom).c_str(), strTarget.c_str()) != 0)
-            return static_cast<unsigned long>(errno);
-        // The new name must reach the disk too.
-        const std::string::size_type nSlash = strTarget.rfind('/');
-        const std::string strDir = nSlash == std::string::npos ? "." : strTarget.substr(0, nSlash + 1);
-        const int fd = open(strDir.c_str(), O_RDONLY | O_DIRECTORY);
-        if (fd >= 0)
-        {
-            fsync(fd);
-            close(fd);
-        }
-        return 0;
-    }
-
     unsigned long RenameFile(const std::wstring& strFrom, const std::wstring& strTo) override
     {
         return RenameNoReplace(PathBytes(strFrom), PathBytes(strTo)) ? 0 : static_cast<unsigned long>(errno);
@@ -186,41 +271,67 @@ public:
         return unlink(PathBytes(strPath).c_str()) == 0 ? 0 : static_cast<unsigned long>(errno);
     }
 
-    void WriteNewFile(const std::wstring& strPath, const std::string& strBytes) override
+    std::unique_ptr<ITempFile> CreateTempFile(const std::wstring& strFolder) override
     {
-        const int fd = open(PathBytes(strPath).c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0600);
-        if (fd < 0)
-            ThrowWriteFailure("cannot create the session file", errno);
-        std::size_t nDone = 0;
-        while (nDone < strBytes.size())
+        return std::make_unique<CPosixTempFile>(PathBytes(strFolder));
+    }
+
+    void RemoveStaleTempFiles(const std::wstring& strFolder) override
+    {
+        std::vector<CDirectoryEntry> entries;
+        unsigned long nError = 0;
+        if (!ListFolder(strFolder, entries, nError))
+            return;
+        const std::string strBase = PathBytes(strFolder) + "/";
+        for (const CDirectoryEntry& entry : entries)
         {
-            const ssize_t n = write(fd, strBytes.data() + nDone, strBytes.size() - nDone);
-            if (n < 0 && errno == EINTR)
+            if (entry.bDirectory || entry.bSpecial || !IsTempFileName(entry.strName))
                 continue;
-            if (n <= 0)
-            {
-                const int nError = n < 0 ? errno : EIO;
-                close(fd);
-                ThrowWriteFailure("cannot write the session file", nError);
-            }
-            nDone += static_cast<std::size_t>(n);
-        }
-        if (fsync(fd) != 0)
-        {
-            const int nError = errno;
+            const std::string strPath = strBase + PathBytes(entry.strName);
+            const int fd = open(strPath.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
+            if (fd < 0)
+                continue;
+            struct stat st;
+            // A live writer holds its lock until its file is published or removed; a leftover
+            // holds none. The name is checked again under the lock, since it may have been
+            // published and the name taken anew since it was opened.
+            if (fstat(fd, &st) == 0 && S_ISREG(st.st_mode) && flock(fd, LOCK_EX | LOCK_NB) == 0 &&
+                SameFile(fd, strPath))
+                unlink(strPath.c_str());
             close(fd);
-            ThrowWriteFailure("cannot flush the session file", nError);
         }
-        if (close(fd) != 0)
-            ThrowWriteFailure("cannot close the session file", errno);
     }
 
-    std::FILE* OpenFileForReading(const std::wstring& strPath) override
+    std::FILE* OpenForReading(const std::wstring& strPath, std::string& strWhy) override
     {
-        return std::fopen(PathBytes(strPath).c_str(), "rb");
+        // Without blocking: opening a pipe would wait for a writer that never comes.
+        const int fd = open(PathBytes(strPath).c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+        if (fd < 0)
+        {
+            strWhy = std::strerror(errno);
+            return nullptr;
+        }
+        struct stat st;
+        if (fstat(fd, &st) != 0)
+        {
+            strWhy = std::strerror(errno);
+            close(fd);
+            return nullptr;
+        }
+        if (!S_ISREG(st.st_mode))
+        {
+            strWhy = S_ISDIR(st.st_mode) ? std::strerror(EISDIR) : "not a regular file";
+            close(fd);
+            return nullptr;
+        }
+        std::FILE* pFile = fdopen(fd, "rb");
+        if (!pFile)
+        {
+            strWhy = std::strerror(errno);
+            close(fd);
+        }
+        return pFile;
     }
-
-    unsigned long CurrentProcessId() override { return static_cast<unsigned long>(getpid()); }
 };
 }  // namespace
 
@@ -228,6 +339,17 @@ IOsOperations& SystemOs()
 {
     static CPosixOs s_os;
     return s_os;
+}
+
+std::uint64_t SystemRandom64()
+{
+    std::uint64_t nBits = 0;
+    if (getrandom(&nBits, sizeof nBits, GRND_NONBLOCK) == static_cast<ssize_t>(sizeof nBits))
+        return nBits;
+    // Early in boot the pool may not be ready: the name needs to differ, not to be secret.
+    static std::atomic<std::uint64_t> s_nCounter{0};
+    return static_cast<std::uint64_t>(std::chrono::steady_clock::now().time_since_epoch().count()) ^
+           (static_cast<std::uint64_t>(getpid()) << 40) ^ (s_nCounter++ * 0x9E3779B97F4A7C15ULL);
 }
 
 std::string WideToUtf8(const std::wstring& strText)

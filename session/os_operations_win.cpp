@@ -4,8 +4,14 @@
 #include <shlwapi.h>
 #include <share.h>
 
+#include <fcntl.h>
+#include <io.h>
+#include <stdlib.h>
+
+#include <cstring>
 #include <ios>
 #include <stdio.h>
+#include <vector>
 
 #include "exceptions.h"
 #include "os_operations.h"
@@ -45,6 +51,96 @@ public:
 
 private:
     HANDLE m_h;
+};
+
+std::string ReasonText(DWORD nError)
+{
+    return WideToUtf8(SystemMessage(HRESULT_FROM_WIN32(nError)));
+}
+
+// Another process reading the target (a second browser loading its catalogue) makes Windows
+// refuse the replace for a moment, and Wine for as long as the reader keeps it open.
+bool IsTransientMoveError(DWORD nError)
+{
+    return nError == ERROR_ACCESS_DENIED || nError == ERROR_SHARING_VIOLATION;
+}
+
+class CWindowsTempFile : public ITempFile
+{
+public:
+    explicit CWindowsTempFile(const std::wstring& strFolder)
+    {
+        for (int nTry = 0; nTry < 100; ++nTry)
+        {
+            const std::wstring strPath = strFolder + L"\\" + NewTempFileName();
+            // Exclusive, so nothing under the name is written through; without delete sharing,
+            // so another writer's clean-up cannot remove it while it lives; with DELETE access,
+            // so that it is renamed and removed through this handle alone.
+            m_hFile = CreateFileW(strPath.c_str(), GENERIC_WRITE | DELETE, FILE_SHARE_READ, nullptr, CREATE_NEW,
+                                  FILE_ATTRIBUTE_NORMAL, nullptr);
+            if (m_hFile != INVALID_HANDLE_VALUE)
+                return;
+            const DWORD nError = GetLastError();
+            if (nError != ERROR_FILE_EXISTS && nError != ERROR_ALREADY_EXISTS)
+                ThrowWriteFailure("cannot create the session file", nError);
+        }
+        ThrowWriteFailure("cannot create the session file", ERROR_FILE_EXISTS);
+    }
+
+    ~CWindowsTempFile() override
+    {
+        if (!m_bPublished)
+        {
+            FILE_DISPOSITION_INFO disposition = {TRUE};
+            SetFileInformationByHandle(m_hFile, FileDispositionInfo, &disposition, sizeof disposition);
+        }
+        CloseHandle(m_hFile);
+    }
+
+    void Write(const std::string& strBytes) override
+    {
+        std::size_t nDone = 0;
+        while (nDone < strBytes.size())
+        {
+            const DWORD nChunk = static_cast<DWORD>(std::min<std::size_t>(strBytes.size() - nDone, 1u << 20));
+            DWORD nWritten = 0;
+            if (!WriteFile(m_hFile, strBytes.data() + nDone, nChunk, &nWritten, nullptr) || nWritten == 0)
+                ThrowWriteFailure("cannot write the session file", GetLastError());
+            nDone += nWritten;
+        }
+        if (!FlushFileBuffers(m_hFile))
+            ThrowWriteFailure("cannot flush the session file", GetLastError());
+    }
+
+    EPublish Publish(const std::wstring& strTarget, bool bReplace, unsigned long& nError) override
+    {
+        const DWORD nNameBytes = static_cast<DWORD>(strTarget.size() * sizeof(wchar_t));
+        std::vector<unsigned char> buffer(sizeof(FILE_RENAME_INFO) + nNameBytes);
+        auto* pInfo = reinterpret_cast<FILE_RENAME_INFO*>(buffer.data());
+        pInfo->ReplaceIfExists = bReplace ? TRUE : FALSE;
+        pInfo->RootDirectory = nullptr;
+        pInfo->FileNameLength = nNameBytes;
+        std::memcpy(pInfo->FileName, strTarget.c_str(), nNameBytes);
+        // About a second for a reader to let go of the file being replaced.
+        for (int nTry = 0;; ++nTry)
+        {
+            if (SetFileInformationByHandle(m_hFile, FileRenameInfo, pInfo, static_cast<DWORD>(buffer.size())))
+            {
+                m_bPublished = true;
+                return EPublish::Done;
+            }
+            nError = GetLastError();
+            if (!bReplace && (nError == ERROR_ALREADY_EXISTS || nError == ERROR_FILE_EXISTS))
+                return EPublish::TargetExists;
+            if (!IsTransientMoveError(nError) || nTry == 50)
+                return EPublish::Failed;
+            Sleep(20);
+        }
+    }
+
+private:
+    HANDLE m_hFile = INVALID_HANDLE_VALUE;
+    bool m_bPublished = false;
 };
 
 class CWindowsOs : public IOsOperations
@@ -121,13 +217,6 @@ public:
         return MoveFileW(strFrom.c_str(), strTo.c_str()) != FALSE;
     }
 
-    unsigned long MoveFileReplacing(const std::wstring& strFrom, const std::wstring& strTo) override
-    {
-        return MoveFileExW(strFrom.c_str(), strTo.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)
-                   ? 0
-                   : GetLastError();
-    }
-
     unsigned long RenameFile(const std::wstring& strFrom, const std::wstring& strTo) override
     {
         return MoveFileW(strFrom.c_str(), strTo.c_str()) ? 0 : GetLastError();
@@ -138,37 +227,68 @@ public:
         return DeleteFileW(strPath.c_str()) ? 0 : GetLastError();
     }
 
-    void WriteNewFile(const std::wstring& strPath, const std::string& strBytes) override
+    std::unique_ptr<ITempFile> CreateTempFile(const std::wstring& strFolder) override
     {
-        HANDLE hFile = CreateFileW(strPath.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                                   nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
-        if (hFile == INVALID_HANDLE_VALUE)
-            ThrowWriteFailure("cannot create the session file", GetLastError());
-        const char* pWhat = nullptr;
-        DWORD nError = 0;
-        std::size_t nDone = 0;
-        while (!pWhat && nDone < strBytes.size())
+        return std::make_unique<CWindowsTempFile>(strFolder);
+    }
+
+    void RemoveStaleTempFiles(const std::wstring& strFolder) override
+    {
+        std::vector<CDirectoryEntry> entries;
+        unsigned long nError = 0;
+        if (!ListFolder(strFolder, entries, nError))
+            return;
+        for (const CDirectoryEntry& entry : entries)
         {
-            const DWORD nChunk = static_cast<DWORD>(std::min<std::size_t>(strBytes.size() - nDone, 1u << 20));
-            DWORD nWritten = 0;
-            if (!WriteFile(hFile, strBytes.data() + nDone, nChunk, &nWritten, nullptr) || nWritten == 0)
-                pWhat = "cannot write the session file", nError = GetLastError();
-            nDone += nWritten;
+            if (entry.bDirectory || !IsTempFileName(entry.strName))
+                continue;
+            const std::wstring strPath = strFolder + L"\\" + entry.strName;
+            const DWORD nAttributes = GetFileAttributesW(strPath.c_str());
+            if (nAttributes == INVALID_FILE_ATTRIBUTES || (nAttributes & FILE_ATTRIBUTE_REPARSE_POINT))
+                continue;
+            // A live writer's handle denies deletion, so this removes only what no writer holds.
+            DeleteFileW(strPath.c_str());
         }
-        if (!pWhat && !FlushFileBuffers(hFile))
-            pWhat = "cannot flush the session file", nError = GetLastError();
-        if (!CloseHandle(hFile) && !pWhat)
-            pWhat = "cannot close the session file", nError = GetLastError();
-        if (pWhat)
-            ThrowWriteFailure(pWhat, nError);
     }
 
-    std::FILE* OpenFileForReading(const std::wstring& strPath) override
+    std::FILE* OpenForReading(const std::wstring& strPath, std::string& strWhy) override
     {
-        return _wfsopen(strPath.c_str(), L"rb", _SH_DENYNO);
+        const DWORD nAttributes = GetFileAttributesW(strPath.c_str());
+        if (nAttributes != INVALID_FILE_ATTRIBUTES && (nAttributes & FILE_ATTRIBUTE_DIRECTORY))
+        {
+            strWhy = "is a folder";
+            return nullptr;
+        }
+        // Every sharing mode: a writer may replace the file while it is read.
+        HANDLE hFile = CreateFileW(strPath.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                   nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+        if (hFile == INVALID_HANDLE_VALUE)
+        {
+            strWhy = ReasonText(GetLastError());
+            return nullptr;
+        }
+        // A device name (CON, a pipe) is no session and may never end.
+        if (GetFileType(hFile) != FILE_TYPE_DISK)
+        {
+            CloseHandle(hFile);
+            strWhy = "not a regular file";
+            return nullptr;
+        }
+        const int fd = _open_osfhandle(reinterpret_cast<intptr_t>(hFile), _O_RDONLY | _O_BINARY);
+        if (fd < 0)
+        {
+            CloseHandle(hFile);
+            strWhy = std::strerror(errno);
+            return nullptr;
+        }
+        std::FILE* pFile = _fdopen(fd, "rb");
+        if (!pFile)
+        {
+            strWhy = std::strerror(errno);
+            _close(fd);
+        }
+        return pFile;
     }
-
-    unsigned long CurrentProcessId() override { return GetCurrentProcessId(); }
 };
 }  // namespace
 
@@ -176,6 +296,14 @@ IOsOperations& SystemOs()
 {
     static CWindowsOs s_os;
     return s_os;
+}
+
+std::uint64_t SystemRandom64()
+{
+    unsigned int nHigh = 0, nLow = 0;
+    rand_s(&nHigh);
+    rand_s(&nLow);
+    return (static_cast<std::uint64_t>(nHigh) << 32) | nLow;
 }
 
 std::string WideToUtf8(const std::wstring& strText)

@@ -405,6 +405,8 @@ void CSessionsTabPage::OnBnClickedSave()
     {
         pCheckedSession = GetCheckedSession();
         CManualSavedInstanceSaver saver;
+        // The name dialog refused existing names: one taken since belongs to another writer.
+        saver.SetReplaceExisting(false);
         saver.SetSession(pCheckedSession.get());
         saver.Save(strFileName.c_str());
         bSaved = true;
@@ -421,23 +423,10 @@ void CSessionsTabPage::OnBnClickedSave()
     {
         ShowErrorBox(IDS_SAVE_CAPTION, IDS_SAVE_UNKNOWN);
     }
+    // A failed save leaves nothing of its own behind, and a file found under the name now
+    // belongs to another writer: it stays.
     if (!bSaved)
-    {
-        // The writer replaces files in one step, so a failed save should have left nothing; a
-        // file that is there anyway goes, and one that cannot be removed is no second failure.
-        const std::wstring strPath = SessionFilePath(strFileName);
-        if (!strPath.empty() && ::PathFileExistsW(strPath.c_str()) == TRUE)
-        {
-            try
-            {
-                RemoveSessionFile(strPath);
-            }
-            catch (...)
-            {
-            }
-        }
         return;
-    }
 
     try
     {

@@ -6,7 +6,26 @@
 #include <unknwn.h>
 
 #include <memory>
+#include <new>
 #include <utility>
+
+// Runs the body of a COM method so that no exception leaves it: the caller is another
+// component, often another compiler's code, that cannot catch ours.
+template <typename Body> HRESULT CallWithoutThrowing(Body&& body) noexcept
+{
+    try
+    {
+        return body();
+    }
+    catch (const std::bad_alloc&)
+    {
+        return E_OUTOFMEMORY;
+    }
+    catch (...)
+    {
+        return E_FAIL;
+    }
+}
 
 // An owned interface reference.
 template <typename T>

@@ -41,20 +41,48 @@ unsigned long CFakeWindowsOs::MakeDirectory(const std::wstring& strPath)
     return nError;
 }
 
-unsigned long CFakeWindowsOs::MoveFileReplacing(const std::wstring& strFrom, const std::wstring& strTo)
+namespace
 {
-    if (m_nFailMoveReplacing != 0)
-        return m_nFailMoveReplacing;
-    return m_real.MoveFileReplacing(Real(strFrom), Real(strTo));
-}
-
-void CFakeWindowsOs::WriteNewFile(const std::wstring& strPath, const std::string& strBytes)
+// The system's temporary file, failing where the test asks.
+class CFailingTempFile : public ITempFile
 {
-    if (m_bFailWrite)
+public:
+    CFailingTempFile(std::unique_ptr<ITempFile> pReal, const CFakeWindowsOs& os, std::wstring (*pfnReal)(const CFakeWindowsOs&, const std::wstring&))
+        : m_pReal(std::move(pReal)), m_os(os), m_pfnReal(pfnReal)
     {
-        // Fail the way a full disk does: part of the file is already there.
-        m_real.WriteNewFile(Real(strPath), strBytes.substr(0, strBytes.size() / 2));
-        throw std::ios_base::failure("cannot write the session file");
     }
-    m_real.WriteNewFile(Real(strPath), strBytes);
+
+    void Write(const std::string& strBytes) override
+    {
+        if (m_os.m_bFailWrite)
+        {
+            // Fail the way a full disk does: part of the file is already there.
+            m_pReal->Write(strBytes.substr(0, strBytes.size() / 2));
+            throw std::ios_base::failure("cannot write the session file");
+        }
+        m_pReal->Write(strBytes);
+    }
+
+    EPublish Publish(const std::wstring& strTarget, bool bReplace, unsigned long& nError) override
+    {
+        if (m_os.m_nFailPublish != 0)
+        {
+            nError = m_os.m_nFailPublish;
+            return EPublish::Failed;
+        }
+        return m_pReal->Publish(m_pfnReal(m_os, strTarget), bReplace, nError);
+    }
+
+private:
+    std::unique_ptr<ITempFile> m_pReal;
+    const CFakeWindowsOs& m_os;
+    std::wstring (*m_pfnReal)(const CFakeWindowsOs&, const std::wstring&);
+};
+}  // namespace
+
+std::unique_ptr<ITempFile> CFakeWindowsOs::CreateTempFile(const std::wstring& strFolder)
+{
+    return std::make_unique<CFailingTempFile>(
+        m_real.CreateTempFile(Real(strFolder)), *this,
+        [](const CFakeWindowsOs& os, const std::wstring& strPath) { return os.Real(strPath); });
 }

@@ -15,7 +15,7 @@ public:
     std::wstring m_strRoaming = L"C:\\Users\\Ann\\AppData\\Roaming";  // empty: not available
     unsigned m_nMajorVersion = 6;
     bool m_bFailUserName = false;
-    unsigned long m_nFailMoveReplacing = 0;  // error code to report, 0 to work
+    unsigned long m_nFailPublish = 0;  // error code to report, 0 to work
     bool m_bFailWrite = false;
     unsigned long m_nListError = 0;  // an error that cuts every listing short
     bool m_bFindFails = false;       // the single-file search finds nothing
@@ -53,18 +53,17 @@ public:
     {
         return m_real.MoveFileKeepExisting(Real(strFrom), Real(strTo));
     }
-    unsigned long MoveFileReplacing(const std::wstring& strFrom, const std::wstring& strTo) override;
     unsigned long RenameFile(const std::wstring& strFrom, const std::wstring& strTo) override
     {
         return m_real.RenameFile(Real(strFrom), Real(strTo));
     }
     unsigned long RemoveFile(const std::wstring& strPath) override { return m_real.RemoveFile(Real(strPath)); }
-    void WriteNewFile(const std::wstring& strPath, const std::string& strBytes) override;
-    std::FILE* OpenFileForReading(const std::wstring& strPath) override
+    std::unique_ptr<ITempFile> CreateTempFile(const std::wstring& strFolder) override;
+    void RemoveStaleTempFiles(const std::wstring& strFolder) override { m_real.RemoveStaleTempFiles(Real(strFolder)); }
+    std::FILE* OpenForReading(const std::wstring& strPath, std::string& strWhy) override
     {
-        return m_real.OpenFileForReading(Real(strPath));
+        return m_real.OpenForReading(Real(strPath), strWhy);
     }
-    unsigned long CurrentProcessId() override { return 42; }
 
     int m_nDirectoriesMade = 0;
 

@@ -249,9 +249,9 @@ TEST_F(SaverTest, ReplacesAnExistingFileOnlyWhenTheWriteSucceeds)
     EXPECT_EQ(Saved(L"work"), strFirst);
     EXPECT_EQ(second.GetName(), L"y");
 
-    m_os.m_nFailMoveReplacing = 5;
+    m_os.m_nFailPublish = 5;
     EXPECT_NE(Save(second, L"work"), "");
-    m_os.m_nFailMoveReplacing = 0;
+    m_os.m_nFailPublish = 0;
     EXPECT_EQ(Saved(L"work"), strFirst);
     EXPECT_EQ(second.GetName(), L"y");
     EXPECT_EQ(m_os.Names(kFolder), std::vector<std::wstring>{L"work"});  // no temporary file left

@@ -198,6 +198,27 @@ TEST_F(HelperObject, FailedConnectionIsTriedAgainAtTheNextSiting)
     EXPECT_EQ(browser->Disconnected().size(), 1u);
 }
 
+TEST_F(HelperObject, HalfFailedSitingStillDisconnectsItsSink)
+{
+    // The browser is found and connected, the command target is not: the sink stays connected
+    // and must be disconnected however the object is let go, with the cookie it was given.
+    for (const bool bReleaseWhileSited : {false, true})
+    {
+        CTestRef<CTestWebBrowser> browser(new CTestWebBrowser(m_frame.Get()));
+        CTestRef<CTestSite> site(new CTestSite(browser.Get()));
+        site->m_bRefuseCommandTarget = true;
+        EXPECT_EQ(m_spObject->SetSite(static_cast<IServiceProvider*>(site.Get())), E_NOINTERFACE);
+        ASSERT_EQ(browser->Sinks().size(), 1u);
+        const DWORD dwCookie = browser->Sinks().begin()->first;
+        if (bReleaseWhileSited)
+            m_spObject.Release();
+        else
+            EXPECT_EQ(m_spObject->SetSite(nullptr), S_OK);
+        EXPECT_TRUE(browser->Sinks().empty()) << bReleaseWhileSited;
+        EXPECT_EQ(browser->Disconnected(), std::vector<DWORD>{dwCookie}) << bReleaseWhileSited;
+    }
+}
+
 TEST_F(HelperObject, SiteWithoutServiceProviderIsRefusedAndKeptNowhere)
 {
     CTestRef<CTestWebBrowser> browser(new CTestWebBrowser(m_frame.Get()));

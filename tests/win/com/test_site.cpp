@@ -163,6 +163,8 @@ STDMETHODIMP CTestSite::QueryInterface(REFIID riid, void** ppv)
     if (!ppv)
         return E_POINTER;
     *ppv = nullptr;
+    if (riid == IID_IOleCommandTarget && m_bRefuseCommandTarget)
+        return E_NOINTERFACE;
     if (riid == IID_IUnknown || riid == IID_IOleCommandTarget)
         *ppv = static_cast<IOleCommandTarget*>(this);
     else if (riid == IID_IServiceProvider && m_bServiceProvider)

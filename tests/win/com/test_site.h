@@ -78,6 +78,8 @@ public:
     ULONG References() const { return static_cast<ULONG>(m_nRefs); }
     int QueryStatusCalls() const { return m_nQueryStatusCalls; }
     HRESULT m_hrQueryStatus = S_OK;
+    // Answers no IOleCommandTarget to QueryInterface, as a site that only serves the browser.
+    bool m_bRefuseCommandTarget = false;
 
     // IUnknown
     STDMETHODIMP QueryInterface(REFIID riid, void** ppv) override;

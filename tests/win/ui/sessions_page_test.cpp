@@ -265,6 +265,34 @@ TEST_F(SessionsPageTest, SaveWritesTheTickedWindowsAndTabsUnderTheNewName)
     EXPECT_EQ(SessionFileNames().size(), 5u);
 }
 
+// Another browser process saves the same name between the name dialog's check and the save.
+static HHOOK g_hHook = nullptr;
+static LRESULT CALLBACK WriteRivalWhenTheNameDialogGoes(int nCode, WPARAM wParam, LPARAM lParam)
+{
+    if (nCode == HCBT_DESTROYWND && ::GetDlgItem(reinterpret_cast<HWND>(wParam), IDC_FILE_NAME))
+        WriteSessionFile(MakeSession(L"Rival", {5}));
+    return ::CallNextHookEx(g_hHook, nCode, wParam, lParam);
+}
+
+TEST_F(SessionsPageTest, SaveUnderANameTakenMeanwhileFailsAndLeavesThatFile)
+{
+    CSessionsPageHost host(m_current);
+    RunHost(host, m_responder, [&](CSessionsPageHost&) {
+        g_hHook = ::SetWindowsHookExW(WH_CBT, WriteRivalWhenTheNameDialogGoes, nullptr, ::GetCurrentThreadId());
+        AnswerNameDialog(m_responder, Today(), L"Rival");
+        m_responder.Answer(IDOK);
+        ClickButton(PageControl(host, IDC_SESSIONS_SAVE));
+        ::UnhookWindowsHookEx(g_hHook);
+        ASSERT_EQ(m_responder.Boxes().size(), 1u);
+        EXPECT_EQ(m_responder.Boxes()[0].strCaption, kCaptionUnableToSave);
+        EXPECT_EQ(m_responder.Boxes()[0].strText, L"Unable to save the current session.\r"
+                                                  L"Reason: CManualSavedInstanceSaver::Save() - FileExists.");
+        EXPECT_EQ(ReadSessionFile(L"Rival").GetUrlItemsCount(), 5);
+        EXPECT_EQ(RowNames(PageControl(host, IDC_SESSIONS_LIST)).size(), 1u);
+    });
+    EXPECT_EQ(SessionFileNames(), std::vector<std::wstring>{L"Rival"});
+}
+
 TEST_F(SessionsPageTest, SaveWithEveryNodeClearShowsTheWritersReason)
 {
     CSessionsPageHost host(m_current);
