@@ -2,6 +2,7 @@
 
 #include <exception>
 #include <ios>
+#include <utility>
 
 #include "exceptions.h"
 #include "manual_saved_instance_saver.h"
