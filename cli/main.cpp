@@ -1,6 +1,8 @@
 // The quillmere command's entry point: the platform's arguments in, UTF-8 out (UTF-16 to a
 // Windows console, which shows nothing else correctly).
+#include <cerrno>
 #include <cstdio>
+#include <cstring>
 #include <iostream>
 #include <sstream>
 #include <string>
@@ -18,11 +20,20 @@
 
 namespace
 {
+// Empty when the bytes went out; otherwise the system's reason.
+std::string WriteBytes(FILE* pStream, const std::string& strBytes)
+{
+    errno = 0;
+    if (std::fwrite(strBytes.data(), 1, strBytes.size(), pStream) == strBytes.size() && std::fflush(pStream) == 0)
+        return std::string();
+    return errno ? std::strerror(errno) : "the system gave no reason";
+}
+
 #ifdef _WIN32
-void Write(DWORD nStdHandle, FILE* pStream, const std::string& strBytes)
+std::string Write(DWORD nStdHandle, FILE* pStream, const std::string& strBytes)
 {
     if (strBytes.empty())
-        return;
+        return std::string();
     const HANDLE hOutput = ::GetStdHandle(nStdHandle);
     DWORD nMode = 0;
     if (hOutput != INVALID_HANDLE_VALUE && ::GetConsoleMode(hOutput, &nMode))
@@ -31,22 +42,16 @@ void Write(DWORD nStdHandle, FILE* pStream, const std::string& strBytes)
         {
             const std::wstring strText = Utf8ToWide(strBytes);
             DWORD nWritten = 0;
-            ::WriteConsoleW(hOutput, strText.data(), static_cast<DWORD>(strText.size()), &nWritten, nullptr);
-            return;
+            if (!::WriteConsoleW(hOutput, strText.data(), static_cast<DWORD>(strText.size()), &nWritten, nullptr))
+                return WideToUtf8(SystemMessage(HResultFromWin32(::GetLastError())));
+            return std::string();
         }
         catch (const CException&)
         {
             // A message may quote the bytes of a damaged input: those go out as they are.
         }
     }
-    std::fwrite(strBytes.data(), 1, strBytes.size(), pStream);
-    std::fflush(pStream);
-}
-#else
-void Write(FILE* pStream, const std::string& strBytes)
-{
-    std::fwrite(strBytes.data(), 1, strBytes.size(), pStream);
-    std::fflush(pStream);
+    return WriteBytes(pStream, strBytes);
 }
 #endif
 
@@ -55,15 +60,31 @@ int Run(const std::vector<std::wstring>& args)
     std::ostringstream out;
     std::ostringstream err;
     CCommandContext context = SystemCommandContext(out, err, std::cin);
-    const int nResult = RunQuillmere(args, context);
+    int nResult = RunQuillmere(args, context);
 #ifdef _WIN32
-    Write(STD_OUTPUT_HANDLE, stdout, out.str());
+    const std::string strOutFailure = Write(STD_OUTPUT_HANDLE, stdout, out.str());
+#else
+    const std::string strOutFailure = out.str().empty() ? std::string() : WriteBytes(stdout, out.str());
+#endif
+    if (!strOutFailure.empty())
+    {
+        if (context.bDoneBeforeOutput)
+        {
+            err << "quillmere: done, but the confirmation cannot be written to standard output: " << strOutFailure
+                << '\n';
+        }
+        else
+        {
+            err << "quillmere: standard output cannot be written: " << strOutFailure << '\n';
+            nResult = kExitFailure;
+        }
+    }
+#ifdef _WIN32
     Write(STD_ERROR_HANDLE, stderr, err.str());
 #else
-    Write(stdout, out.str());
-    Write(stderr, err.str());
+    WriteBytes(stderr, err.str());
 #endif
-    return std::ferror(stdout) ? kExitFailure : nResult;
+    return nResult;
 }
 }  // namespace
 

@@ -1,11 +1,11 @@
 #include "quillmere_command.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
 #include <istream>
 #include <ios>
-#include <iterator>
 #include <map>
 #include <memory>
 #include <ostream>
@@ -14,10 +14,11 @@
 #include "exceptions.h"
 #include "find_files.h"
 #include "manual_saved_instance_loader.h"
-#include "manual_saved_instance_saver.h"
 #include "saved_session_catalogue.h"
+#include "session_file_limits.h"
 #include "session_folder.h"
 #include "session_formats.h"
+#include "session_import.h"
 #include "session_name.h"
 #include "text_conversion.h"
 
@@ -57,7 +58,8 @@ const char kListHelp[] =
     "\n"
     "Every session of the session folder in the order the add-on lists them, one per line:\n"
     "name, date (local time), windows and tabs, separated by tabs. A damaged file is reported\n"
-    "on stderr and skipped.\n"
+    "on stderr and skipped. Control characters in names are escaped: \\t, \\n, \\r, \\xHH for\n"
+    "the others below U+0020 and U+007F, \\u00HH for U+0080 to U+009F, and \\\\ for a backslash.\n"
     "\n"
     "  --folder DIR  another session folder\n"
     "  --json        a JSON array of {\"name\", \"time\", \"windows\", \"tabs\", \"file\"}\n";
@@ -72,7 +74,8 @@ const char kShowHelp[] =
     "Usage: quillmere show FILE [--json]\n"
     "\n"
     "The session as a tree: \"Instance N\" for each window, then each tab's title and\n"
-    "address.\n"
+    "address. Control characters in them are escaped: \\t, \\n, \\r, \\xHH for the others\n"
+    "below U+0020 and U+007F, \\u00HH for U+0080 to U+009F, and \\\\ for a backslash.\n"
     "\n"
     "  --json  the session as JSON, as export writes it\n";
 
@@ -97,7 +100,13 @@ const char kImportHelp[] =
     "  --from urls   one \"URL\" or \"URL | title\" per line, a blank line between windows\n"
     "  --name NAME   the session's name; it may not hold \\ / : * ? \" < > | or .\n"
     "  --folder DIR  another session folder\n"
-    "  --force       replace a session of that name\n";
+    "  --force       replace a session of that name\n"
+    "\n"
+    "FILE holds at most 4 MiB (4,194,304 bytes), a session at most 65535 windows of at most\n"
+    "65535 tabs, and JSON nests at most 32 levels deep; anything larger is refused, and so is a\n"
+    "NUL byte. A list's lines end in LF, CR LF or CR.\n";
+static_assert(kMaxImportBytes == 4 * 1024 * 1024 && kMaxJsonDepth == 32 && kMaxFileCount == 65535,
+              "the import help states these limits");
 
 struct COption
 {
@@ -254,14 +263,65 @@ std::FILE* OpenForWriting(const std::wstring& strPath)
 }
 #endif
 
-std::string ReadAll(std::FILE* pFile)
+// The system's words for an error code: GetLastError's on Windows, errno's elsewhere.
+std::string SystemErrorText(unsigned long nError)
+{
+    if (nError == 0)
+        return "the system gave no reason";
+#ifdef _WIN32
+    const std::string strText = Utf8(SystemMessage(HResultFromWin32(nError)));
+#else
+    const std::string strText = std::strerror(static_cast<int>(nError));
+#endif
+    return strText.empty() ? "error " + std::to_string(nError) : strText;
+}
+
+void ClearLastSystemError()
+{
+#ifdef _WIN32
+    ::SetLastError(0);
+#else
+    errno = 0;
+#endif
+}
+
+unsigned long LastSystemError()
+{
+#ifdef _WIN32
+    return ::GetLastError();
+#else
+    return static_cast<unsigned long>(errno);
+#endif
+}
+
+bool IsSymbolicLink(const std::wstring& strPath)
+{
+#ifdef _WIN32
+    const DWORD nAttributes = ::GetFileAttributesW(strPath.c_str());
+    return nAttributes != INVALID_FILE_ATTRIBUTES && (nAttributes & FILE_ATTRIBUTE_REPARSE_POINT);
+#else
+    struct stat st;
+    return ::lstat(Utf8(strPath).c_str(), &st) == 0 && S_ISLNK(st.st_mode);
+#endif
+}
+
+// At most kMaxImportBytes from read(buffer, size), which gives 0 at the end. A larger input is
+// refused after one byte more, never read whole.
+template <typename Read>
+std::string ReadAtMostImportSize(Read read)
 {
     std::string strBytes;
     char buffer[65536];
-    for (std::size_t n; (n = std::fread(buffer, 1, sizeof(buffer), pFile)) > 0;)
+    while (strBytes.size() <= kMaxImportBytes)
+    {
+        const std::size_t n = read(buffer, std::min(sizeof(buffer), kMaxImportBytes + 1 - strBytes.size()));
+        if (n == 0)
+            break;
         strBytes.append(buffer, n);
-    if (std::ferror(pFile))
-        throw CCommandFailure(std::string("cannot be read: ") + std::strerror(errno));
+    }
+    if (strBytes.size() > kMaxImportBytes)
+        throw CCommandFailure("larger than " + std::to_string(kMaxImportBytes / (1024 * 1024)) +
+                              " MiB, the most import reads");
     return strBytes;
 }
 
@@ -322,12 +382,26 @@ CSession CCommand::LoadNamedFile(const std::wstring& strPath) const
 std::string CCommand::ReadInput(const std::wstring& strPath) const
 {
     if (strPath == L"-")
-        return std::string(std::istreambuf_iterator<char>(m_context.in), std::istreambuf_iterator<char>());
+    {
+        std::istream& in = m_context.in;
+        const std::string strBytes = ReadAtMostImportSize([&in](char* pBuffer, std::size_t nSize) {
+            in.read(pBuffer, static_cast<std::streamsize>(nSize));
+            return static_cast<std::size_t>(in.gcount());
+        });
+        if (in.bad())
+            throw CCommandFailure("cannot be read");
+        return strBytes;
+    }
     std::string strWhy;
     std::unique_ptr<std::FILE, int (*)(std::FILE*)> file(m_context.os.OpenForReading(strPath, strWhy), std::fclose);
     if (!file)
         throw CCommandFailure("cannot be opened: " + strWhy);
-    return ReadAll(file.get());
+    std::FILE* pFile = file.get();
+    const std::string strBytes = ReadAtMostImportSize(
+        [pFile](char* pBuffer, std::size_t nSize) { return std::fread(pBuffer, 1, nSize, pFile); });
+    if (std::ferror(pFile))
+        throw CCommandFailure(std::string("cannot be read: ") + std::strerror(errno));
+    return strBytes;
 }
 
 int CCommand::List(const CParsedArgs& args)
@@ -336,12 +410,22 @@ int CCommand::List(const CParsedArgs& args)
         throw CUsageError("list takes no file names", "list");
 
     const std::wstring strFolder = SessionFolder();
+    const std::string strCannotList = Quoted(strFolder) + ": the folder cannot be listed: ";
     std::vector<std::wstring> files;
-    if (!m_context.os.PathExists(strFolder))
-        throw CCommandFailure(Quoted(strFolder) + ": the folder cannot be listed: it does not exist");
     if (const unsigned long nError = FindFiles(files, strFolder, nullptr, false, m_context.os))
-        throw CCommandFailure(Quoted(strFolder) + ": the folder cannot be listed (error " +
-                              std::to_string(nError) + ")");
+        throw CCommandFailure(strCannotList + SystemErrorText(nError));
+    if (files.empty())
+    {
+        // FindFiles gives nothing for a folder it could not list at all: ask the system whether
+        // this one is empty.
+        std::vector<CDirectoryEntry> entries;
+        unsigned long nError = 0;
+        ClearLastSystemError();
+        if (!m_context.os.ListFolder(strFolder, entries, nError))
+            throw CCommandFailure(strCannotList + SystemErrorText(LastSystemError()));
+        if (nError != 0)
+            throw CCommandFailure(strCannotList + SystemErrorText(nError));
+    }
 
     nlohmann::ordered_json list = nlohmann::ordered_json::array();
     for (const std::wstring& strFile : files)
@@ -365,13 +449,23 @@ int CCommand::List(const CParsedArgs& args)
             }
             else
             {
-                m_context.out << Utf8(session.GetName()) << '\t' << FormatLocalTime(session.GetTime()) << '\t'
-                              << session.GetInstanceSetsCount() << '\t' << session.GetUrlItemsCount() << '\n';
+                m_context.out << EscapeControlCharacters(Utf8(session.GetName())) << '\t'
+                              << FormatLocalTime(session.GetTime()) << '\t' << session.GetInstanceSetsCount()
+                              << '\t' << session.GetUrlItemsCount() << '\n';
             }
         }
         catch (...)
         {
-            m_context.err << "quillmere: " << Utf8(strFile) << ": " << DescribeReadFailure() << '\n';
+            std::string strReason = DescribeReadFailure();
+            // Listed a moment ago, yet the system finds no file by that name.
+            std::time_t lastWrite = 0;
+            if (m_context.os.FindOneFile(strFile, lastWrite) == EFindOneFile::NotFound)
+                strReason = IsSymbolicLink(strFile) ? "a link to a file that does not exist"
+                                                    : "no longer there: removed while the folder was listed";
+            // The folder is the user's own; a name in it may hold anything.
+            const std::size_t nName = strFolder.size() + 1;
+            m_context.err << "quillmere: " << Utf8(strFile.substr(0, nName))
+                          << EscapeControlCharacters(Utf8(strFile.substr(nName))) << ": " << strReason << '\n';
         }
     }
     if (args.Has(L"--json"))
@@ -417,7 +511,15 @@ int CCommand::Show(const CParsedArgs& args)
     if (args.words.size() != 1)
         throw CUsageError("show takes one file", "show");
 
-    const CSession session = LoadNamedFile(args.words[0]);
+    CSession session(L"", 0);
+    try
+    {
+        session = LoadNamedFile(args.words[0]);
+    }
+    catch (const CCommandFailure& e)
+    {
+        throw CCommandFailure(Utf8(args.words[0]) + ": " + e.what());
+    }
     if (args.Has(L"--json"))
         m_context.out << SessionToJson(session).dump(2) << '\n';
     else
@@ -535,39 +637,15 @@ int CCommand::Import(const CParsedArgs& args)
 
     const std::wstring& strFile = args.words[0];
     const std::string strFileLabel = strFile == L"-" ? "standard input" : Utf8(strFile);
-    std::string strBytes;
+    CSession session(strName, 0);
     try
     {
-        strBytes = ReadInput(strFile);
+        session = ImportSession(strFrom == L"json" ? EImportFormat::Json : EImportFormat::Urls, ReadInput(strFile),
+                                strName);
     }
     catch (const CCommandFailure& e)
     {
         throw CCommandFailure(strFileLabel + ": " + e.what());
-    }
-
-    CSession session(strName, 0);
-    try
-    {
-        if (strFrom == L"urls")
-        {
-            session = SessionFromUrlList(strBytes, strName, 0);
-        }
-        else
-        {
-            nlohmann::json json = nlohmann::json::parse(strBytes);
-            if (json.is_array())
-            {
-                if (json.size() != 1)
-                    throw CFormatError("holds " + std::to_string(json.size()) +
-                                       " sessions; import takes one at a time");
-                json = nlohmann::json(json[0]);
-            }
-            session = SessionFromJson(json, strName, 0);
-        }
-    }
-    catch (const nlohmann::json::exception& e)
-    {
-        throw CCommandFailure(strFileLabel + ": not valid JSON: " + e.what());
     }
     catch (const CFormatError& e)
     {
@@ -575,23 +653,16 @@ int CCommand::Import(const CParsedArgs& args)
     }
 
     const std::wstring strFolder = SessionFolder();
-    const std::wstring strTarget = strFolder + m_context.os.PathSeparator() + strName;
-    if (!args.Has(L"--force") && m_context.os.PathExists(strTarget))
-        throw CCommandFailure("a session named " + Quoted(strName) + " exists already; --force replaces it");
-
-    CManualSavedInstanceSaver saver(m_context.os);
-    saver.SetFolder(strFolder);
-    saver.SetSession(&session);
-    // Also when another writer takes the name after the check above.
-    saver.SetReplaceExisting(args.Has(L"--force"));
     try
     {
-        saver.Save(strName.c_str());
+        SaveImportedSession(session, strFolder, strName, args.Has(L"--force"), m_context.os);
     }
-    catch (...)
+    catch (const CImportError& e)
     {
-        throw CCommandFailure(Quoted(strName) + " was not saved: " + DescribeReadFailure());
+        throw CCommandFailure(e.what());
     }
+    // Saved: what is printed now only confirms it.
+    m_context.bDoneBeforeOutput = true;
     m_context.out << Utf8(strName) << ": " << session.GetInstanceSetsCount() << " windows, "
                   << session.GetUrlItemsCount() << " tabs saved in " << Utf8(strFolder) << '\n';
     return kExitSuccess;
@@ -661,6 +732,7 @@ int RunQuillmere(const std::vector<std::wstring>& args, CCommandContext& context
         // The options before the command.
         std::size_t i = 0;
         std::wstring strFolder;
+        bool bFolderGiven = false;
         for (; i < args.size() && !args[i].empty() && args[i][0] == L'-'; ++i)
         {
             if (args[i] == L"--help" || args[i] == L"-h")
@@ -681,6 +753,12 @@ int RunQuillmere(const std::vector<std::wstring>& args, CCommandContext& context
                 throw CUsageError(args[i] == L"--folder" ? "option '--folder' needs a value"
                                                          : "unknown option " + Quoted(args[i]),
                                   "");
+            if (bFolderGiven)
+                throw CUsageError("option '--folder' is given twice", "");
+            bFolderGiven = true;
+            // Never taken for "no folder given": that would be the user's own session folder.
+            if (strFolder.empty())
+                throw CUsageError("option '--folder' needs a value", "");
         }
         if (i == args.size())
             throw CUsageError("no command given", "");
@@ -725,11 +803,11 @@ int RunQuillmere(const std::vector<std::wstring>& args, CCommandContext& context
                 parsed.options[L"-o"] = parsed.Get(L"--output");
             }
             const bool bTakesFolder = strCommand == "list" || strCommand == "import";
-            if (!strFolder.empty() && !bTakesFolder)
+            if (bFolderGiven && !bTakesFolder)
                 throw CUsageError("option '--folder' is for list and import", strCommand);
             if (parsed.Has(L"--folder"))
             {
-                if (!strFolder.empty())
+                if (bFolderGiven)
                     throw CUsageError("option '--folder' is given twice", strCommand);
                 strFolder = parsed.Get(L"--folder");
                 if (strFolder.empty())

@@ -25,6 +25,9 @@ struct CCommandContext
     std::function<std::wstring()> findSessionFolder;
     // A relative path made absolute; the result ends in the path's file name.
     std::function<std::wstring(const std::wstring&)> absolutePath;
+    // Set by a command whose work is done before it prints, and whose output only confirms it:
+    // a failure to write that output does not make the run a failure.
+    bool bDoneBeforeOutput = false;
 };
 
 // The context of a run on this system: the add-on's session folder, the process's current folder.

@@ -1,54 +1,40 @@
-// Feeds arbitrary bytes to the command's importers, the JSON one and the address-list one (the
-// first byte chooses). An import either refuses its input with a clear error or gives a session;
-// a session the writer accepts must then read back whole: a file the writer makes and the reader
-// refuses would be a session lost.
+// Feeds arbitrary bytes to the command's import, the JSON one or the address-list one (the first
+// byte chooses), through the same two steps the command takes, with the session folder in memory.
+// An import either refuses its input with a clear error or saves a session; a saved session must
+// then read back whole, each tab as the file format stores it: a file the writer makes and the
+// reader refuses or changes would be a session lost.
 #include <cstddef>
 #include <cstdint>
-#include <exception>
 #include <string>
 
-#include "exceptions.h"
 #include "manual_saved_instance_loader.h"
-#include "manual_saved_instance_saver.h"
+#include "session_file_limits.h"
 #include "session_formats.h"
+#include "session_import.h"
+#include "text_conversion.h"
 
 namespace
 {
-class CMemoryFile : public ITempFile
+// The address as the file gives it back: spaces are stored as "%20", and a file address loses
+// its prefix and gets its spaces back.
+std::wstring StoredUrl(std::wstring strUrl)
 {
-public:
-    explicit CMemoryFile(std::string& strBytes) : m_strBytes(strBytes) {}
-    void Write(const std::string& strBytes) override { m_strBytes = strBytes; }
-    EPublish Publish(const std::wstring&, bool, unsigned long&) override { return EPublish::Done; }
+    for (std::size_t n = 0; (n = strUrl.find(L' ', n)) != std::wstring::npos;)
+        strUrl.replace(n, 1, L"%20");
+    return UnescapeFileUrl(strUrl);
+}
 
-private:
-    std::string& m_strBytes;
-};
-
-// Keeps the one file the writer writes in memory; nothing else is ever asked of it.
-class CMemoryOs : public IOsOperations
+// The title as stored: at most 200 UTF-16 units, line breaks as spaces.
+std::wstring StoredTitle(const std::wstring& strTitle)
 {
-public:
-    wchar_t PathSeparator() const override { return L'/'; }
-    bool QueryUserName(std::wstring&) override { return false; }
-    bool QueryRoamingFolder(std::wstring&) override { return false; }
-    unsigned QueryOsMajorVersion() override { return 10; }
-    bool PathExists(const std::wstring&) override { return false; }
-    unsigned long MakeDirectory(const std::wstring&) override { return 1; }
-    bool ListFolder(const std::wstring&, std::vector<CDirectoryEntry>&, unsigned long&) override { return false; }
-    EFindOneFile FindOneFile(const std::wstring&, std::time_t&) override { return EFindOneFile::NotFound; }
-    bool MoveFileKeepExisting(const std::wstring&, const std::wstring&) override { return false; }
-    unsigned long RenameFile(const std::wstring&, const std::wstring&) override { return 1; }
-    unsigned long RemoveFile(const std::wstring&) override { return 0; }
-    std::unique_ptr<ITempFile> CreateTempFile(const std::wstring&) override
+    std::wstring strOut = Utf16Prefix(strTitle, kMaxStoredTitleUnits);
+    for (wchar_t& c : strOut)
     {
-        return std::make_unique<CMemoryFile>(m_strBytes);
+        if (c == L'\r' || c == L'\n')
+            c = L' ';
     }
-    void RemoveStaleTempFiles(const std::wstring&) override {}
-    std::FILE* OpenForReading(const std::wstring&, std::string&) override { return nullptr; }
-
-    std::string m_strBytes;
-};
+    return strOut;
+}
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* pData, std::size_t nSize)
@@ -56,39 +42,36 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* pData, std::size_t nSi
     if (nSize == 0)
         return 0;
     const std::string strInput(reinterpret_cast<const char*>(pData) + 1, nSize - 1);
+    const EImportFormat format = (pData[0] & 1) ? EImportFormat::Json : EImportFormat::Urls;
+
     CSession session(L"fuzz", 0);
     try
     {
-        if (pData[0] & 1)
-            session = SessionFromJson(nlohmann::json::parse(strInput), L"fuzz", 0);
-        else
-            session = SessionFromUrlList(strInput, L"fuzz", 0);
-    }
-    catch (const nlohmann::json::exception&)
-    {
-        return 0;
+        session = ImportSession(format, strInput, L"fuzz");
     }
     catch (const CFormatError&)
     {
         return 0;
     }
-
     CMemoryOs os;
-    CManualSavedInstanceSaver saver(os);
-    saver.SetFolder(L"/sessions");
-    saver.SetSession(&session);
     try
     {
-        saver.Save(L"fuzz");
+        SaveImportedSession(session, L"/sessions", L"fuzz", false, os);
     }
-    catch (const std::exception&)
+    catch (const CImportError&)
     {
         // Refused before anything was written: an address with a line break, say.
+        if (!os.m_files.empty())
+            __builtin_trap();
         return 0;
     }
+    // The session file and nothing else.
+    const auto file = os.m_files.find(L"/sessions/fuzz");
+    if (file == os.m_files.end() || os.m_files.size() != 1)
+        __builtin_trap();
 
     CSession readBack(L"fuzz", 0);
-    CSessionFileStream stream(os.m_strBytes.data(), os.m_strBytes.size());
+    CSessionFileStream stream(file->second.data(), file->second.size());
     CManualSavedInstanceLoader loader(os);
     try
     {
@@ -98,8 +81,20 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* pData, std::size_t nSi
     {
         __builtin_trap();
     }
-    if (readBack.GetInstanceSetsCount() != session.GetInstanceSetsCount() ||
-        readBack.GetUrlItemsCount() != session.GetUrlItemsCount())
+    if (readBack.GetInstanceSetsCount() != session.GetInstanceSetsCount())
         __builtin_trap();
+    for (int i = 0; i < session.GetInstanceSetsCount(); ++i)
+    {
+        const std::vector<CUrlItem>& saved = session.GetInstanceSet(i)->GetUrlItems();
+        const std::vector<CUrlItem>& read = readBack.GetInstanceSet(i)->GetUrlItems();
+        if (read.size() != saved.size())
+            __builtin_trap();
+        for (std::size_t k = 0; k < saved.size(); ++k)
+        {
+            if (read[k].GetUrlRef() != StoredUrl(saved[k].GetUrlRef()) ||
+                read[k].GetTitle() != StoredTitle(saved[k].GetTitle()))
+                __builtin_trap();
+        }
+    }
     return 0;
 }

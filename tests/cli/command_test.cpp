@@ -7,7 +7,12 @@
 
 #include "cli_test_support.h"
 #include "manual_saved_instance_saver.h"
+#include "session_import.h"
 #include "text_conversion.h"
+
+#ifndef _WIN32
+#include <unistd.h>
+#endif
 
 namespace
 {
@@ -130,12 +135,48 @@ TEST_F(CommandTest, ListAndImportUseTheAddOnsFolderByDefault)
     EXPECT_TRUE(FileExists(Path(L"Default")));
     const CRun list = RunCommand({L"list"}, m_folder.Path());
     EXPECT_EQ(list.strOut.rfind("Default\t", 0), 0u) << list.strOut;
-
-    // A folder that cannot be listed is a failure, not an empty list.
-    const CRun missing = RunCommand({L"--folder", Path(L"nowhere"), L"list"});
-    EXPECT_EQ(missing.nExit, 1);
-    EXPECT_NE(missing.strErr.find("cannot be listed"), std::string::npos) << missing.strErr;
 }
+
+// A folder that cannot be listed is a failure with the system's reason, never an empty list.
+TEST_F(CommandTest, ListFailsWhenTheFolderCannotBeListed)
+{
+    WriteBytes(Path(L"file"), "not a folder");
+    for (const std::wstring& strFolder : {Path(L"nowhere"), Path(L"file")})
+    {
+        for (const bool bJson : {false, true})
+        {
+            std::vector<std::wstring> args = {L"--folder", strFolder, L"list"};
+            if (bJson)
+                args.push_back(L"--json");
+            const CRun run = RunCommand(args);
+            EXPECT_EQ(run.nExit, 1) << Bytes(strFolder);
+            EXPECT_TRUE(run.strOut.empty()) << run.strOut;
+            const std::string strPrefix = "quillmere: list: '" + Bytes(strFolder) + "': the folder cannot be listed: ";
+            EXPECT_EQ(run.strErr.rfind(strPrefix, 0), 0u) << run.strErr;
+            EXPECT_GT(run.strErr.size(), strPrefix.size() + 5) << run.strErr;
+        }
+    }
+}
+
+#ifndef _WIN32
+// Names that no Windows file can have: control characters, and a link to nothing.
+TEST_F(CommandTest, ListEscapesNamesAndSaysWhatIsWrongWithAnEntry)
+{
+    SaveSession(MakeSession(L"x", {{{L"http://a/", L"A"}}}), m_folder.Path(), L"a\tb\x1b[2J\x9b");
+    ASSERT_EQ(symlink(Bytes(Path(L"nowhere")).c_str(), Bytes(Path(L"dangling")).c_str()), 0);
+    WriteBytes(Path(L"bad\x1b]0;x\x07"), "junk");
+
+    const CRun run = RunCommand({L"--folder", m_folder.Path(), L"list"});
+    EXPECT_EQ(run.nExit, 0);
+    EXPECT_EQ(run.strOut.rfind("a\\tb\\x1b[2J\\u009b\t", 0), 0u) << run.strOut;
+    EXPECT_NE(run.strErr.find(Bytes(Path(L"dangling")) + ": a link to a file that does not exist\n"),
+              std::string::npos)
+        << run.strErr;
+    EXPECT_NE(run.strErr.find(Bytes(Path(L"bad\\x1b]0;x\\x07")) + ": CManualSavedInstanceLoader::VerifyFileHeader()"),
+              std::string::npos)
+        << run.strErr;
+}
+#endif
 
 TEST_F(CommandTest, ShowPrintsTheTreeOrJson)
 {
@@ -159,7 +200,15 @@ TEST_F(CommandTest, ShowPrintsTheTreeOrJson)
     const CRun damaged = RunCommand({L"show", Path(L"damaged")});
     EXPECT_EQ(damaged.nExit, 1);
     EXPECT_TRUE(damaged.strOut.empty());
-    EXPECT_NE(damaged.strErr.find("quillmere: show: invalid UTF-8: "), std::string::npos) << damaged.strErr;
+    EXPECT_NE(damaged.strErr.find("quillmere: show: " + Bytes(Path(L"damaged")) + ": invalid UTF-8: "),
+              std::string::npos)
+        << damaged.strErr;
+
+    // Control characters reach no terminal; the backslash is doubled, so the escapes read back.
+    SaveSession(MakeSession(L"x", {{{L"http://a/?\x1b[2J", L"T\x1b]0;x\x07\\n\t\x7f\x85 \x9f\xa0é"}}}),
+                m_folder.Path(), L"controls");
+    EXPECT_EQ(RunCommand({L"show", Path(L"controls")}).strOut,
+              "Instance 1\n    T\\x1b]0;x\\x07\\\\n\\t\\x7f\\u0085 \\u009f\u00a0é\n        http://a/?\\x1b[2J\n");
 }
 
 TEST_F(CommandTest, ExportWritesEachFormatAndNothingWhenAFileIsDamaged)
@@ -255,6 +304,24 @@ TEST_F(CommandTest, ImportWritesWhatTheWriterWritesAndGuardsNames)
     EXPECT_EQ(FolderNames(m_folder.Path()), (std::vector<std::wstring>{L"Imported", L"list.txt", L"other.txt"}));
 }
 
+std::string Repeated(const std::string& strText, std::size_t nTimes)
+{
+    std::string strOut;
+    strOut.reserve(strText.size() * nTimes);
+    for (std::size_t i = 0; i < nTimes; ++i)
+        strOut += strText;
+    return strOut;
+}
+
+// {"windows": [W windows of T tabs each]}
+std::string JsonSession(std::size_t nWindows, std::size_t nTabs)
+{
+    const std::string strTabs = Repeated("{\"url\": \"a\"},", nTabs);
+    const std::string strWindow = "{\"tabs\": [" + strTabs.substr(0, strTabs.size() - 1) + "]},";
+    const std::string strWindows = Repeated(strWindow, nWindows);
+    return "{\"windows\": [" + strWindows.substr(0, strWindows.size() - 1) + "]}";
+}
+
 TEST_F(CommandTest, ImportRefusesInputThatIsNoSession)
 {
     const auto import = [this](const char* pszFrom, const std::string& strInput) {
@@ -262,24 +329,63 @@ TEST_F(CommandTest, ImportRefusesInputThatIsNoSession)
                            m_folder.Path()},
                           L"", strInput);
     };
-    const std::vector<std::pair<const char*, std::pair<const char*, const char*>>> cases = {
-        {"json", {"{\"windows\": [", "not valid JSON"}},
-        {"json", {"{\"windows\": []}", "\"windows\" is empty"}},
-        {"json", {"{\"windows\": [{\"tabs\": [{\"title\": \"t\"}]}]}", "window 1, tab 1: \"url\" is missing"}},
-        {"json", {"{\"windows\": [{\"tabs\": [{\"url\": \"u\"}]}, {\"tabs\": []}]}", "window 2: \"tabs\" is empty"}},
-        {"json", {"[{\"windows\": []}, {\"windows\": []}]", "holds 2 sessions"}},
-        {"json", {"{\"windows\": [{\"tabs\": [{\"url\": \"a\\tb\"}]}]}", "UrlHasWhiteSpace"}},
-        {"urls", {"\n\n  \n", "no address in the list"}},
-        {"urls", {"http://a/\n | title\n", "line 2: no address"}},
-        {"urls", {"http://a/\xC3\n", "line 1: invalid UTF-8"}},
+    const std::size_t nDeep = 150000;
+    const char kNulList[] = "http://a/\nhttp://b/\0evil | ti\0tle\n";
+    const struct
+    {
+        const char* pszFrom;
+        std::string strInput;
+        const char* pszMessage;
+    } cases[] = {
+        {"json", "{\"windows\": [", "not valid JSON"},
+        {"json", "{\"windows\": []}", "\"windows\" is empty"},
+        {"json", "{\"windows\": [{\"tabs\": [{\"title\": \"t\"}]}]}", "window 1, tab 1: \"url\" is missing"},
+        {"json", "{\"windows\": [{\"tabs\": [{\"url\": \"u\"}]}, {\"tabs\": []}]}", "window 2: \"tabs\" is empty"},
+        {"json", "[{\"windows\": []}, {\"windows\": []}]", "holds 2 sessions"},
+        {"urls", "\n\n  \n", "no address in the list"},
+        {"urls", "http://a/\n | title\n", "line 2: no address"},
+        {"urls", "http://a/\xC3\n", "line 1: invalid UTF-8"},
+        // The writer's refusal, with the tab it refused.
+        {"json", "{\"windows\": [{\"tabs\": [{\"url\": \"u\"}]}, {\"tabs\": [{\"url\": \"v\"}, {\"url\": \"a\\tb\"}]}]}",
+         "'S' was not saved: window 2, tab 2: CManualSavedInstanceSaver::Save() - UrlHasWhiteSpace"},
+        // A NUL would cut the text it is in.
+        {"urls", std::string(kNulList, sizeof(kNulList) - 1), "line 2: holds a NUL byte"},
+        {"json", "{\"windows\": [{\"tabs\": [{\"url\": \"u\", \"title\": \"ti\\u0000tle\"}]}]}",
+         "window 1, tab 1: \"title\" holds a NUL character"},
+        // Refused while read: deep nesting, too many windows or tabs, too large an input.
+        {"json", std::string(nDeep, '[') + std::string(nDeep, ']'), "nested more than 32 levels deep"},
+        {"json", "[" + JsonSession(1, 65536) + "]", "window 1: more than 65535 tabs"},
+        {"json", JsonSession(65536, 1), "more than 65535 windows"},
+        {"urls", Repeated("a\n", 65536), "line 65536: more than 65535 tabs in window 1"},
+        {"urls", "a\n\n" + Repeated("b\n", 65536), "line 65538: more than 65535 tabs in window 2"},
+        {"urls", Repeated("a\n\n", 65536), "line 131071: more than 65535 windows"},
+        {"urls", std::string(kMaxImportBytes + 1, 'a'), "standard input: larger than 4 MiB"},
     };
     for (const auto& c : cases)
     {
-        const CRun run = import(c.first, c.second.first);
-        EXPECT_EQ(run.nExit, 1) << c.second.first;
-        EXPECT_NE(run.strErr.find(c.second.second), std::string::npos) << run.strErr;
+        const CRun run = import(c.pszFrom, c.strInput);
+        EXPECT_EQ(run.nExit, 1) << c.pszMessage;
+        EXPECT_NE(run.strErr.find(c.pszMessage), std::string::npos) << run.strErr;
     }
     EXPECT_TRUE(FolderNames(m_folder.Path()).empty());
+}
+
+// Every line end, and a title after each: a list with CR line ends is not one line.
+TEST_F(CommandTest, ImportReadsEachLineEnd)
+{
+    CTempFolder expected;
+    SaveSession(MakeSession(L"x", {{{L"http://a/", L"A"}, {L"http://b/", L"B"}}, {{L"http://c/", L"Blank page"}}}),
+                expected.Path(), L"S");
+    for (const char* pszEnd : {"\n", "\r\n", "\r"})
+    {
+        const std::string strEnd = pszEnd;
+        const std::string strList = "http://a/ | A" + strEnd + "http://b/ | B" + strEnd + strEnd + "http://c/" + strEnd;
+        const CRun run = RunCommand({L"import", L"--from", L"urls", L"-", L"--name", L"S", L"--folder",
+                                     m_folder.Path(), L"--force"},
+                                    L"", strList);
+        ASSERT_EQ(run.nExit, 0) << run.strErr;
+        EXPECT_EQ(ReadBytes(Path(L"S")), ReadBytes(expected.File(L"S"))) << static_cast<int>(pszEnd[0]);
+    }
 }
 
 TEST_F(CommandTest, ImportExportImportGivesTheSameBytes)
@@ -340,14 +446,21 @@ TEST(CommandUsage, UsageErrorsExitTwoAndHelpExitsZero)
         {L"import", L"--from", L"urls", L"f"},
         {L"--folder", L"x", L"check", L"f"},
         {L"list", L"--json=yes"},
+        // An empty folder is never taken for "none given", which means the user's own.
+        {L"--folder=", L"list"},
+        {L"--folder", L"", L"import", L"--from", L"urls", L"-", L"--name", L"n"},
+        {L"list", L"--folder="},
+        {L"--folder=a", L"--folder=b", L"list"},
     };
+    const CTempFolder defaultFolder;
     for (const auto& args : usageErrors)
     {
-        const CRun run = RunCommand(args);
+        const CRun run = RunCommand(args, defaultFolder.Path(), "http://a/\n");
         EXPECT_EQ(run.nExit, 2) << (args.empty() ? "(none)" : WideToUtf8(args[0]));
         EXPECT_TRUE(run.strOut.empty());
         EXPECT_NE(run.strErr.find("Try 'quillmere "), std::string::npos) << run.strErr;
     }
+    EXPECT_TRUE(FolderNames(defaultFolder.Path()).empty());
 
     for (const char* pszCommand : {"list", "check", "show", "export", "import"})
     {

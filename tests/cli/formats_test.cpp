@@ -56,4 +56,17 @@ TEST(Formats, JsonKeepsEveryTabAndRefusesWrongShapes)
                                 "{\"windows\": [{\"tabs\": [{\"url\": \"u\", \"title\": 7}]}]}"})
         EXPECT_THROW(SessionFromJson(nlohmann::json::parse(pszJson), L"T", 0), CFormatError) << pszJson;
 }
+TEST(Formats, EscapesEveryControlCharacterAndTheBackslash)
+{
+    const std::pair<std::string, std::string> cases[] = {
+        {"plain é ☕ | ~", "plain é ☕ | ~"},
+        {"a\\b\\t", "a\\\\b\\\\t"},
+        {"\t\n\r", "\\t\\n\\r"},
+        {std::string("\0\x1b\x1f\x20\x7e\x7f", 6), "\\x00\\x1b\\x1f ~\\x7f"},
+        {"\u0080\u0085\u009f\u00a0", "\\u0080\\u0085\\u009f\u00a0"},
+        {"\xc2", "\xc2"},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(EscapeControlCharacters(c.first), c.second) << c.first;
+}
 }  // namespace

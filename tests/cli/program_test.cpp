@@ -44,7 +44,8 @@ HANDLE CreateInheritable(const std::wstring& strPath, DWORD nAccess, DWORD nDisp
                          FILE_ATTRIBUTE_NORMAL, nullptr);
 }
 
-CProgramRun RunProgram(const std::vector<std::wstring>& args, const CTempFolder& folder)
+// bFailingOutput: standard output refuses every write.
+CProgramRun RunProgram(const std::vector<std::wstring>& args, const CTempFolder& folder, bool bFailingOutput = false)
 {
     std::wstring strProgram = Utf8ToWide(QLMR_QUILLMERE_PROGRAM);
     for (wchar_t& c : strProgram)
@@ -59,7 +60,8 @@ CProgramRun RunProgram(const std::vector<std::wstring>& args, const CTempFolder&
     startup.cb = sizeof(startup);
     startup.dwFlags = STARTF_USESTDHANDLES;
     startup.hStdInput = CreateInheritable(folder.File(L"stdin"), GENERIC_READ, OPEN_EXISTING);
-    startup.hStdOutput = CreateInheritable(folder.File(L"stdout"), GENERIC_WRITE, CREATE_ALWAYS);
+    startup.hStdOutput =
+        CreateInheritable(folder.File(L"stdout"), bFailingOutput ? GENERIC_READ : GENERIC_WRITE, CREATE_ALWAYS);
     startup.hStdError = CreateInheritable(folder.File(L"stderr"), GENERIC_WRITE, CREATE_ALWAYS);
     PROCESS_INFORMATION process{};
     if (::CreateProcessW(nullptr, &strCommandLine[0], nullptr, nullptr, TRUE, CREATE_NO_WINDOW, nullptr, nullptr,
@@ -80,7 +82,7 @@ CProgramRun RunProgram(const std::vector<std::wstring>& args, const CTempFolder&
     return run;
 }
 #else
-CProgramRun RunProgram(const std::vector<std::wstring>& args, const CTempFolder& folder)
+CProgramRun RunProgram(const std::vector<std::wstring>& args, const CTempFolder& folder, bool bFailingOutput = false)
 {
     std::vector<std::string> bytes = {QLMR_QUILLMERE_PROGRAM};
     for (const std::wstring& strArg : args)
@@ -97,7 +99,7 @@ CProgramRun RunProgram(const std::vector<std::wstring>& args, const CTempFolder&
     if (pid == 0)
     {
         const int in = open("/dev/null", O_RDONLY);
-        const int out = open(strOut.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+        const int out = bFailingOutput ? open("/dev/full", O_WRONLY) : open(strOut.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
         const int err = open(strErr.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
         if (in < 0 || out < 0 || err < 0 || dup2(in, 0) < 0 || dup2(out, 1) < 0 || dup2(err, 2) < 0)
             _exit(127);
@@ -142,5 +144,24 @@ TEST(Program, TakesNonAsciiArgumentsAndKeepsItsStreamsApart)
     EXPECT_EQ(usage.nExit, kExitUsage);
     EXPECT_TRUE(usage.strOut.empty());
     EXPECT_NE(usage.strErr.find("quillmere: export needs at least one file"), std::string::npos) << usage.strErr;
+}
+// A failed write of the results is a failure, said so; a session already saved stays a success.
+TEST(Program, SaysWhenStandardOutputCannotBeWritten)
+{
+    CTempFolder work;
+    CTempFolder sessions;
+    WriteBytes(work.File(L"list"), "http://example.com/\n");
+
+    const CProgramRun import = RunProgram(
+        {L"import", L"--from", L"urls", work.File(L"list"), L"--name", L"S", L"--folder", sessions.Path()}, work, true);
+    EXPECT_EQ(import.nExit, kExitSuccess) << import.strErr;
+    EXPECT_TRUE(SystemOs().PathExists(sessions.File(L"S")));
+    EXPECT_NE(import.strErr.find("quillmere: done, but the confirmation cannot be written to standard output: "),
+              std::string::npos)
+        << import.strErr;
+
+    const CProgramRun list = RunProgram({L"--folder", sessions.Path(), L"list"}, work, true);
+    EXPECT_EQ(list.nExit, kExitFailure);
+    EXPECT_NE(list.strErr.find("quillmere: standard output cannot be written: "), std::string::npos) << list.strErr;
 }
 }  // namespace

@@ -48,6 +48,23 @@ TEST(SpecialFiles, PipesAndDevicesAreRefusedWithoutWaiting)
 #endif
 }
 
+TEST(SpecialFiles, AFileThatCannotBeReadIsNamedAsSuchNotAsDamaged)
+{
+    CFakeWindowsOs os;
+    os.MakeFolders(L"C:\\s");
+    os.Write(L"C:\\s\\in.txt", kUrls);
+    std::ostringstream out, err;
+    std::istringstream in;
+    CCommandContext fake{out, err, in, os, [] { return std::wstring(L"C:\\s"); },
+                         [](const std::wstring& strPath) { return strPath; }};
+    ASSERT_EQ(RunQuillmere({L"import", L"--from", L"urls", L"C:\\s\\in.txt", L"--name", L"n"}, fake), 0);
+    os.m_strOpenRefusal = "Permission denied";
+    EXPECT_EQ(RunQuillmere({L"list"}, fake), 0);
+    EXPECT_NE(err.str().find("\\n: cannot be read: Permission denied\n"), std::string::npos) << err.str();
+    EXPECT_EQ(RunQuillmere({L"show", L"C:\\s\\n"}, fake), 1);
+    EXPECT_NE(err.str().find("cannot be opened: Permission denied"), std::string::npos) << err.str();
+}
+
 TEST(SpecialFiles, AnExportThatCannotBeWrittenLeavesThePreviousOneWhole)
 {
     CFakeWindowsOs os;

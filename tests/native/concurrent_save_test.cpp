@@ -187,18 +187,25 @@ TEST(ConcurrentSave, ReadersSeeTheOldOrTheNewSessionWholeWhileSavesReplaceIt)
     EXPECT_TRUE(failures.empty()) << failures.front() << " and " << failures.size() - 1 << " more";
     EXPECT_GT(nListings, 0);
 
-    // A reader that keeps the file open a while: the replace waits for it rather than failing.
+    // A reader that keeps the file open a while: the replace waits for it rather than failing,
+    // and the reader reads the file it opened to its end.
+    const std::string strOld = ReadBytes(folder.File(L"s"));
+    std::string strRead;
     std::atomic<bool> bOpened{false};
     std::thread holder([&] {
         std::unique_ptr<std::FILE, int (*)(std::FILE*)> file(SystemOs().OpenFileForReading(folder.File(L"s")),
                                                              std::fclose);
-        bOpened = file != nullptr;
+        bOpened = true;
         std::this_thread::sleep_for(std::chrono::milliseconds(100));
+        char buffer[4096];
+        for (std::size_t n; file && (n = std::fread(buffer, 1, sizeof buffer, file.get())) > 0;)
+            strRead.append(buffer, n);
     });
     while (!bOpened)
         std::this_thread::yield();
     EXPECT_EQ(SaveInto(folder.Path(), sessions[0], L"s", true), "");
     holder.join();
+    EXPECT_EQ(strRead, strOld);
     EXPECT_EQ(LoadDescribed(folder.File(L"s")), Describe(sessions[0]));
 }
 

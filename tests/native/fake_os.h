@@ -20,6 +20,7 @@ public:
     unsigned long m_nListError = 0;  // an error that cuts every listing short
     bool m_bFindFails = false;       // the single-file search finds nothing
     bool m_bFindFindsTwo = false;    // the single-file search finds a second match
+    std::string m_strOpenRefusal;    // every open for reading fails with this reason
 
     // Creates the folder below the fake root (drive letters included).
     void MakeFolders(const std::wstring& strPath) { MakeFolder(Real(strPath)); }
@@ -62,7 +63,8 @@ public:
     void RemoveStaleTempFiles(const std::wstring& strFolder) override { m_real.RemoveStaleTempFiles(Real(strFolder)); }
     std::FILE* OpenForReading(const std::wstring& strPath, std::string& strWhy) override
     {
-        return m_real.OpenForReading(Real(strPath), strWhy);
+        strWhy = m_strOpenRefusal;
+        return strWhy.empty() ? m_real.OpenForReading(Real(strPath), strWhy) : nullptr;
     }
 
     int m_nDirectoriesMade = 0;
