@@ -126,8 +126,8 @@ void CHyperLink::SetOpener(COpener* pOpener)
 
 void CHyperLink::PreSubclassWindow()
 {
-    // A static reports clicks only with SS_NOTIFY.
-    ModifyStyle(0, SS_NOTIFY);
+    // A static reports clicks only with SS_NOTIFY; the tab stop lets the keyboard reach it.
+    ModifyStyle(0, SS_NOTIFY | WS_TABSTOP);
 
     const std::wstring strText = GetWindowText();
     if (m_strLinkUrl.empty())
@@ -285,7 +285,12 @@ bool CHyperLink::OnReflectedCommand(UINT nCode, LRESULT* pResult)
     if (nCode != STN_CLICKED)
         return false;
     *pResult = 0;
+    FollowLink();
+    return true;
+}
 
+void CHyperLink::FollowLink()
+{
     m_bHovering = false;
     INT_PTR nResult = 0;
     try
@@ -304,7 +309,7 @@ bool CHyperLink::OnReflectedCommand(UINT nCode, LRESULT* pResult)
         m_bVisited = true;
         if (m_hWnd)
             Invalidate(TRUE);
-        return true;
+        return;
     }
     ::MessageBeep(MB_ICONEXCLAMATION);
     try
@@ -315,7 +320,58 @@ bool CHyperLink::OnReflectedCommand(UINT nCode, LRESULT* pResult)
     {
         // Out of memory for the text as well: the beep is all the user gets.
     }
-    return true;
+}
+
+UINT CHyperLink::OnGetDlgCode()
+{
+    // Enter and Space are the link's own, as a button's are; the dialog keeps the others.
+    const MSG* pMsg = reinterpret_cast<const MSG*>(GetCurrentLParam());
+    const bool bOpenKey = pMsg && pMsg->message == WM_KEYDOWN &&
+                          (pMsg->wParam == VK_RETURN || pMsg->wParam == VK_SPACE);
+    return static_cast<UINT>(Default()) | (bOpenKey ? DLGC_WANTMESSAGE : 0);
+}
+
+void CHyperLink::OnKeyDown(UINT nChar, UINT /*nRepeat*/, UINT nFlags)
+{
+    // A key held down opens the address once.
+    if ((nChar == VK_RETURN || nChar == VK_SPACE) && !(nFlags & KF_REPEAT))
+    {
+        FollowLink();
+        return;
+    }
+    Default();
+}
+
+void CHyperLink::OnSetFocus(HWND /*hOld*/)
+{
+    Default();
+    Invalidate(TRUE);
+}
+
+void CHyperLink::OnKillFocus(HWND /*hNew*/)
+{
+    Default();
+    Invalidate(TRUE);
+}
+
+void CHyperLink::OnPaint()
+{
+    // The window is the text's size, so the focus rectangle lies on the text's edges: it goes
+    // over what the static painted, and only where it painted (drawn twice, the dotted line
+    // would cancel itself out). While the mouse is over the link the underline, on the bottom
+    // edge, shows instead.
+    CRgn updateRegion(::CreateRectRgn(0, 0, 0, 0));
+    const bool bFocusShown = ::GetFocus() == m_hWnd && !m_bHovering &&
+                             !(SendMessage(WM_QUERYUISTATE) & UISF_HIDEFOCUS) &&
+                             ::GetUpdateRgn(m_hWnd, updateRegion, FALSE) != ERROR;
+    Default();
+    if (!bFocusShown)
+        return;
+    CClientDC dc(m_hWnd);
+    ::SelectClipRgn(dc, updateRegion);
+    RECT rcClient{};
+    GetClientRect(&rcClient);
+    ::DrawFocusRect(dc, &rcClient);
 }
 
 BOOL CHyperLink::OnSetCursor(HWND /*hWnd*/, UINT /*nHitTest*/, UINT /*nMsg*/)

@@ -58,6 +58,11 @@ protected:
     void OnTimer(UINT_PTR nId) override;
     BOOL OnEraseBkgnd(HDC hDC) override;
     void OnDestroy() override;
+    UINT OnGetDlgCode() override;
+    void OnKeyDown(UINT nChar, UINT nRepeat, UINT nFlags) override;
+    void OnSetFocus(HWND hOld) override;
+    void OnKillFocus(HWND hNew) override;
+    void OnPaint() override;
 
     COLORREF m_crLink = RGB(0, 0, 238);
     COLORREF m_crVisited = RGB(85, 26, 139);
@@ -73,6 +78,9 @@ protected:
     UINT_PTR m_nHoverTimerId = 100;
 
 private:
+    // What a click and the keyboard's Enter or Space do.
+    void FollowLink();
+
     // The font the template gave the control: given back when this object goes before its
     // window, so that the window never holds one of the fonts deleted with it.
     HFONT m_hTemplateFont = nullptr;

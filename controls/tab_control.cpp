@@ -27,6 +27,8 @@ void CTabControl::InitializeTabPages()
 
 void CTabControl::CreateTabPages()
 {
+    // The dialog's keyboard navigation goes on into the pages.
+    ::SetWindowLongPtrW(m_hWnd, GWL_EXSTYLE, GetExStyle() | WS_EX_CONTROLPARENT);
     for (std::size_t i = 0; i < m_pages.size(); ++i)
     {
         m_pages[i]->Create(m_dialogIds[i], this);

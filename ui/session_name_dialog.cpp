@@ -2,6 +2,10 @@
 
 #include <shlwapi.h>
 
+#include <algorithm>
+#include <cwchar>
+
+#include "gdi.h"
 #include "resource.h"
 #include "session_folder.h"
 #include "string_table.h"
@@ -26,12 +30,58 @@ void CSessionNameDialog::DoDataExchange(CDataExchange& dx)
 BOOL CSessionNameDialog::OnInitDialog()
 {
     CDialog::OnInitDialog();
+    FitLabelsToText();
     // The limit holds for typing and pasting; a longer proposal is still shown whole.
     m_editFileName.SetLimitText(kMaxTypedCharacters);
     m_editFileName.SetWindowText(m_strInitialName);
+    // The field gets the focus here: the dialog manager would select its whole text, where the
+    // caret belongs at the end with nothing selected.
+    m_editFileName.SetFocus();
     m_editFileName.SetSel(65535, 65535);
     m_editFileName.SendMessage(EM_SCROLLCARET);
-    return TRUE;
+    return FALSE;
+}
+
+void CSessionNameDialog::FitLabelsToText()
+{
+    RECT rcDialog{};
+    GetClientRect(&rcDialog);
+    int nOverflow = 0;
+    for (HWND hChild = ::GetWindow(m_hWnd, GW_CHILD); hChild;
+         hChild = ::GetWindow(hChild, GW_HWNDNEXT))
+    {
+        wchar_t szClass[16] = L"";
+        ::GetClassNameW(hChild, szClass, 16);
+        if (_wcsicmp(szClass, L"Static") != 0)
+            continue;
+        const std::wstring strText = CWnd::FromHandle(hChild)->GetWindowText();
+        RECT rcText{};
+        {
+            CClientDC dc(hChild);
+            CSelectObject font(dc,
+                               reinterpret_cast<HGDIOBJ>(::SendMessageW(hChild, WM_GETFONT, 0, 0)));
+            ::DrawTextW(dc, strText.c_str(), -1, &rcText, DT_CALCRECT | DT_SINGLELINE);
+        }
+        RECT rcClient{};
+        ::GetClientRect(hChild, &rcClient);
+        const int nMissing = RectWidth(rcText) - RectWidth(rcClient);
+        if (nMissing <= 0)
+            continue;
+        RECT rcStatic{};
+        ::GetWindowRect(hChild, &rcStatic);
+        ::MapWindowPoints(nullptr, m_hWnd, reinterpret_cast<POINT*>(&rcStatic), 2);
+        rcStatic.right += nMissing;
+        ::SetWindowPos(hChild, nullptr, 0, 0, RectWidth(rcStatic), RectHeight(rcStatic),
+                       SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+        nOverflow = std::max(nOverflow, static_cast<int>(rcStatic.right - rcDialog.right));
+    }
+    if (nOverflow > 0)
+    {
+        RECT rcWindow{};
+        GetWindowRect(&rcWindow);
+        SetWindowPos(nullptr, 0, 0, RectWidth(rcWindow) + nOverflow, RectHeight(rcWindow),
+                     SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+    }
 }
 
 BOOL CSessionNameDialog::OnCommand(WPARAM wParam, LPARAM lParam)

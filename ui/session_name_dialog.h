@@ -30,6 +30,10 @@ protected:
     void OnEnChangeFileName();
 
 private:
+    // Each label stays on one line: one too narrow for its text grows, and the dialog with it
+    // when the text would leave the dialog.
+    void FitLabelsToText();
+
     std::wstring m_strInitialName;
     int m_nMode;
     CButton m_btnOk;

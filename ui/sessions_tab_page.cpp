@@ -308,6 +308,15 @@ int CSessionsTabPage::GetSelectedSavedSessionIndex() const
     return nCurrentSession;
 }
 
+bool CSessionsTabPage::IsSavedSessionSelected(int nCurrentSession,
+                                              const std::wstring& strName) const
+{
+    const int nRow = m_listSessions.GetSelectedIndex();
+    return nCurrentSession >= 0 && nCurrentSession < static_cast<int>(m_savedSessions.size()) &&
+           nRow == nCurrentSession + 1 && nRow < m_listSessions.GetItemCount() &&
+           m_savedSessions[static_cast<size_t>(nCurrentSession)].GetName() == strName;
+}
+
 std::unique_ptr<CSession> CSessionsTabPage::GetCheckedSession()
 {
     const int nSelected = m_listSessions.GetSelectedIndex();
@@ -489,14 +498,15 @@ void CSessionsTabPage::OnBnClickedRename()
         GetSessionFolder(strPath);
         ThrowIf(strPath.empty(), "CSessionsTabPage::OnBnClickedRename() - strPath is empty");
         strPath += L"\\";
+
+        // The name dialog disables the main dialog, so the selection cannot have moved; should it
+        // have all the same, nothing is renamed rather than the wrong row.
+        ThrowIf(!IsSavedSessionSelected(nCurrentSession, strOldName),
+                "CSessionsTabPage::OnBnClickedRename() - nCurrentSession is invalid");
         RenameSessionFile(strPath + strOldName, strPath + strNewFileName);
 
-        const int nAfter = GetSelectedSavedSessionIndex();
-        ThrowIf(nAfter < 0 || nAfter >= static_cast<int>(m_savedSessions.size()),
-                "CSessionsTabPage::OnBnClickedRename() - nCurrentSession is invalid");
-        // Nothing can change the list while the name dialog runs: the same session as before.
         m_savedSessions[static_cast<size_t>(nCurrentSession)].SetName(strNewFileName);
-        const int nRow = nAfter + 1;
+        const int nRow = nCurrentSession + 1;
         ThrowIf(nRow < 1 || nRow >= m_listSessions.GetItemCount(),
                 "CSessionsTabPage::OnBnClickedRename() - nCurrentSession is invalid (2)");
         m_listSessions.SetItemText(nRow, CSessionsListCtrl::kColumnName, strNewFileName);
@@ -519,14 +529,16 @@ void CSessionsTabPage::OnBnClickedDelete()
 {
     try
     {
-        const std::wstring strName = m_savedSessions[static_cast<size_t>(GetSelectedSavedSessionIndex())].GetName();
+        const int nCurrentSession = GetSelectedSavedSessionIndex();
+        const std::wstring strName =
+            m_savedSessions[static_cast<size_t>(nCurrentSession)].GetName();
         const std::wstring strQuestion = FormatResString(IDS_CONFIRM_DELETE_TEXT, strName.c_str());
         const std::wstring strCaption = LoadResString(IDS_CONFIRM_DELETE_CAPTION);
         if (::MessageBoxW(m_hWnd, strQuestion.c_str(), strCaption.c_str(), MB_YESNO | MB_ICONQUESTION) != IDYES)
             return;
 
-        const int nCurrentSession = GetSelectedSavedSessionIndex();
-        ThrowIf(nCurrentSession < 0 || nCurrentSession >= static_cast<int>(m_savedSessions.size()),
+        // The question was about this row: whatever moved meanwhile, no other one goes.
+        ThrowIf(!IsSavedSessionSelected(nCurrentSession, strName),
                 "CSessionsTabPage::OnBnClickedDelete() - nCurrentSession is invalid");
         m_savedSessions.erase(m_savedSessions.begin() + nCurrentSession);
         const int nRow = nCurrentSession + 1;

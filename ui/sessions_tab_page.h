@@ -48,6 +48,9 @@ public:
     void RefreshSessionTree();
     // The index in the saved sessions of the selected row; throws when it is not a saved session.
     int GetSelectedSavedSessionIndex() const;
+    // Whether the selected row still shows that saved session under that name: an action checks it
+    // after a nested modal loop, before it touches the row it was started on.
+    bool IsSavedSessionSelected(int nCurrentSession, const std::wstring& strName) const;
     // A new session of the ticked windows and tabs of the selected row's session.
     std::unique_ptr<CSession> GetCheckedSession();
 

@@ -1,6 +1,27 @@
 #include "dialog.h"
 
+#include <utility>
+
+#include "dialog_navigation.h"
 #include "module.h"
+
+namespace
+{
+// The owner of a modal dialog that was given no parent: the window the user was working in.
+HWND FindModalOwner()
+{
+    HWND hWnd = ::GetActiveWindow();
+    if (!hWnd)
+    {
+        hWnd = ::GetForegroundWindow();
+        DWORD dwProcessId = 0;
+        if (hWnd && (::GetWindowThreadProcessId(hWnd, &dwProcessId),
+                     dwProcessId != ::GetCurrentProcessId()))
+            hWnd = nullptr;
+    }
+    return hWnd ? ::GetAncestor(hWnd, GA_ROOT) : nullptr;
+}
+} // namespace
 
 void DDX_Control(CDataExchange& dx, int nId, CWnd& control)
 {
@@ -75,7 +96,8 @@ bool CDialog::Create(UINT nIdTemplate, CWnd* pParent)
 
 INT_PTR CDialog::DoModal()
 {
-    const HWND hOwner = m_pParentWnd ? ::GetAncestor(m_pParentWnd->m_hWnd, GA_ROOT) : nullptr;
+    const HWND hOwner =
+        m_pParentWnd ? ::GetAncestor(m_pParentWnd->m_hWnd, GA_ROOT) : FindModalOwner();
     m_bModal = true;
     m_bEndModal = false;
     m_nModalResult = -1;
@@ -89,11 +111,16 @@ INT_PTR CDialog::DoModal()
     }
     RethrowPendingOrDestroy();
 
-    const bool bDisableOwner = hOwner && ::IsWindowEnabled(hOwner);
-    if (bDisableOwner)
-        ::EnableWindow(hOwner, FALSE);
     if (!m_bEndModal)
+    {
+        // An owner that is already disabled belongs to a run further out, which enables it.
+        if (hOwner && ::IsWindowEnabled(hOwner))
+        {
+            ::EnableWindow(hOwner, FALSE);
+            m_hDisabledOwner = hOwner;
+        }
         ShowWindow(SW_SHOWNORMAL);
+    }
 
     MSG msg;
     while (!m_bEndModal)
@@ -118,8 +145,7 @@ INT_PTR CDialog::DoModal()
         }
         catch (...)
         {
-            if (bDisableOwner)
-                ::EnableWindow(hOwner, TRUE);
+            ReleaseModalOwner();
             if (m_hWnd)
                 DestroyWindow();
             m_bModal = false;
@@ -127,13 +153,21 @@ INT_PTR CDialog::DoModal()
         }
     }
 
-    // The owner is enabled before the dialog goes, so that activation returns to it.
-    if (bDisableOwner)
-        ::EnableWindow(hOwner, TRUE);
+    ReleaseModalOwner();
     if (m_hWnd)
         DestroyWindow();
     m_bModal = false;
     return m_nModalResult;
+}
+
+void CDialog::ReleaseModalOwner()
+{
+    const HWND hOwner = std::exchange(m_hDisabledOwner, nullptr);
+    if (!hOwner)
+        return;
+    ::EnableWindow(hOwner, TRUE);
+    if (m_hWnd && ::GetActiveWindow() == m_hWnd)
+        ::SetActiveWindow(hOwner);
 }
 
 void CDialog::RethrowPendingOrDestroy()
@@ -168,7 +202,17 @@ BOOL CDialog::PreTranslateMessage(MSG* pMsg)
     // Keys give the dialog its navigation: Tab, arrows, Enter, Escape and mnemonics.
     if (pMsg->message < WM_KEYFIRST || pMsg->message > WM_KEYLAST)
         return FALSE;
+    if (IsNestedInDialog())
+        return FALSE;
+    if (TranslateDialogNavigationKey(m_hWnd, *pMsg))
+        return TRUE;
     return ::IsDialogMessageW(m_hWnd, pMsg);
+}
+
+bool CDialog::IsNestedInDialog() const
+{
+    return (GetStyle() & WS_CHILD) &&
+           dynamic_cast<CDialog*>(FromHandlePermanent(::GetAncestor(m_hWnd, GA_ROOT)));
 }
 
 void CDialog::EndDialog(int nResult)
@@ -177,6 +221,7 @@ void CDialog::EndDialog(int nResult)
     if (m_bModal)
     {
         m_bEndModal = true;
+        ReleaseModalOwner();
         ShowWindow(SW_HIDE);
         // Wake the loop if it is waiting.
         PostMessage(WM_NULL);

@@ -1,6 +1,11 @@
 // Dialogs from templates of this module, modal or modeless. A modal dialog runs its own message
 // loop, which offers each message to PreTranslateMessage of the window it is for and of each of
 // its parents up to the dialog, so that pages and controls can take keys before the dialog does.
+//
+// A modal dialog without a parent is owned, as the framework's are, by the thread's active window
+// (else the foreground window, when it is one of this process), taken up to its top-level window;
+// that window is disabled while the dialog runs. A dialog nested in another's window (a page)
+// leaves its keys to the outer dialog, which navigates the page's controls as its own.
 #pragma once
 
 #include <string>
@@ -57,7 +62,13 @@ private:
     // A failed initialisation leaves no window behind before its exception goes on.
     void RethrowPendingOrDestroy();
 
+    // Enables the owner the modal run disabled and, when the dialog is active, activates it: done
+    // before the dialog is hidden, so that activation goes back to the owner.
+    void ReleaseModalOwner();
+    bool IsNestedInDialog() const;
+
     bool m_bModal = false;
     bool m_bEndModal = false;
+    HWND m_hDisabledOwner = nullptr;
     INT_PTR m_nModalResult = -1;
 };

@@ -101,6 +101,9 @@ protected:
     virtual LRESULT WindowProc(UINT nMsg, WPARAM wParam, LPARAM lParam);
     // The window's own behaviour for the message being handled.
     LRESULT Default();
+    // The second argument of the message being handled, for a handler that needs more than its
+    // unpacked arguments (the key message WM_GETDLGCODE asks about).
+    LPARAM GetCurrentLParam() const { return m_current.lParam; }
     LRESULT DefWindowProc(UINT nMsg, WPARAM wParam, LPARAM lParam);
 
     // Called after the last message (WM_NCDESTROY), when the handle is already gone.

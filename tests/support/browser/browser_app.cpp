@@ -96,9 +96,13 @@ int CBrowserApp::Run()
     if (m_commandLine.m_dwOwner && !hOwner)
         return 6;
     m_log.Write({standin::kLogReady});
-    // Picked from the loop, as a click on the menu would be.
+    // Picked from the loop, as a click on the menu would be; the click makes the frame the active
+    // window first.
     if (nToolCommand)
+    {
+        SetForegroundWindow(m_frames.front()->Hwnd());
         PostMessageW(m_frames.front()->Hwnd(), WM_COMMAND, MAKEWPARAM(nToolCommand, 0), 0);
+    }
     PumpUntilQuit(hOwner);
     if (hOwner)
         CloseHandle(hOwner);

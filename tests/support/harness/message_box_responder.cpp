@@ -285,7 +285,7 @@ CMessageBoxResponder::~CMessageBoxResponder()
     {
         ADD_FAILURE() << m_answers.size()
                       << " queued message box answer(s) never used; the first was "
-                      << ButtonName(m_answers.front());
+                      << ButtonName(m_answers.front().nButtonId);
     }
     if (!m_dialogHandlers.empty())
     {
@@ -294,9 +294,9 @@ CMessageBoxResponder::~CMessageBoxResponder()
     }
 }
 
-void CMessageBoxResponder::Answer(int nButtonId)
+void CMessageBoxResponder::Answer(int nButtonId, std::function<void(HWND hBox)> fnWhileShown)
 {
-    m_answers.push_back(nButtonId);
+    m_answers.push_back({nButtonId, std::move(fnWhileShown)});
 }
 
 void CMessageBoxResponder::OnDialogActivated(std::function<void(HWND hDialog)> fnHandler)
@@ -363,8 +363,11 @@ void CMessageBoxResponder::HandleMessageBox(HWND hBox, CMessageBoxRecord record)
     int nAnswer = 0;
     if (bExpected)
     {
-        nAnswer = m_answers.front();
+        CAnswer answer = std::move(m_answers.front());
         m_answers.pop_front();
+        nAnswer = answer.nButtonId;
+        if (answer.fnWhileShown)
+            answer.fnWhileShown(hBox);
     }
     const bool bValid = bExpected && HasButton(record, nAnswer);
     // A box ends with whatever command it is sent, even one it has no button for, so only its

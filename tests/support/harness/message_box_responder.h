@@ -43,8 +43,9 @@ public:
     CMessageBoxResponder(const CMessageBoxResponder&) = delete;
     CMessageBoxResponder& operator=(const CMessageBoxResponder&) = delete;
 
-    // Queues the answer (a button id) for the next message box, first in, first out.
-    void Answer(int nButtonId);
+    // Queues the answer (a button id) for the next message box, first in, first out. fnWhileShown,
+    // when given, runs inside the box's loop before the answer is pressed.
+    void Answer(int nButtonId, std::function<void(HWND hBox)> fnWhileShown = nullptr);
 
     // Queues a handler for the next dialog that is not a message box, first in, first out. It is
     // called with the dialog's window once that is visible, from inside the dialog's own loop.
@@ -67,7 +68,12 @@ private:
     void HandleMessageBox(HWND hBox, CMessageBoxRecord record);
     void HandleDialog(HWND hDialog);
 
-    std::deque<int> m_answers;
+    struct CAnswer
+    {
+        int nButtonId;
+        std::function<void(HWND hBox)> fnWhileShown;
+    };
+    std::deque<CAnswer> m_answers;
     std::deque<std::function<void(HWND)>> m_dialogHandlers;
     std::vector<CMessageBoxRecord> m_boxes;
 };

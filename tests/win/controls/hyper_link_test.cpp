@@ -209,6 +209,24 @@ CColourCount CountColour(HWND hControl, COLORREF crColour)
     return count;
 }
 
+// Pixels of the control's top edge that are not the dialog's face colour: the dots of a focus
+// rectangle (the text itself keeps clear of that row).
+int FocusDotsOnTopEdge(HWND hControl)
+{
+    const HWND hDialog = ::GetAncestor(hControl, GA_ROOT);
+    CRgbImage image;
+    EXPECT_TRUE(CaptureWindow(hDialog, image));
+    RECT rcDialog{};
+    ::GetWindowRect(hDialog, &rcDialog);
+    RECT rcControl{};
+    ::GetWindowRect(hControl, &rcControl);
+    ::OffsetRect(&rcControl, -rcDialog.left, -rcDialog.top);
+    int nDots = 0;
+    for (int x = rcControl.left; x < rcControl.right && x < image.nWidth; ++x)
+        nDots += image.At(x, rcControl.top) != ::GetSysColor(COLOR_BTNFACE);
+    return nDots;
+}
+
 // A point of the dialog well away from every link.
 POINT AwayFromLinks(HWND hDialog)
 {
@@ -712,6 +730,35 @@ TEST_F(HyperLinkTest, AClickOpensTheAddressThroughTheShellAndShowsItVisited)
     MouseMove(m_dialog.m_hWnd, AwayFromLinks(m_dialog.m_hWnd));
     ASSERT_TRUE(WaitFor([&] { return !IsUnderlined(link.m_hWnd); }, 2000));
     EXPECT_GT(CountColour(link.m_hWnd, kVisitedColour).nPixels, 20);
+}
+
+TEST_F(HyperLinkTest, TheKeyboardReachesTheLinkShowsItsFocusAndOpensItWithEnterOrSpace)
+{
+    CTestHyperLink& link = m_dialog.m_linkLeft;
+    EXPECT_TRUE(link.GetStyle() & WS_TABSTOP);
+    // Tab from the last link comes round to the first, which shows that it has the focus.
+    ::SetFocus(m_dialog.m_linkBorder.m_hWnd);
+    EXPECT_EQ(FocusDotsOnTopEdge(link.m_hWnd), 0);
+    PressKey(::GetFocus(), VK_TAB);
+    ASSERT_EQ(::GetFocus(), link.m_hWnd);
+    EXPECT_GT(FocusDotsOnTopEdge(link.m_hWnd), 4);
+    EXPECT_TRUE(m_opener.m_shellCalls.empty());
+
+    // Enter and Space open it, once for a key held down.
+    for (const UINT nKey : {VK_RETURN, VK_SPACE})
+    {
+        const size_t nBefore = m_opener.m_shellCalls.size();
+        PressKey(link.m_hWnd, nKey);
+        ASSERT_EQ(m_opener.m_shellCalls.size(), nBefore + 1) << "key " << nKey;
+        EXPECT_EQ(m_opener.m_shellCalls.back().first, L"http://quillmere.example/left");
+        ::PostMessageW(link.m_hWnd, WM_KEYDOWN, nKey, 0x40000001); // the key repeating
+        PumpMessages(0);
+        EXPECT_EQ(m_opener.m_shellCalls.size(), nBefore + 1) << "key " << nKey;
+    }
+
+    PressKey(::GetFocus(), VK_TAB);
+    EXPECT_NE(::GetFocus(), link.m_hWnd);
+    EXPECT_EQ(FocusDotsOnTopEdge(link.m_hWnd), 0);
 }
 
 TEST_F(HyperLinkTest, WithoutShellOrAssociationTheShellsErrorIsReported)

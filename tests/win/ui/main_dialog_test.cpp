@@ -4,6 +4,7 @@
 #include <cstring>
 #include <memory>
 #include <stdexcept>
+#include <vector>
 
 #include "exceptions.h"
 #include "harness/input.h"
@@ -148,6 +149,86 @@ void ClickListRow(HWND hList, int nRow)
     rcRow.left = LVIR_LABEL;
     ASSERT_TRUE(::SendMessageW(hList, LVM_GETITEMRECT, nRow, reinterpret_cast<LPARAM>(&rcRow)));
     Click(hList, POINT{rcRow.left + 8, (rcRow.top + rcRow.bottom) / 2});
+}
+
+int SelectedRow(HWND hList)
+{
+    return static_cast<int>(
+        ::SendMessageW(hList, LVM_GETNEXTITEM, static_cast<WPARAM>(-1), LVNI_SELECTED));
+}
+
+int RowOf(CSessionManagerDialog& dialog, const std::wstring& strName)
+{
+    CSessionsListCtrl& list = dialog.GetSessionsTabPage()->GetSessionsList();
+    for (int i = 1; i < list.GetItemCount(); ++i)
+    {
+        if (list.GetItemText(i, 0) == strName)
+            return i;
+    }
+    ADD_FAILURE() << "no row for that session";
+    return -1;
+}
+
+// A click of the real mouse, routed by the system's hit testing: a disabled window never sees it.
+void RealClick(POINT ptScreen)
+{
+    INPUT inputs[3] = {};
+    for (INPUT& input : inputs)
+    {
+        input.type = INPUT_MOUSE;
+        input.mi.dx = ptScreen.x * 65535 / (::GetSystemMetrics(SM_CXSCREEN) - 1);
+        input.mi.dy = ptScreen.y * 65535 / (::GetSystemMetrics(SM_CYSCREEN) - 1);
+        input.mi.dwFlags = MOUSEEVENTF_ABSOLUTE | MOUSEEVENTF_MOVE;
+    }
+    inputs[1].mi.dwFlags |= MOUSEEVENTF_LEFTDOWN;
+    inputs[2].mi.dwFlags |= MOUSEEVENTF_LEFTUP;
+    ASSERT_EQ(::SendInput(3, inputs, sizeof(INPUT)), 3u);
+    PumpMessages(150);
+}
+
+// A point of the row on the screen that the given window does not cover.
+POINT UncoveredPointOfRow(HWND hList, int nRow, HWND hCover)
+{
+    RECT rcRow{};
+    rcRow.left = LVIR_BOUNDS;
+    ::SendMessageW(hList, LVM_GETITEMRECT, nRow, reinterpret_cast<LPARAM>(&rcRow));
+    RECT rcList{};
+    ::GetClientRect(hList, &rcList);
+    ::IntersectRect(&rcRow, &rcRow, &rcList);
+    ::MapWindowPoints(hList, nullptr, reinterpret_cast<POINT*>(&rcRow), 2);
+    RECT rcCover{};
+    ::GetWindowRect(hCover, &rcCover);
+    for (POINT pt{rcRow.right - 4, (rcRow.top + rcRow.bottom) / 2}; pt.x > rcRow.left; pt.x -= 4)
+    {
+        if (!::PtInRect(&rcCover, pt))
+            return pt;
+    }
+    ADD_FAILURE() << "the row is covered whole";
+    return POINT{rcRow.left + 4, (rcRow.top + rcRow.bottom) / 2};
+}
+
+// The check values of every node of the tree, windows and tabs.
+std::vector<int> CheckValues(CCustomTreeChildCtrl& tree)
+{
+    std::vector<int> values;
+    for (HTREEITEM hWindow = tree.GetRootItem(); hWindow;
+         hWindow = tree.GetNextSiblingItem(hWindow))
+    {
+        values.push_back(tree.GetCheckState(hWindow));
+        for (HTREEITEM hTab = tree.GetChildItem(hWindow); hTab;
+             hTab = tree.GetNextSiblingItem(hTab))
+            values.push_back(tree.GetCheckState(hTab));
+    }
+    return values;
+}
+
+// The control that has the focus, by its id; the tree's own window by its column tree's.
+int FocusedControlId(CSessionManagerDialog& dialog)
+{
+    const HWND hFocus = ::GetFocus();
+    if (hFocus && hFocus == dialog.GetSessionsTabPage()->GetSessionTree().GetTreeCtrl().m_hWnd)
+        return IDC_SESSIONS_TREE;
+    return hFocus ? ::GetDlgCtrlID(hFocus) : 0;
 }
 
 void ExpectSameRect(const RECT& rcActual, const RECT& rcExpected)
@@ -606,4 +687,192 @@ TEST(SessionManagerDialog, ScreenshotOfTheSessionsPage)
         ::SetFocus(SessionsList(dialog));
         EXPECT_TRUE(SaveWindowPng(hDialog, L"main-dialog-sessions.png"));
     });
+}
+
+TEST(SessionManagerDialog, WhileRenameOrDeleteAsksTheDialogIsDisabledAndIgnoresClicks)
+{
+    CScratchSessionFolder folder;
+    folder.Write(MakeSession(L"Alpha", {1}));
+    folder.Write(MakeSession(L"Beta", {2}));
+    CSession current = MakeSession(kCurrentSessionName, {1});
+    CSessionManagerDialog dialog;
+    dialog.SetCurrentSession(&current);
+    CMessageBoxResponder responder;
+
+    RunDialog(dialog, responder, [&](HWND hDialog) {
+        const HWND hList = SessionsList(dialog);
+        const HWND hPage = dialog.GetSessionsTabPage()->m_hWnd;
+        const int nAlpha = RowOf(dialog, L"Alpha");
+        const int nBeta = RowOf(dialog, L"Beta");
+        ClickListRow(hList, nAlpha);
+
+        // A click on the other row, made while the question is open, goes nowhere.
+        auto expectDisabledAndDeaf = [&](HWND hAsking) {
+            EXPECT_FALSE(::IsWindowEnabled(hDialog));
+            EXPECT_EQ(::GetWindow(hAsking, GW_OWNER), hDialog);
+            RealClick(UncoveredPointOfRow(hList, nBeta, hAsking));
+            EXPECT_EQ(SelectedRow(hList), nAlpha);
+        };
+
+        responder.OnDialogActivated([&](HWND hNameDialog) {
+            expectDisabledAndDeaf(hNameDialog);
+            const HWND hEdit = ::GetDlgItem(hNameDialog, IDC_FILE_NAME);
+            ::SetWindowTextW(hEdit, L"Gamma");
+            PressKey(hEdit, VK_RETURN);
+        });
+        ClickButton(::GetDlgItem(hPage, IDC_SESSIONS_RENAME));
+        // Enabled again and active again once the name dialog is gone.
+        EXPECT_TRUE(::IsWindowEnabled(hDialog));
+        EXPECT_EQ(::GetActiveWindow(), hDialog);
+        EXPECT_EQ(dialog.GetSessionsTabPage()->GetSessionsList().GetItemText(nAlpha, 0), L"Gamma");
+        EXPECT_EQ(dialog.GetSessionsTabPage()->GetSessionsList().GetItemText(nBeta, 0), L"Beta");
+        EXPECT_EQ(dialog.GetSessionsTabPage()
+                      ->GetSavedSessions()
+                      .at(static_cast<size_t>(nAlpha - 1))
+                      .GetName(),
+                  L"Gamma");
+        EXPECT_NE(::GetFileAttributesW((folder.Path() + L"\\Gamma").c_str()),
+                  INVALID_FILE_ATTRIBUTES);
+        EXPECT_EQ(::GetFileAttributesW((folder.Path() + L"\\Alpha").c_str()),
+                  INVALID_FILE_ATTRIBUTES);
+
+        responder.Answer(IDYES, expectDisabledAndDeaf);
+        ClickButton(::GetDlgItem(hPage, IDC_SESSIONS_DELETE));
+        EXPECT_TRUE(::IsWindowEnabled(hDialog));
+        EXPECT_EQ(::GetFileAttributesW((folder.Path() + L"\\Gamma").c_str()),
+                  INVALID_FILE_ATTRIBUTES);
+        EXPECT_NE(::GetFileAttributesW((folder.Path() + L"\\Beta").c_str()),
+                  INVALID_FILE_ATTRIBUTES);
+        ASSERT_EQ(dialog.GetSessionsTabPage()->GetSavedSessions().size(), 1u);
+        EXPECT_EQ(dialog.GetSessionsTabPage()->GetSavedSessions()[0].GetName(), L"Beta");
+    });
+    ASSERT_EQ(responder.Boxes().size(), 1u);
+    EXPECT_EQ(responder.Boxes()[0].strCaption, L"Confirm Delete");
+    EXPECT_EQ(responder.Boxes()[0].strText, L"Are you sure you want to delete 'Gamma'?");
+}
+
+TEST(SessionManagerDialog, TabAndShiftTabWalkThePageTheTabStripAndCloseAsOneOrder)
+{
+    CScratchSessionFolder folder;
+    folder.Write(MakeSession(L"Morning", {2}));
+    CSession current = MakeSession(kCurrentSessionName, {1});
+    CSessionManagerDialog dialog;
+    dialog.SetCurrentSession(&current);
+    CMessageBoxResponder responder;
+
+    RunDialog(dialog, responder, [&](HWND) {
+        // A saved session selected: Load, Rename and Delete are enabled and take part.
+        ClickListRow(SessionsList(dialog), 1);
+        ASSERT_EQ(FocusedControlId(dialog), IDC_SESSIONS_LIST);
+        // From the list round to the list, in the order the windows are stacked.
+        std::vector<int> cycle = {IDC_SESSIONS_LIST,
+                                  IDC_SESSIONS_TREE,
+                                  IDC_SESSIONS_SELECT_ALL,
+                                  IDC_SESSIONS_SELECT_NONE,
+                                  IDOK,
+                                  IDC_TAB_CONTROL,
+                                  IDC_SESSIONS_SAVE,
+                                  IDC_SESSIONS_LOAD,
+                                  IDC_SESSIONS_RENAME,
+                                  IDC_SESSIONS_DELETE};
+        // The splitter between list and tree takes part exactly when it is a tab stop.
+        const HWND hSplitter =
+            ::GetDlgItem(dialog.GetSessionsTabPage()->m_hWnd, IDC_SESSIONS_SPLITTER);
+        if (::GetWindowLongPtrW(hSplitter, GWL_STYLE) & WS_TABSTOP)
+            cycle.insert(cycle.begin() + 1, IDC_SESSIONS_SPLITTER);
+
+        std::vector<int> forward;
+        for (size_t i = 0; i < cycle.size(); ++i)
+        {
+            PressKey(::GetFocus(), VK_TAB);
+            forward.push_back(FocusedControlId(dialog));
+        }
+        std::vector<int> expectedForward(cycle.begin() + 1, cycle.end());
+        expectedForward.push_back(cycle.front());
+        EXPECT_EQ(forward, expectedForward);
+
+        std::vector<int> backward;
+        for (size_t i = 0; i < cycle.size(); ++i)
+        {
+            PressKey(::GetFocus(), VK_TAB, kModShift);
+            backward.push_back(FocusedControlId(dialog));
+        }
+        std::vector<int> expectedBackward(cycle.rbegin(), cycle.rend() - 1);
+        expectedBackward.push_back(cycle.front());
+        EXPECT_EQ(backward, expectedBackward);
+    });
+}
+
+TEST(SessionManagerDialog, ControlKeysSwitchPagesMnemonicsAndEnterPressTheirButtons)
+{
+    CScratchSessionFolder folder;
+    CSession current = MakeSession(kCurrentSessionName, {2, 1});
+    CSessionManagerDialog dialog;
+    dialog.SetCurrentSession(&current);
+    CMessageBoxResponder responder;
+
+    const INT_PTR nResult = RunDialog(dialog, responder, [&](HWND hDialog) {
+        const HWND hTabs = ::GetDlgItem(hDialog, IDC_TAB_CONTROL);
+        const HWND hSessions = dialog.GetSessionsTabPage()->m_hWnd;
+        const HWND hAbout = dialog.GetAboutTabPage()->m_hWnd;
+        auto expectPage = [&](int nPage) {
+            EXPECT_EQ(::SendMessageW(hTabs, TCM_GETCURSEL, 0, 0), nPage);
+            EXPECT_EQ(::IsWindowVisible(hSessions) != FALSE, nPage == 0);
+            EXPECT_EQ(::IsWindowVisible(hAbout) != FALSE, nPage == 1);
+        };
+
+        // Each way there and back, from the list; the focus goes to the new page's first control.
+        const struct
+        {
+            const char* pszKeys;
+            UINT nKey;
+            UINT nModifiers;
+        } switches[] = {
+            {"Ctrl+Tab", VK_TAB, kModControl},
+            {"Ctrl+Shift+Tab", VK_TAB, kModControl | kModShift},
+            {"Ctrl+PgDn", VK_NEXT, kModControl},
+            {"Ctrl+PgUp", VK_PRIOR, kModControl},
+        };
+        for (const auto& s : switches)
+        {
+            SCOPED_TRACE(s.pszKeys);
+            ::SetFocus(SessionsList(dialog));
+            PressKey(::GetFocus(), s.nKey, s.nModifiers);
+            expectPage(1);
+            EXPECT_EQ(FocusedControlId(dialog), IDC_ABOUT_LINK);
+            if (&s == &switches[0])
+            {
+                EXPECT_TRUE(SaveWindowPng(hDialog, L"main-dialog-about-link-focused.png"));
+            }
+            PressKey(::GetFocus(), s.nKey, s.nModifiers);
+            expectPage(0);
+            EXPECT_EQ(FocusedControlId(dialog), IDC_SESSIONS_SAVE);
+        }
+        // A focus outside the pages stays where it is.
+        ::SetFocus(::GetDlgItem(hDialog, IDOK));
+        PressKey(::GetFocus(), VK_TAB, kModControl);
+        expectPage(1);
+        EXPECT_EQ(FocusedControlId(dialog), IDOK);
+        PressKey(::GetFocus(), VK_TAB, kModControl);
+        expectPage(0);
+
+        // Enter on a page's button presses that button, not the dialog's default one.
+        CCustomTreeChildCtrl& tree = dialog.GetSessionsTabPage()->GetSessionTree().GetTreeCtrl();
+        ::SetFocus(SessionsList(dialog));
+        for (int i = 0; i < 3; ++i)
+            PressKey(::GetFocus(), VK_TAB);
+        ASSERT_EQ(FocusedControlId(dialog), IDC_SESSIONS_SELECT_NONE);
+        PressKey(::GetFocus(), VK_RETURN);
+        EXPECT_TRUE(::IsWindowVisible(hDialog));
+        EXPECT_EQ(CheckValues(tree), std::vector<int>(5, kCheckClear));
+
+        // Mnemonics of the page and of the dialog, from the list.
+        ::SetFocus(SessionsList(dialog));
+        PressKey(::GetFocus(), 'A', kModAlt);
+        EXPECT_EQ(CheckValues(tree), std::vector<int>(5, kCheckTicked));
+        ::SetFocus(SessionsList(dialog));
+        PressKey(::GetFocus(), 'C', kModAlt);
+        EXPECT_FALSE(::IsWindowVisible(hDialog));
+    });
+    EXPECT_EQ(nResult, IDOK);
 }

@@ -5,6 +5,7 @@
 #include "filename_edit.h"
 #include "harness/input.h"
 #include "harness/message_box_responder.h"
+#include "harness/screenshot.h"
 #include "resource.h"
 #include "session_folder.h"
 #include "session_name_dialog.h"
@@ -208,4 +209,65 @@ TEST(SessionNameDialog, RefusesAnExistingNameUnderTheCaptionOfItsMode)
         EXPECT_EQ(box.nIcon, static_cast<UINT>(MB_ICONSTOP));
     }
     DeleteFileW(strPath.c_str());
+}
+
+TEST(SessionNameDialog, OpensWithTheCaretAfterTheProposalAndEveryLabelOnOneLine)
+{
+    const std::wstring strProposal = L"2024-03-05";
+    CMessageBoxResponder responder;
+    responder.OnDialogActivated([&](HWND hDialog) {
+        const HWND hEdit = FileNameField(hDialog);
+        EXPECT_EQ(GetFocus(), hEdit);
+        const int nEnd = static_cast<int>(strProposal.size());
+        EXPECT_EQ(Selection(hEdit), std::make_pair(nEnd, nEnd))
+            << "nothing selected, the caret at the end";
+
+        // Both labels keep the template's place and height and are at least as wide: each is
+        // widened to its text, never wrapped, and stays inside the dialog.
+        RECT rcDialog{};
+        GetClientRect(hDialog, &rcDialog);
+        const struct
+        {
+            const wchar_t* pszText;
+            RECT rcUnits;
+        } labels[] = {{L"Enter a filename for the session file:", {7, 7, 116, 8}},
+                      {L"(Valid filename characters only, 50 characters max)", {7, 39, 165, 8}}};
+        size_t nFound = 0;
+        for (HWND hChild = GetWindow(hDialog, GW_CHILD); hChild;
+             hChild = GetWindow(hChild, GW_HWNDNEXT))
+        {
+            for (const auto& label : labels)
+            {
+                if (Text(hChild) != label.pszText)
+                    continue;
+                ++nFound;
+                SCOPED_TRACE(testing::Message()
+                             << "label of " << wcslen(label.pszText) << " characters");
+                RECT rcUnits = label.rcUnits;
+                MapDialogRect(hDialog, &rcUnits);
+                RECT rcLabel{};
+                GetWindowRect(hChild, &rcLabel);
+                MapWindowPoints(nullptr, hDialog, reinterpret_cast<POINT*>(&rcLabel), 2);
+                EXPECT_EQ(rcLabel.left, rcUnits.left);
+                EXPECT_EQ(rcLabel.top, rcUnits.top);
+                EXPECT_EQ(rcLabel.bottom - rcLabel.top, rcUnits.bottom);
+                EXPECT_GE(rcLabel.right - rcLabel.left, rcUnits.right);
+                EXPECT_LE(rcLabel.right, rcDialog.right);
+
+                HDC hDC = GetDC(hChild);
+                const HGDIOBJ hOld = SelectObject(
+                    hDC, reinterpret_cast<HGDIOBJ>(SendMessageW(hChild, WM_GETFONT, 0, 0)));
+                RECT rcText{};
+                DrawTextW(hDC, label.pszText, -1, &rcText, DT_CALCRECT | DT_SINGLELINE);
+                SelectObject(hDC, hOld);
+                ReleaseDC(hChild, hDC);
+                EXPECT_LE(rcText.right, rcLabel.right - rcLabel.left) << "the text would wrap";
+            }
+        }
+        EXPECT_EQ(nFound, 2u);
+        EXPECT_TRUE(SaveWindowPng(hDialog, L"session-name-dialog.png"));
+        PressKey(hEdit, VK_ESCAPE);
+    });
+    CSessionNameDialog dialog(strProposal.c_str(), CSessionNameDialog::kModeSave);
+    EXPECT_EQ(dialog.DoModal(), IDCANCEL);
 }

@@ -291,6 +291,47 @@ TEST(Dialog, EnterAndEscapeGoThroughTheTranslateChain)
     EXPECT_EQ(edit.m_nEaten, 1);
 }
 
+TEST(Dialog, AModalDialogWithoutParentIsOwnedByTheActiveWindowAndDisablesItMeanwhile)
+{
+    // The window the user works in, with the focus in one of its controls.
+    CTestDialog host;
+    ASSERT_TRUE(host.Create(IDD_WIN_LAYER_TEST, nullptr));
+    host.ShowWindow(SW_SHOW);
+    ::SetActiveWindow(host.m_hWnd);
+    host.m_edit.SetFocus();
+    ASSERT_EQ(::GetActiveWindow(), host.m_hWnd);
+
+    // Seen from inside the modal run, once the dialog is shown.
+    static HWND s_hOwner;
+    static BOOL s_bOwnerEnabled;
+    for (const bool bDisabledBefore : {false, true})
+    {
+        SCOPED_TRACE(bDisabledBefore ? "owner disabled by a run further out" : "owner enabled");
+        host.EnableWindow(!bDisabledBefore);
+        s_hOwner = nullptr;
+        s_bOwnerEnabled = TRUE;
+        CTestDialog dialog;
+        dialog.m_onInit = [](CTestDialog& dlg) {
+            SetTimer(dlg.m_hWnd, 3, 10, [](HWND hDlg, UINT, UINT_PTR, DWORD) {
+                KillTimer(hDlg, 3);
+                s_hOwner = ::GetWindow(hDlg, GW_OWNER);
+                s_bOwnerEnabled = ::IsWindowEnabled(s_hOwner);
+                static_cast<CTestDialog*>(CWnd::FromHandlePermanent(hDlg))->EndDialog(42);
+            });
+        };
+        EXPECT_EQ(dialog.DoModal(), 42);
+        EXPECT_EQ(s_hOwner, host.m_hWnd);
+        EXPECT_FALSE(s_bOwnerEnabled);
+        // Given back as it was found, and active again when it was enabled.
+        EXPECT_EQ(host.IsWindowEnabled() != FALSE, !bDisabledBefore);
+        if (!bDisabledBefore)
+        {
+            EXPECT_EQ(::GetActiveWindow(), host.m_hWnd);
+        }
+    }
+    host.DestroyWindow();
+}
+
 TEST(Gdi, SelectionsAreRestored)
 {
     CMemoryDC dc(nullptr);
