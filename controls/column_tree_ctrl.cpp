@@ -521,8 +521,9 @@ void CColumnTreeCtrl::DrawItemTexts(NMTVCUSTOMDRAW* pCustomDraw)
     ::DrawTextW(hDC, strFirst.c_str(), static_cast<int>(strFirst.size()), &rcText, nTextFormat);
 
     ::SetBkMode(hDC, TRANSPARENT);
+    // Without full-row selection the other columns stand on the window's background.
     if (bEnabled && !bFullRowSelect)
-        ::SetTextColor(hDC, ::GetSysColor(COLOR_MENUTEXT));
+        ::SetTextColor(hDC, ::GetSysColor(COLOR_WINDOWTEXT));
 
     const int nCount = GetColumnCount();
     for (int n = 1; n < nCount; ++n)

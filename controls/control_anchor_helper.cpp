@@ -34,6 +34,25 @@ void RedrawMovedControl(HWND hWnd, const RECT& rectBefore)
     ::UnionRect(&rectDirty, &rectBefore, &rectAfter);
     ::RedrawWindow(hParent, &rectDirty, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN);
 }
+
+CControlBounds BoundsInParent(HWND hWnd)
+{
+    const POINT pt = GetPositionInParent(CWnd::FromHandle(hWnd));
+    RECT rect{};
+    ::GetWindowRect(hWnd, &rect);
+    return CControlBounds{pt.x, pt.y, RectWidth(rect), RectHeight(rect)};
+}
+
+// Puts the control there (moved all the same when it is there already) and remembers where the
+// window system put it.
+void PlaceControl(CControlAnchor& anchor, const CControlBounds& current, const CControlBounds& target)
+{
+    ::MoveWindow(anchor.hWndControl, target.x, target.y, target.nWidth, target.nHeight, TRUE);
+    RedrawMovedControl(anchor.hWndControl,
+                       RECT{current.x, current.y, current.x + current.nWidth, current.y + current.nHeight});
+    anchor.placed = BoundsInParent(anchor.hWndControl);
+    anchor.bPlaced = true;
+}
 }  // namespace
 
 CControlBounds AnchorControl(const CControlAnchor& anchor, const CControlBounds& bounds, int dx, int dy)
@@ -44,6 +63,26 @@ CControlBounds AnchorControl(const CControlAnchor& anchor, const CControlBounds&
     AnchorSpan(anchor.left, anchor.right, dx, result.x, result.nWidth);
     AnchorSpan(anchor.top, anchor.bottom, dy, result.y, result.nHeight);
     return result;
+}
+
+CControlBounds AnchoredBounds(const CControlAnchor& anchor, int nWidth, int nHeight)
+{
+    return AnchorControl(anchor, anchor.base, nWidth - anchor.nBaseWidth, nHeight - anchor.nBaseHeight);
+}
+
+void SetAnchorBase(CControlAnchor& anchor, const CControlBounds& bounds, int nWidth, int nHeight)
+{
+    anchor.base = bounds;
+    anchor.nBaseWidth = nWidth;
+    anchor.nBaseHeight = nHeight;
+}
+
+CControlBounds FollowParentSize(CControlAnchor& anchor, const CControlBounds& current, int nLastWidth,
+                                int nLastHeight, int nWidth, int nHeight)
+{
+    if (!anchor.bPlaced || current != anchor.placed)
+        SetAnchorBase(anchor, current, nLastWidth, nLastHeight);
+    return AnchoredBounds(anchor, nWidth, nHeight);
 }
 
 POINT GetPositionInParent(const CWnd* pWnd)
@@ -107,11 +146,17 @@ void CControlAnchorHelper::OnParentSize(int nWidth, int nHeight)
         m_bInitialized = true;
         m_nLastWidth = nWidth;
         m_nLastHeight = nHeight;
+        for (CControlAnchor& anchor : m_anchors)
+        {
+            if (!::IsWindow(anchor.hWndControl))
+                continue;
+            anchor.placed = BoundsInParent(anchor.hWndControl);
+            anchor.bPlaced = true;
+            SetAnchorBase(anchor, anchor.placed, nWidth, nHeight);
+        }
         return;
     }
 
-    const int dx = nWidth - m_nLastWidth;
-    const int dy = nHeight - m_nLastHeight;
     for (CControlAnchor& anchor : m_anchors)
     {
         if (anchor.fixed == 1)
@@ -120,17 +165,35 @@ void CControlAnchorHelper::OnParentSize(int nWidth, int nHeight)
         if (!::IsWindow(anchor.hWndControl))
             continue;
         anchor.pWndControl = CWnd::FromHandle(anchor.hWndControl);
-
-        RECT rect{};
-        anchor.pWndControl->GetWindowRect(&rect);
-        const POINT pt = GetPositionInParent(anchor.pWndControl);
-        const CControlBounds bounds =
-            AnchorControl(anchor, CControlBounds{pt.x, pt.y, RectWidth(rect), RectHeight(rect)}, dx, dy);
-        anchor.pWndControl->MoveWindow(bounds.x, bounds.y, bounds.nWidth, bounds.nHeight, TRUE);
-        RedrawMovedControl(anchor.hWndControl, RECT{pt.x, pt.y, pt.x + RectWidth(rect), pt.y + RectHeight(rect)});
+        const CControlBounds current = BoundsInParent(anchor.hWndControl);
+        PlaceControl(anchor, current,
+                     FollowParentSize(anchor, current, m_nLastWidth, m_nLastHeight, nWidth, nHeight));
     }
     m_nLastWidth = nWidth;
     m_nLastHeight = nHeight;
+}
+
+bool CControlAnchorHelper::MoveAnchoredControl(HWND hWnd, int dx, int dy, int dcx, int dcy)
+{
+    if (!m_bInitialized || !hWnd || !::IsWindow(hWnd))
+        return false;
+    for (CControlAnchor& anchor : m_anchors)
+    {
+        if (anchor.hWndControl != hWnd)
+            continue;
+        if (anchor.fixed == 1)
+            return false;
+        const CControlBounds current = BoundsInParent(hWnd);
+        // Rebased at the present size when someone else moved it, so no later size undoes that.
+        FollowParentSize(anchor, current, m_nLastWidth, m_nLastHeight, m_nLastWidth, m_nLastHeight);
+        anchor.base.x += dx;
+        anchor.base.y += dy;
+        anchor.base.nWidth += dcx;
+        anchor.base.nHeight += dcy;
+        PlaceControl(anchor, current, AnchoredBounds(anchor, m_nLastWidth, m_nLastHeight));
+        return true;
+    }
+    return false;
 }
 
 void CControlAnchorHelper::Clear()

@@ -8,40 +8,10 @@
 #include "gdi.h"
 #include "module.h"
 #include "resource.h"
+#include "tree_child_accessible.h"
 
 namespace
 {
-// A tree view whose procedure is ours from its very first message, so that it gets its
-// WM_CREATE and every later message through the object.
-const wchar_t kTreeChildClass[] = L"QuillmereColumnTreeChild";
-WNDPROC g_pfnTreeViewProc = nullptr;
-
-bool RegisterTreeChildClass()
-{
-    WNDCLASSEXW existing{};
-    existing.cbSize = sizeof(existing);
-    if (::GetClassInfoExW(ModuleInstance(), kTreeChildClass, &existing))
-    {
-        if (existing.lpfnWndProc == &CWnd::StaticWindowProc && g_pfnTreeViewProc)
-            return true;
-        // Left behind by an earlier load of this module, whose procedure is gone.
-        ::UnregisterClassW(kTreeChildClass, ModuleInstance());
-    }
-
-    WNDCLASSEXW wc{};
-    wc.cbSize = sizeof(wc);
-    if (!::GetClassInfoExW(nullptr, WC_TREEVIEWW, &wc))
-        return false;
-    g_pfnTreeViewProc = wc.lpfnWndProc;
-    wc.cbSize = sizeof(wc);
-    wc.style &= ~CS_GLOBALCLASS;
-    wc.lpfnWndProc = &CWnd::StaticWindowProc;
-    wc.hInstance = ModuleInstance();
-    wc.lpszMenuName = nullptr;
-    wc.lpszClassName = kTreeChildClass;
-    return ::RegisterClassExW(&wc) != 0;
-}
-
 // The tick images by check value, in this order.
 const UINT kTickBoxBitmaps[] = {IDB_TICK_BOX_TICKED, IDB_TICK_BOX_CLEAR, IDB_TICK_BOX_PARTLY};
 const COLORREF kTickBoxMask = 0x3A0147;
@@ -100,14 +70,9 @@ bool CCustomTreeChildCtrl::Create(DWORD dwStyle, const RECT& rect, CWnd* pParent
     controls.dwSize = sizeof(controls);
     controls.dwICC = ICC_TREEVIEW_CLASSES;
     ::InitCommonControlsEx(&controls);
-    if (!RegisterTreeChildClass())
+    // The system's class, subclassed as it is created: tools know a tree view by its class name.
+    if (!CreateEx(0, WC_TREEVIEWW, L"", dwStyle, rect, pParent ? pParent->m_hWnd : nullptr, nId))
         return false;
-    m_pfnSuper = g_pfnTreeViewProc;
-    if (!CreateEx(0, kTreeChildClass, L"", dwStyle, rect, pParent ? pParent->m_hWnd : nullptr, nId))
-    {
-        m_pfnSuper = nullptr;
-        return false;
-    }
     PreSubclassWindow();
     return true;
 }
@@ -128,6 +93,8 @@ int CCustomTreeChildCtrl::OnCreate(CREATESTRUCTW* pCreate)
 
 void CCustomTreeChildCtrl::OnDestroy()
 {
+    // Clients may keep the object; without its window it answers that it is gone.
+    m_pAccessible.Release();
     if (const HWND hToolTip = m_toolTip.Detach())
         ::DestroyWindow(hToolTip);
     m_nLastToolHit = -1;
@@ -180,6 +147,26 @@ void CCustomTreeChildCtrl::ToggleCheckState(HTREEITEM hItem)
         return;
     SetCheckState(hItem, ToggledCheckValue(GetCheckState(hItem)));
     Invalidate(TRUE);
+    // A screen reader following the tree says the new tick of the item the user toggled.
+    if (m_pAccessible)
+        ::NotifyWinEvent(EVENT_OBJECT_STATECHANGE, m_hWnd, OBJID_CLIENT, m_pAccessible->ChildIdOf(hItem));
+}
+
+LRESULT CCustomTreeChildCtrl::WindowProc(UINT nMsg, WPARAM wParam, LPARAM lParam)
+{
+    if (nMsg == WM_GETOBJECT && static_cast<LONG>(lParam) == OBJID_CLIENT)
+    {
+        if (!m_pAccessible)
+        {
+            CTreeChildAccessible* pAccessible = CTreeChildAccessible::Create(m_hWnd);
+            m_pAccessible = pAccessible;
+            if (pAccessible)
+                pAccessible->Release();
+        }
+        if (m_pAccessible)
+            return m_pAccessible->AnswerGetObject(wParam);
+    }
+    return CTreeCtrl::WindowProc(nMsg, wParam, lParam);
 }
 
 std::wstring CCustomTreeChildCtrl::GetFullItemText(HTREEITEM hItem) const
@@ -254,7 +241,8 @@ void CCustomTreeChildCtrl::DrawItems(HDC hDC)
     const LRESULT nPaintResult = SendCustomDraw(record, CDDS_PREPAINT);
 
     const bool bEnabled = IsWindowEnabled() != FALSE;
-    const COLORREF crBack = bEnabled ? ::GetBkColor(hDC) : ::GetSysColor(COLOR_BTNFACE);
+    // The system's window colours, so that a high-contrast scheme reaches the rows too.
+    const COLORREF crBack = ::GetSysColor(bEnabled ? COLOR_WINDOW : COLOR_BTNFACE);
     {
         CBrush brush(::CreateSolidBrush(crBack));
         ::FillRect(hDC, &rcClient, brush);
@@ -301,12 +289,19 @@ void CCustomTreeChildCtrl::DrawItems(HDC hDC)
         else if (bFocused)
         {
             record.clrTextBk = bSelected ? ::GetSysColor(COLOR_HIGHLIGHT) : crBack;
-            record.clrText = ::GetSysColor(bSelected ? COLOR_HIGHLIGHTTEXT : COLOR_MENUTEXT);
+            record.clrText = ::GetSysColor(bSelected ? COLOR_HIGHLIGHTTEXT : COLOR_WINDOWTEXT);
+        }
+        else if (bSelected && bShowSelAlways)
+        {
+            // As the system's tree view shows a selection without the focus: a pair of colours
+            // that every scheme keeps apart.
+            record.clrTextBk = ::GetSysColor(COLOR_BTNFACE);
+            record.clrText = ::GetSysColor(COLOR_BTNTEXT);
         }
         else
         {
-            record.clrTextBk = bSelected && bShowSelAlways ? ::GetSysColor(COLOR_INACTIVEBORDER) : crBack;
-            record.clrText = ::GetSysColor(COLOR_MENUTEXT);
+            record.clrTextBk = crBack;
+            record.clrText = ::GetSysColor(COLOR_WINDOWTEXT);
         }
         record.nmcd.uItemState = bEnabled && bFocused ? item.state | (bSelected ? CDIS_FOCUS : 0) : 0;
         record.nmcd.rc = rcRow;

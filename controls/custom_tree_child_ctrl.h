@@ -2,15 +2,17 @@
 // draws every visible row into an off-screen bitmap (background, icons, its own three-state tick
 // boxes, dotted lines, expand buttons) and asks its parent, through custom draw, to draw the
 // texts of each row's columns. It also keeps the tick of every item, with propagation to the
-// item's descendants and ancestors, and shows the full text of the cell under the mouse in a
-// tooltip.
+// item's descendants and ancestors, shows the full text of the cell under the mouse in a tooltip,
+// and tells accessibility clients the ticks in the system's terms (CTreeChildAccessible).
 #pragma once
 
 #include <string>
 
+#include "com.h"
 #include "common_controls.h"
 
 class CColumnTreeCtrl;
+class CTreeChildAccessible;
 
 // Check value of an item: its state-image index minus one.
 enum ECheckValue : int
@@ -131,6 +133,8 @@ public:
     BOOL SetCheckValue(HTREEITEM hItem, int nValue);
 
 protected:
+    // Answers accessibility clients (WM_GETOBJECT) with the tree's own accessible object.
+    LRESULT WindowProc(UINT nMsg, WPARAM wParam, LPARAM lParam) override;
     void PreSubclassWindow() override;
     int OnCreate(CREATESTRUCTW* pCreate) override;
     void OnDestroy() override;
@@ -174,4 +178,7 @@ private:
     CToolTipCtrl m_toolTip;        // attached; destroyed with this window
     INT_PTR m_nLastToolHit = -1;   // id of the tool currently registered with it
     RECT m_rcLastTool{};
+
+    // Made when a client first asks for it; let go with the window.
+    CComPtr<CTreeChildAccessible> m_pAccessible;
 };

@@ -1,5 +1,9 @@
 #include "dialog_splitter.h"
 
+#include <algorithm>
+#include <climits>
+
+#include "control_anchor_helper.h"
 #include "gdi.h"
 #include "module.h"
 
@@ -27,20 +31,18 @@ RECT GetRectInParent(const CWnd& wnd)
     return rect;
 }
 
-// Moves and sizes the window by the given amounts, in its parent's client coordinates.
-void OffsetAndGrow(CWnd* pWnd, int dx, int dy, int dcx, int dcy)
-{
-    if (!pWnd || !pWnd->m_hWnd)
-        return;
-    const RECT rect = GetRectInParent(*pWnd);
-    pWnd->SetWindowPos(nullptr, rect.left + dx, rect.top + dy, RectWidth(rect) + dcx,
-                       RectHeight(rect) + dcy, SWP_NOZORDER);
-}
 } // namespace
 
 bool IsVerticalSplitter(const RECT& rectBarWindow)
 {
     return RectWidth(rectBarWindow) <= RectHeight(rectBarWindow);
+}
+
+int SplitterKeyStep(int nCentre, int nStep, int nLow, int nHigh)
+{
+    if (nStep < 0)
+        return std::min(0, std::max(nStep, nLow - nCentre));
+    return std::max(0, std::min(nStep, nHigh - nCentre));
 }
 
 bool IsWithinSplitterLimits(bool bVertical, POINT ptScreen, const RECT* pFirstScreen,
@@ -112,6 +114,8 @@ void CDialogSplitter::AttachControls(CWnd* pFirstWnd, CWnd* pSecondWnd)
     RECT rect{};
     GetWindowRect(&rect);
     m_bVertical = IsVerticalSplitter(rect);
+    // The keyboard reaches the bar too.
+    ModifyStyle(0, WS_TABSTOP);
 }
 
 BOOL CDialogSplitter::OnSetCursor(HWND hWnd, UINT nHitTest, UINT /*nMsg*/)
@@ -177,17 +181,88 @@ void CDialogSplitter::MoveSplitter(int x, int y, int dx, int dy)
                                 bHasSecond ? &rectSecond : nullptr))
         return;
 
-    const RECT rectBar = GetRectInParent(*this);
     // The grab point stays under the mouse.
     m_ptAnchor = POINT{x - dx, y - dy};
+    MoveBarAndControls(dx, dy);
+}
 
+void CDialogSplitter::MoveBarAndControls(int dx, int dy)
+{
     // The first control keeps its top-left corner and grows; the second moves and shrinks by as
     // much.
-    OffsetAndGrow(m_pFirstWnd, 0, 0, dx, dy);
-    OffsetAndGrow(m_pSecondWnd, dx, dy, -dx, -dy);
-    SetWindowPos(nullptr, rectBar.left + dx, rectBar.top + dy, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
+    MoveControl(m_pFirstWnd, 0, 0, dx, dy);
+    MoveControl(m_pSecondWnd, dx, dy, -dx, -dy);
+    MoveControl(this, dx, dy, 0, 0);
     // The bar's old pixels are carried along, but the parent, which need not clip its children,
     // may then paint its background over them where the controls uncovered it.
+    Invalidate();
+}
+
+void CDialogSplitter::MoveControl(CWnd* pWnd, int dx, int dy, int dcx, int dcy)
+{
+    if (!pWnd || !pWnd->m_hWnd)
+        return;
+    if (m_pAnchorHelper && m_pAnchorHelper->MoveAnchoredControl(pWnd->m_hWnd, dx, dy, dcx, dcy))
+        return;
+    const RECT rect = GetRectInParent(*pWnd);
+    const UINT nFlags = dcx == 0 && dcy == 0 ? SWP_NOSIZE | SWP_NOZORDER : SWP_NOZORDER;
+    pWnd->SetWindowPos(nullptr, rect.left + dx, rect.top + dy, RectWidth(rect) + dcx, RectHeight(rect) + dcy,
+                       nFlags);
+}
+
+UINT CDialogSplitter::OnGetDlgCode()
+{
+    // The arrow keys move the bar instead of the focus; Tab and the rest stay the dialog's.
+    return DLGC_WANTARROWS;
+}
+
+void CDialogSplitter::OnKeyDown(UINT nChar, UINT /*nRepeat*/, UINT /*nFlags*/)
+{
+    const UINT nBack = m_bVertical ? VK_LEFT : VK_UP;
+    const UINT nOn = m_bVertical ? VK_RIGHT : VK_DOWN;
+    if ((nChar != nBack && nChar != nOn) || m_bDragging)
+    {
+        Default();
+        return;
+    }
+
+    // The same limits as for the mouse, as if the bar were held at its centre.
+    RECT rectBar{};
+    GetWindowRect(&rectBar);
+    RECT rectFirst{};
+    RECT rectSecond{};
+    const bool bHasFirst = GetScreenRect(m_pFirstWnd, &rectFirst);
+    const bool bHasSecond = GetScreenRect(m_pSecondWnd, &rectSecond);
+    const int nLimit = kMinControlExtent;
+    int nCentre = 0;
+    int nLow = 0;
+    int nHigh = 0;
+    if (m_bVertical)
+    {
+        nCentre = rectBar.left + RectWidth(rectBar) / 2;
+        nLow = bHasFirst ? rectFirst.left + nLimit : INT_MIN / 2;
+        nHigh = bHasSecond ? rectSecond.right - nLimit : INT_MAX / 2;
+    }
+    else
+    {
+        nCentre = rectBar.top + RectHeight(rectBar) / 2;
+        nLow = bHasFirst ? rectFirst.top + nLimit : INT_MIN / 2;
+        nHigh = bHasSecond ? rectSecond.bottom - nLimit : INT_MAX / 2;
+    }
+    const int nDelta = SplitterKeyStep(nCentre, nChar == nBack ? -kKeyStep : kKeyStep, nLow, nHigh);
+    if (nDelta != 0)
+        MoveBarAndControls(m_bVertical ? nDelta : 0, m_bVertical ? 0 : nDelta);
+}
+
+void CDialogSplitter::OnSetFocus(HWND /*hOld*/)
+{
+    Default();
+    Invalidate();
+}
+
+void CDialogSplitter::OnKillFocus(HWND /*hNew*/)
+{
+    Default();
     Invalidate();
 }
 
@@ -224,4 +299,7 @@ void CDialogSplitter::OnPaint()
         line(0, 3, w, 3);
         line(a, 4, 2 * a, 4);
     }
+    // The keyboard's place, unless the user works with the mouse and the dialog hides focus marks.
+    if (::GetFocus() == m_hWnd && !(SendMessage(WM_QUERYUISTATE) & UISF_HIDEFOCUS))
+        ::DrawFocusRect(dc, &rect);
 }

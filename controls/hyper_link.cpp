@@ -267,9 +267,19 @@ BOOL CHyperLink::PreTranslateMessage(MSG* pMsg)
     return CStatic::PreTranslateMessage(pMsg);
 }
 
+bool CHyperLink::IsHighContrast() const
+{
+    HIGHCONTRASTW info{};
+    info.cbSize = sizeof(info);
+    return ::SystemParametersInfoW(SPI_GETHIGHCONTRAST, sizeof(info), &info, 0) &&
+           (info.dwFlags & HCF_HIGHCONTRASTON);
+}
+
 HBRUSH CHyperLink::OnReflectedCtlColor(HDC hDC, UINT /*nCtlColor*/)
 {
-    if (m_bHovering)
+    if (IsHighContrast())
+        ::SetTextColor(hDC, ::GetSysColor(COLOR_HOTLIGHT));
+    else if (m_bHovering)
         ::SetTextColor(hDC, m_crHover);
     else if (m_bVisited)
         ::SetTextColor(hDC, m_crVisited);

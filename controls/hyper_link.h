@@ -43,6 +43,10 @@ public:
 
     BOOL PreTranslateMessage(MSG* pMsg) override;
 
+    // Whether the user chose a high-contrast scheme: the link is then drawn in the scheme's own
+    // hyperlink colour, whatever its state.
+    virtual bool IsHighContrast() const;
+
 protected:
     void PreSubclassWindow() override;
 

@@ -151,6 +151,7 @@ BOOL CSessionsTabPage::OnInitDialog()
         m_listSessions.AddSessions(m_savedSessions);
 
         m_splitter.AttachControls(&m_listSessions, &m_treeSession);
+        m_splitter.SetAnchorHelper(m_pAnchorHelper.get());
 
         m_listSessions.SetFocus();
         m_listSessions.SetItemState(0, LVIS_SELECTED, LVIS_SELECTED);

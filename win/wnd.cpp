@@ -21,6 +21,19 @@ thread_local std::unordered_map<HWND, std::unique_ptr<CWnd>> t_temporaryWrappers
 
 thread_local std::exception_ptr t_pendingException;
 
+// The object that the window this thread is creating belongs to, and that window's class, until
+// the creation hook binds it.
+thread_local CWnd* t_pWndInit = nullptr;
+thread_local const wchar_t* t_pszInitClass = nullptr;
+thread_local HHOOK t_hCreationHook = nullptr;
+
+bool IsSameClass(const wchar_t* pszA, const wchar_t* pszB)
+{
+    if (IS_INTRESOURCE(pszA) || IS_INTRESOURCE(pszB))
+        return pszA == pszB;
+    return ::lstrcmpiW(pszA, pszB) == 0;
+}
+
 bool IsCtlColorMessage(UINT nMsg)
 {
     return nMsg >= WM_CTLCOLORMSGBOX && nMsg <= WM_CTLCOLORSTATIC;
@@ -112,13 +125,51 @@ bool CWnd::RegisterWindowClass(const wchar_t* pszClass, UINT nStyle, HCURSOR hCu
     return ::RegisterClassExW(&wc) != 0;
 }
 
+LRESULT CALLBACK CWnd::CreationHook(int nCode, WPARAM wParam, LPARAM lParam)
+{
+    // The first window of the class created after CreateEx armed the hook is its window: one the
+    // system makes first (an input method's) is of another class, the ones our window makes while
+    // it is created come after it.
+    if (nCode == HCBT_CREATEWND && t_pWndInit &&
+        IsSameClass(reinterpret_cast<CBT_CREATEWNDW*>(lParam)->lpcs->lpszClass, t_pszInitClass))
+    {
+        CWnd* pWnd = std::exchange(t_pWndInit, nullptr);
+        const HWND hWnd = reinterpret_cast<HWND>(wParam);
+        pWnd->Bind(hWnd);
+        const auto pfnClass = reinterpret_cast<WNDPROC>(::GetWindowLongPtrW(hWnd, GWLP_WNDPROC));
+        if (pfnClass != &CWnd::StaticWindowProc)
+        {
+            pWnd->m_pfnSuper = pfnClass;
+            ::SetWindowLongPtrW(hWnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&CWnd::StaticWindowProc));
+            pWnd->m_bSubclassed = true;
+        }
+    }
+    return ::CallNextHookEx(nullptr, nCode, wParam, lParam);
+}
+
 bool CWnd::CreateEx(DWORD dwExStyle, const wchar_t* pszClass, const wchar_t* pszTitle, DWORD dwStyle,
                     const RECT& rect, HWND hParent, UINT nId)
 {
     const HMENU hMenuOrId = (dwStyle & WS_CHILD) ? reinterpret_cast<HMENU>(static_cast<UINT_PTR>(nId)) : nullptr;
-    // The object is bound in WM_NCCREATE, from the creation parameter.
+    // The object is bound as the window is created, before its first message, by a creation hook
+    // of this thread. A system class is subclassed there, so that it keeps its class name, by
+    // which accessibility and automation tools know it.
+    const bool bOwnHook = t_hCreationHook == nullptr;
+    if (bOwnHook)
+    {
+        t_hCreationHook = ::SetWindowsHookExW(WH_CBT, &CWnd::CreationHook, nullptr, ::GetCurrentThreadId());
+        if (!t_hCreationHook)
+            return false;
+    }
+    CWnd* const pOuterInit = std::exchange(t_pWndInit, this);
+    const wchar_t* const pszOuterClass = std::exchange(t_pszInitClass, pszClass);
     const HWND hWnd = ::CreateWindowExW(dwExStyle, pszClass, pszTitle, dwStyle, rect.left, rect.top,
-                                        RectWidth(rect), RectHeight(rect), hParent, hMenuOrId, ModuleInstance(), this);
+                                        RectWidth(rect), RectHeight(rect), hParent, hMenuOrId, ModuleInstance(),
+                                        nullptr);
+    t_pWndInit = pOuterInit;
+    t_pszInitClass = pszOuterClass;
+    if (bOwnHook)
+        ::UnhookWindowsHookEx(std::exchange(t_hCreationHook, nullptr));
     RethrowPendingWindowException();
     if (!hWnd)
         return false;
@@ -215,12 +266,6 @@ BOOL CWnd::PreTranslateMessage(MSG* /*pMsg*/)
 LRESULT CALLBACK CWnd::StaticWindowProc(HWND hWnd, UINT nMsg, WPARAM wParam, LPARAM lParam)
 {
     CWnd* pWnd = FromHandlePermanent(hWnd);
-    if (!pWnd && nMsg == WM_NCCREATE)
-    {
-        pWnd = static_cast<CWnd*>(reinterpret_cast<CREATESTRUCTW*>(lParam)->lpCreateParams);
-        if (pWnd)
-            pWnd->Bind(hWnd);
-    }
     if (!pWnd)
         return ::DefWindowProcW(hWnd, nMsg, wParam, lParam);
 

@@ -28,8 +28,9 @@ public:
     // null only for a null handle.
     static CWnd* FromHandle(HWND hWnd);
 
-    // Creates a window of a class registered by RegisterWindowClass (or any class whose procedure
-    // is StaticWindowProc). Returns false when the window could not be created.
+    // Creates a window whose messages reach this object from the first one on: of a class
+    // registered by RegisterWindowClass, or of any other class (a system control keeps its class
+    // name and is subclassed as it is created). Returns false when it could not be created.
     bool CreateEx(DWORD dwExStyle, const wchar_t* pszClass, const wchar_t* pszTitle, DWORD dwStyle,
                   const RECT& rect, HWND hParent, UINT nId);
     // Registers a class of this module whose procedure binds the object given to CreateEx.
@@ -169,9 +170,6 @@ protected:
     virtual void OnSysCommand(UINT /*nId*/, LPARAM /*lParam*/) { Default(); }
     virtual LRESULT OnPaste() { return Default(); }
 
-    // Set on windows whose class procedure is StaticWindowProc: no other procedure to call.
-    WNDPROC m_pfnSuper = nullptr;
-
 private:
     struct CCurrentMessage
     {
@@ -184,6 +182,7 @@ private:
     bool ReflectToChild(UINT nMsg, WPARAM wParam, LPARAM lParam, LRESULT* pResult);
     void Bind(HWND hWnd);
     void Unbind();
+    static LRESULT CALLBACK CreationHook(int nCode, WPARAM wParam, LPARAM lParam);
 
     CCurrentMessage m_current{};
 
@@ -191,6 +190,9 @@ protected:
     bool m_bOwnsWindow = false;  // created here (CreateEx, dialogs): destroyed with the object
 
 private:
+    // The window's own procedure, which Default() calls; null for a window of a class of ours,
+    // whose own behaviour is DefWindowProc's.
+    WNDPROC m_pfnSuper = nullptr;
     bool m_bSubclassed = false;  // m_pfnSuper replaced the window's procedure
 };
 

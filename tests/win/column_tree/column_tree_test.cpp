@@ -6,12 +6,16 @@
 #include <string>
 #include <vector>
 
+#include <oleacc.h>
+
 #include "column_tree_ctrl.h"
 #include "column_tree_test_ids.h"
+#include "com.h"
 #include "dialog.h"
 #include "gdi.h"
 #include "harness/input.h"
 #include "harness/screenshot.h"
+#include "harness/sys_colors.h"
 
 namespace
 {
@@ -162,6 +166,11 @@ RECT RectInParent(HWND hWnd)
     return rect;
 }
 
+std::wstring Text(const CComBSTR& bstr)
+{
+    return std::wstring(bstr.Get(), bstr.Length());
+}
+
 bool IsGreen(uint32_t crPixel)
 {
     return GetGValue(crPixel) > 120 && GetRValue(crPixel) < 100 && GetBValue(crPixel) < 100;
@@ -293,6 +302,11 @@ TEST_F(ColumnTree, SubclassingThePlaceholderBuildsTheFourChildrenOnce)
     const HWND hScroll = ::GetDlgItem(Tree(), CColumnTreeCtrl::kIdScrollBar);
     ASSERT_EQ(Child().m_hWnd, hTree);
     ASSERT_TRUE(hHeader && hCorner && hScroll);
+    // The system's tree view, by its class name, and the object's from its first message on.
+    wchar_t szClass[32] = L"";
+    ::GetClassNameW(hTree, szClass, 32);
+    EXPECT_STREQ(L"SysTreeView32", szClass);
+    EXPECT_EQ(Child().GetColumnTree(), &Tree());
 
     const DWORD dwTreeStyle = WS_CHILD | WS_VISIBLE | WS_TABSTOP | TVS_NOHSCROLL | TVS_NOTOOLTIPS;
     EXPECT_EQ(dwTreeStyle, Child().GetStyle() & dwTreeStyle);
@@ -927,6 +941,90 @@ TEST_F(ColumnTree, RestingOnACellShowsItsTextInATooltip)
     EXPECT_EQ(L"A title", WindowText(hTip));
 }
 
+TEST_F(ColumnTree, AccessibilityClientsReadTicksInTheSystemsTermsWithNamesAndLevels)
+{
+    AddSessionColumns();
+    Tree().PrepareAsSessionTree();
+    const std::vector<HTREEITEM> windows = Tree().AddWindows(3, 2);
+    Child().SetCheckState(windows[1], kCheckClear);
+    Child().ToggleCheckState(Child().GetChildItem(windows[2]));
+    ASSERT_EQ(kCheckPartly, Check(windows[2]));
+
+    // As a client in another process finds it: through the window's WM_GETOBJECT.
+    CComInitializer com;
+    CComPtr<IAccessible> pTree;
+    ASSERT_EQ(S_OK, ::AccessibleObjectFromWindow(Child(), OBJID_CLIENT, __uuidof(IAccessible),
+                                                 reinterpret_cast<void**>(&pTree)));
+    const CComVariant self(static_cast<long>(CHILDID_SELF));
+    CComBSTR bstrName;
+    EXPECT_EQ(S_OK, pTree->get_accName(self, &bstrName));
+    EXPECT_EQ(L"Open pages", Text(bstrName));
+    CComVariant role;
+    pTree->get_accRole(self, &role);
+    EXPECT_EQ(ROLE_SYSTEM_OUTLINE, role.lVal);
+
+    long nCount = 0;
+    ASSERT_EQ(S_OK, pTree->get_accChildCount(&nCount));
+    ASSERT_EQ(9, nCount);
+    std::vector<VARIANT> children(9);
+    long nGot = 0;
+    ASSERT_EQ(S_OK, ::AccessibleChildren(pTree, 0, nCount, children.data(), &nGot));
+    ASSERT_EQ(9, nGot);
+    // Window i holds "Page i.j" at http://example.com/i/j, a level below it.
+    const std::pair<std::wstring, LONG> expected[] = {
+        {L"Instance 1", STATE_SYSTEM_CHECKED}, {L"Page 1.1", STATE_SYSTEM_CHECKED}, {L"Page 1.2", STATE_SYSTEM_CHECKED},
+        {L"Instance 2", 0},                    {L"Page 2.1", 0},                    {L"Page 2.2", 0},
+        {L"Instance 3", STATE_SYSTEM_MIXED},   {L"Page 3.1", 0},                    {L"Page 3.2", STATE_SYSTEM_CHECKED},
+    };
+    for (int i = 0; i < 9; ++i)
+    {
+        const VARIANT& child = children[static_cast<std::size_t>(i)];
+        ASSERT_EQ(VT_I4, child.vt);
+        const auto& [strName, nCheck] = expected[i];
+        SCOPED_TRACE(testing::Message() << "child " << i);
+        const bool bTab = strName[0] == L'P';
+        CComBSTR bstrItem;
+        CComBSTR bstrLevel;
+        CComBSTR bstrAddress;
+        CComVariant state;
+        CComVariant itemRole;
+        pTree->get_accName(child, &bstrItem);
+        pTree->get_accValue(child, &bstrLevel);
+        pTree->get_accDescription(child, &bstrAddress);
+        ASSERT_EQ(S_OK, pTree->get_accState(child, &state));
+        pTree->get_accRole(child, &itemRole);
+        EXPECT_EQ(strName, Text(bstrItem));
+        EXPECT_EQ(bTab ? L"1" : L"0", Text(bstrLevel));
+        EXPECT_EQ(bTab ? L"http://example.com/" + strName.substr(5, 1) + L"/" + strName.substr(7, 1) : L"",
+                  Text(bstrAddress));
+        EXPECT_EQ(nCheck, state.lVal & (STATE_SYSTEM_CHECKED | STATE_SYSTEM_MIXED));
+        EXPECT_EQ(ROLE_SYSTEM_OUTLINEITEM, itemRole.lVal);
+    }
+
+    // A click is read at once, and the item the keyboard is on is the focused one.
+    const HTREEITEM hTab = Child().GetChildItem(windows[1]);
+    Click(Child(), StateIconPoint(hTab));
+    Child().SetFocus();
+    Child().SelectItem(hTab);
+    CComVariant state;
+    pTree->get_accState(children[4], &state);
+    EXPECT_EQ(STATE_SYSTEM_CHECKED | STATE_SYSTEM_SELECTED | STATE_SYSTEM_FOCUSED,
+              state.lVal & (STATE_SYSTEM_CHECKED | STATE_SYSTEM_MIXED | STATE_SYSTEM_SELECTED | STATE_SYSTEM_FOCUSED));
+    CComVariant focus;
+    ASSERT_EQ(S_OK, pTree->get_accFocus(&focus));
+    EXPECT_EQ(children[4].lVal, focus.lVal);
+    CComVariant windowState;
+    pTree->get_accState(children[3], &windowState);
+    EXPECT_EQ(STATE_SYSTEM_MIXED | STATE_SYSTEM_EXPANDED,
+              windowState.lVal & (STATE_SYSTEM_CHECKED | STATE_SYSTEM_MIXED | STATE_SYSTEM_EXPANDED));
+
+    // Ids that name nothing are refused; once the window is gone, everything is.
+    CComBSTR bstrNone;
+    EXPECT_EQ(E_INVALIDARG, pTree->get_accName(CComVariant(10L), &bstrNone));
+    m_dialog.DestroyWindow();
+    EXPECT_EQ(RPC_E_DISCONNECTED, pTree->get_accChildCount(&nCount));
+}
+
 TEST_F(ColumnTree, DisablingTheControlDisablesItsChildrenAndGreysTheRows)
 {
     AddSessionColumns();
@@ -945,6 +1043,70 @@ TEST_F(ColumnTree, DisablingTheControlDisablesItsChildrenAndGreysTheRows)
     Tree().EnableWindow(TRUE);
     EXPECT_TRUE(::IsWindowEnabled(Child()));
     EXPECT_EQ(RGB(255, 255, 255), PixelAt(Child(), POINT{rcClient.right - 5, rcClient.bottom - 5}));
+}
+
+TEST_F(ColumnTree, InAHighContrastSchemeRowsShowTheirTextInTheSchemesWindowColours)
+{
+    AddSessionColumns();
+    Tree().PrepareAsSessionTree();
+    const std::vector<HTREEITEM> windows = Tree().AddWindows(1, 2);
+    const HTREEITEM hTab = Child().GetChildItem(windows[0]);
+    const HTREEITEM hSelected = Child().GetNextSiblingItem(hTab);
+    Child().SetFocus();
+    Child().SelectItem(hSelected);
+
+    CSysColorsScope scheme(HighContrastBlackColours());
+    ASSERT_TRUE(scheme.Applied());
+    Child().Invalidate();
+    CRgbImage image;
+    const auto countIn = [&image](const RECT& rect, COLORREF cr) {
+        int nCount = 0;
+        for (LONG y = std::max(0L, rect.top); y < std::min<LONG>(image.nHeight, rect.bottom); ++y)
+            for (LONG x = std::max(0L, rect.left); x < std::min<LONG>(image.nWidth, rect.right); ++x)
+                nCount += image.At(x, y) == cr ? 1 : 0;
+        return nCount;
+    };
+    // Each column of a row: the name from the label's start, the address after the first column.
+    const auto columnsOf = [&](HTREEITEM hItem) {
+        RECT rcLabel{};
+        Child().GetItemRect(hItem, &rcLabel, TRUE);
+        const RECT rcName = {rcLabel.left, rcLabel.top, Tree().GetColumnWidth(0), rcLabel.bottom};
+        const RECT rcAddress = {Tree().GetColumnWidth(0), rcLabel.top,
+                                Tree().GetColumnWidth(0) + Tree().GetColumnWidth(1), rcLabel.bottom};
+        return std::pair<RECT, RECT>{rcName, rcAddress};
+    };
+
+    struct
+    {
+        const char* pszWhat;
+        HTREEITEM hItem;
+        bool bEnabled;
+        int nBack;
+        int nText;
+    } const rows[] = {
+        {"a row", hTab, true, COLOR_WINDOW, COLOR_WINDOWTEXT},
+        {"the selected row", hSelected, true, COLOR_HIGHLIGHT, COLOR_HIGHLIGHTTEXT},
+        {"a row, disabled", hTab, false, COLOR_BTNFACE, COLOR_GRAYTEXT},
+    };
+    for (const auto& row : rows)
+    {
+        SCOPED_TRACE(row.pszWhat);
+        Tree().EnableWindow(row.bEnabled);
+        if (row.bEnabled)
+            Child().SetFocus();
+        PumpMessages(0);
+        ASSERT_TRUE(CaptureWindow(Child(), image));
+        const auto [rcName, rcAddress] = columnsOf(row.hItem);
+        const COLORREF crText = ::GetSysColor(row.nText);
+        EXPECT_GT(countIn(rcName, crText), 10) << "no name drawn";
+        EXPECT_GT(countIn(rcAddress, crText), 10) << "no address drawn";
+        EXPECT_GT(countIn(rcAddress, ::GetSysColor(row.nBack)), RectWidth(rcAddress)) << "not on its background";
+        if (row.hItem == hSelected)
+        {
+            EXPECT_TRUE(SaveWindowPng(m_dialog, L"column_tree\\high_contrast.png"));
+        }
+    }
+    Tree().EnableWindow(TRUE);
 }
 
 // Pictures of the control for review: ticked, clear and partly ticked nodes, expanded and

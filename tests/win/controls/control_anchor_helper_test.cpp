@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <functional>
 #include <memory>
 #include <stdexcept>
@@ -129,6 +130,36 @@ TEST(AnchorControl, MovesAndStretchesByTheParentsChange)
         EXPECT_EQ(actual.nWidth, c.expected.nWidth) << c.pszName;
         EXPECT_EQ(actual.nHeight, c.expected.nHeight) << c.pszName;
     }
+}
+
+TEST(AnchorControl, PlacesComeFromTheBaseSoAnySizesEndingAtTheStartGiveTheStartBack)
+{
+    // A list and a tree below it, laid out for a 500 x 300 parent, in a window system that clamps
+    // negative sizes to 0 as the real one does; the parent goes far below the layout and back.
+    std::vector<std::pair<CControlAnchor, CControlBounds>> controls = {
+        {Anchor(0, 1, 1, 1, 0), {10, 10, 400, 130}},
+        {Anchor(0, 1, 1, 1, 1), {10, 152, 400, 110}},
+        {Anchor(0, 0, 1, 0, 1), {410, 270, 80, 20}},
+    };
+    const auto start = controls;
+    for (auto& [anchor, window] : controls)
+    {
+        anchor.placed = window;
+        anchor.bPlaced = true;
+        SetAnchorBase(anchor, window, 500, 300);
+    }
+    SIZE last{500, 300};
+    for (const SIZE size : {SIZE{450, 250}, SIZE{200, 100}, SIZE{90, 40}, SIZE{900, 700}, SIZE{500, 300}})
+    {
+        for (auto& [anchor, window] : controls)
+        {
+            const CControlBounds target = FollowParentSize(anchor, window, last.cx, last.cy, size.cx, size.cy);
+            window = anchor.placed = {target.x, target.y, std::max(0, target.nWidth), std::max(0, target.nHeight)};
+        }
+        last = size;
+    }
+    for (std::size_t i = 0; i < controls.size(); ++i)
+        EXPECT_TRUE(controls[i].second == start[i].second) << "control " << i;
 }
 
 TEST(GetPositionInParent, IsTheCornerInTheParentsClientArea)
@@ -318,6 +349,51 @@ TEST(ControlAnchorHelper, KeepsChildrenInPlaceAsTheDialogIsResized)
                    ("stays " + strWhen).c_str());
         ExpectRect(ChildRect(dlg.Item(IDC_ANCHOR_FIXED)), 3, 5, 10, 14, ("fixed " + strWhen).c_str());
     }
+}
+
+TEST(ControlAnchorHelper, ASizeSmallerThanTheLayoutAndBackGivesEveryStartRectangleBack)
+{
+    CAnchorHostDialog dlg;
+    ASSERT_TRUE(dlg.Open());
+    dlg.StartAnchoring();
+    CControlAnchorHelper& helper = *dlg.m_pAnchorHelper;
+    helper.SetAnchor(dlg.ItemObject(IDC_ANCHOR_STRETCH), 0, 1, 1, 1, 1);
+    helper.SetAnchor(dlg.ItemObject(IDC_ANCHOR_CORNER), 0, 0, 1, 0, 1);
+    helper.SetAnchor(dlg.ItemObject(IDC_ANCHOR_LATE), 0, 0, 1, 0, 0);
+    helper.SetAnchor(dlg.ItemObject(IDC_ANCHOR_FIXED), 1, 1, 1, 1, 1);
+    dlg.PassWindowSize();
+    const int ids[] = {IDC_ANCHOR_STRETCH, IDC_ANCHOR_CORNER, IDC_ANCHOR_LATE, IDC_ANCHOR_STAYS, IDC_ANCHOR_FIXED};
+    std::vector<RECT> start;
+    for (int nId : ids)
+        start.push_back(ChildRect(dlg.Item(nId)));
+    RECT window{};
+    dlg.GetWindowRect(&window);
+    const auto expectStart = [&](const char* pszWhen) {
+        for (std::size_t i = 0; i < start.size(); ++i)
+            ExpectRect(ChildRect(dlg.Item(ids[i])), start[i].left, start[i].top, start[i].right, start[i].bottom,
+                       (std::string(pszWhen) + ", control " + std::to_string(ids[i])).c_str());
+    };
+
+    // So small that the stretched box would be narrower than nothing: it is clamped at 0, and the
+    // width it lost must not be lost for good.
+    ResizeWindow(dlg, 60, 60);
+    const RECT rcSmall = ChildRect(dlg.Item(IDC_ANCHOR_STRETCH));
+    ASSERT_EQ(RectWidth(rcSmall), 0) << "the dialog did not get small enough to clamp the box";
+    ResizeWindow(dlg, RectWidth(window) + 90, RectHeight(window) + 40);
+    ResizeWindow(dlg, RectWidth(window), RectHeight(window));
+    expectStart("back from the smallest size");
+
+    // Shared out for good (as a splitter does), where the window system clamps it too.
+    ResizeWindow(dlg, 60, 60);
+    EXPECT_TRUE(helper.MoveAnchoredControl(dlg.Item(IDC_ANCHOR_STRETCH), 0, 4, -25, -4));
+    EXPECT_FALSE(helper.MoveAnchoredControl(dlg.Item(IDC_ANCHOR_FIXED), 1, 1, 1, 1));
+    EXPECT_FALSE(helper.MoveAnchoredControl(dlg.m_hWnd, 1, 1, 1, 1));
+    ResizeWindow(dlg, RectWidth(window), RectHeight(window));
+    const RECT& rcStretch = start[0];
+    ExpectRect(ChildRect(dlg.Item(IDC_ANCHOR_STRETCH)), rcStretch.left, rcStretch.top + 4, rcStretch.right - 25,
+               rcStretch.bottom, "the box after its share changed");
+    EXPECT_TRUE(helper.MoveAnchoredControl(dlg.Item(IDC_ANCHOR_STRETCH), 0, -4, 25, 4));
+    expectStart("with the box's share given back");
 }
 
 TEST(ControlAnchorHelper, FollowsControlsBoundOrDestroyedAfterAnchoring)

@@ -52,6 +52,23 @@ TEST(SplitterLimits, SixtyPixelsInsideTheOuterEdgesOfBothControls)
     EXPECT_FALSE(IsVerticalSplitter(RECT{10, 10, 31, 30}));
 }
 
+TEST(SplitterLimits, AKeyStepsEightPixelsUpToTheLimitAndAlwaysBackTowardsIt)
+{
+    struct
+    {
+        int nCentre, nStep, nExpected;
+    } const cases[] = {
+        {100, -8, -8}, {100, 8, 8},  // inside: a whole step
+        {55, -8, -5},  {195, 8, 5},  // the last step ends on the limit
+        {50, -8, 0},   {200, 8, 0},  // on the limit: no further
+        {250, -8, -8}, {250, 8, 0},  // beyond a limit (a parent smaller than the layout): only back
+        {30, 8, 8},    {30, -8, 0},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(SplitterKeyStep(c.nCentre, c.nStep, 50, 200), c.nExpected)
+            << "centre " << c.nCentre << ", step " << c.nStep;
+}
+
 int g_nLoads = 0;
 bool g_bLoadFails = false;
 
@@ -362,6 +379,47 @@ TEST_F(SplitterTest, DragEndsWhereverTheButtonComesUpOrWhenTheMouseIsTaken)
     ExpectMovedBy(0, 0);
 }
 
+TEST_F(SplitterTest, TabReachesTheBarAndItsArrowKeysMoveItEightPixelsWithinTheLimits)
+{
+    Open(false);
+    const HWND hList = m_pHost->m_first.m_hWnd;
+    SetFocus(hList);
+    PressKey(hList, VK_TAB);
+    ASSERT_EQ(GetFocus(), Bar());
+    const int nCentre = m_bar0.top + RectHeight(m_bar0) / 2;
+
+    PressKey(Bar(), VK_DOWN);
+    ExpectMovedBy(0, 8);
+    PressKey(Bar(), VK_LEFT); // along the bar: nothing, and the focus stays
+    PressKey(Bar(), VK_RIGHT);
+    ExpectMovedBy(0, 8);
+    EXPECT_EQ(GetFocus(), Bar());
+    PressKey(Bar(), VK_UP);
+    PressKey(Bar(), VK_UP);
+    ExpectMovedBy(0, -8);
+
+    // Held down, it stops where the mouse would: its centre 60 pixels inside either outer edge.
+    for (int i = 0; i < 30; ++i)
+        PressKey(Bar(), VK_UP);
+    ExpectMovedBy(0, m_first0.top + 60 - nCentre);
+    for (int i = 0; i < 60; ++i)
+        PressKey(Bar(), VK_DOWN);
+    ExpectMovedBy(0, m_second0.bottom - 60 - nCentre);
+    // The focus shows on the bar: a dotted frame over the face along its top edge.
+    int nDotted = 0;
+    for (int x = 0; x < RectWidth(m_bar0); ++x)
+        nDotted += PixelAt(Bar(), POINT{x, 0}) != GetSysColor(COLOR_BTNFACE);
+    EXPECT_GT(nDotted, RectWidth(m_bar0) / 3);
+
+    Open(true);
+    SetFocus(Bar());
+    PressKey(Bar(), VK_RIGHT);
+    PressKey(Bar(), VK_DOWN);
+    ExpectMovedBy(8, 0);
+    PressKey(Bar(), VK_LEFT);
+    ExpectMovedBy(0, 0);
+}
+
 TEST_F(SplitterTest, BarPaintsAFullLineAndTwoShortOnes)
 {
     Open(false);
@@ -371,6 +429,9 @@ TEST_F(SplitterTest, BarPaintsAFullLineAndTwoShortOnes)
 
     Open(true);
     ASSERT_GE(RectWidth(m_bar0), 5);
+    // The bar is this dialog's only tab stop, so it has the focus and its frame: the groove alone.
+    ASSERT_EQ(GetFocus(), Bar());
+    SetFocus(nullptr);
     ExpectGroove(Bar(), true);
     SaveWindowPng(Dlg(), L"dialog_splitter_vertical.png");
 }

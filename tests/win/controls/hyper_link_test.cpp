@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <cstdlib>
 #include <string>
+#include <tuple>
 #include <utility>
 #include <vector>
 
@@ -13,6 +14,7 @@
 #include "harness/input.h"
 #include "harness/message_box_responder.h"
 #include "harness/screenshot.h"
+#include "harness/sys_colors.h"
 #include "hyper_link.h"
 #include "hyper_link_test.h"
 
@@ -33,6 +35,10 @@ public:
     using CHyperLink::m_bVisited;
     using CHyperLink::m_hHandCursor;
     using CHyperLink::m_toolTip;
+
+    // The system's high-contrast flag, which Wine cannot set, in the test's hands.
+    bool m_bHighContrast = false;
+    bool IsHighContrast() const override { return m_bHighContrast; }
 };
 
 // Records what a click would have opened or run, and answers as told. Nothing leaves the process.
@@ -673,6 +679,35 @@ TEST_F(HyperLinkTest, ShowsLinkColourThenHoverColourUnderlinedWhileTheMouseIsOve
 
     // The timer stopped with the hover.
     EXPECT_FALSE(::KillTimer(link.m_hWnd, 100));
+}
+
+TEST_F(HyperLinkTest, InAHighContrastSchemeEveryStateTakesTheSchemesLinkColour)
+{
+    CSysColorsScope scheme(HighContrastBlackColours());
+    ASSERT_TRUE(scheme.Applied());
+    const COLORREF crHot = GetSysColor(COLOR_HOTLIGHT);
+    CTestHyperLink& link = m_dialog.m_linkLeft;
+    link.m_bHighContrast = true;
+    for (const auto& [pszState, bHovering, bVisited] :
+         {std::tuple<const char*, bool, bool>{"new", false, false}, {"hovered", true, false}, {"visited", false, true},
+          {"visited and hovered", true, true}})
+    {
+        SCOPED_TRACE(pszState);
+        link.m_bHovering = bHovering;
+        link.m_bVisited = bVisited;
+        link.Invalidate();
+        EXPECT_GT(CountColour(link.m_hWnd, crHot).nPixels, 20);
+        for (const COLORREF crOwn : {kLinkColour, kVisitedColour, kHoverColour})
+            EXPECT_EQ(CountColour(link.m_hWnd, crOwn).nPixels, 0);
+    }
+    link.m_bHovering = false;
+    link.m_bVisited = false;
+
+    // Without the flag, the link's own colour even in that scheme.
+    link.m_bHighContrast = false;
+    link.Invalidate();
+    EXPECT_GT(CountColour(link.m_hWnd, kLinkColour).nPixels, 20);
+    EXPECT_EQ(CountColour(link.m_hWnd, crHot).nPixels, 0);
 }
 
 TEST_F(HyperLinkTest, ShowsTheHandCursor)

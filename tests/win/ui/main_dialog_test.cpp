@@ -1,15 +1,21 @@
 // The session manager dialog, run modally and driven with real input from inside its loop.
 #include <gtest/gtest.h>
 
+#include <oleacc.h>
+
 #include <cstring>
 #include <memory>
 #include <stdexcept>
+#include <string>
+#include <utility>
 #include <vector>
 
+#include "com.h"
 #include "exceptions.h"
 #include "harness/input.h"
 #include "harness/message_box_responder.h"
 #include "harness/screenshot.h"
+#include "harness/sys_colors.h"
 #include "main_dialog_test_support.h"
 #include "resource.h"
 #include "session_manager_dialog.h"
@@ -605,6 +611,171 @@ TEST(SessionManagerDialog, CannotBeMadeSmallerThanItsMinimumAndItsControlsFollow
     });
 }
 
+namespace
+{
+// Every window of the dialog, the pages' controls and the controls' own children included, with
+// its rectangle in the dialog's client area.
+std::vector<std::pair<HWND, RECT>> Layout(HWND hDialog)
+{
+    std::vector<std::pair<HWND, RECT>> layout;
+    ::EnumChildWindows(
+        hDialog,
+        [](HWND hWnd, LPARAM lParam) {
+            RECT rect{};
+            ::GetWindowRect(hWnd, &rect);
+            ::MapWindowPoints(nullptr, ::GetAncestor(hWnd, GA_ROOT), reinterpret_cast<POINT*>(&rect), 2);
+            reinterpret_cast<std::vector<std::pair<HWND, RECT>>*>(lParam)->emplace_back(hWnd, rect);
+            return TRUE;
+        },
+        reinterpret_cast<LPARAM>(&layout));
+    return layout;
+}
+
+std::string Describe(HWND hWnd, const RECT& rect)
+{
+    wchar_t szClass[64] = L"";
+    if (hWnd)
+        ::GetClassNameW(hWnd, szClass, 64);
+    std::string strClass;
+    for (const wchar_t* p = szClass; *p; ++p)
+        strClass += static_cast<char>(*p);
+    return strClass + " " + std::to_string(::GetDlgCtrlID(hWnd)) + " (" + std::to_string(rect.left) + ", " +
+           std::to_string(rect.top) + ", " + std::to_string(rect.right) + ", " + std::to_string(rect.bottom) + ")";
+}
+
+void ExpectLayout(const std::vector<std::pair<HWND, RECT>>& actual, const std::vector<std::pair<HWND, RECT>>& expected)
+{
+    ASSERT_EQ(actual.size(), expected.size());
+    for (std::size_t i = 0; i < actual.size(); ++i)
+        EXPECT_EQ(Describe(actual[i].first, actual[i].second), Describe(expected[i].first, expected[i].second));
+}
+
+// The list, the splitter and the tree, as they stand in the page.
+std::vector<RECT> SplitControls(HWND hPage)
+{
+    std::vector<RECT> rects;
+    for (int nId : {IDC_SESSIONS_LIST, IDC_SESSIONS_SPLITTER, IDC_SESSIONS_TREE})
+        rects.push_back(ChildRect(::GetDlgItem(hPage, nId)));
+    return rects;
+}
+
+// Those three with the splitter moved by dy: the list longer, the bar lower, the tree shorter.
+std::string SplitAfterMove(std::vector<RECT> rects, int dy)
+{
+    rects[0].bottom += dy;
+    ::OffsetRect(&rects[1], 0, dy);
+    rects[2].top += dy;
+    std::string strText;
+    for (const RECT& rect : rects)
+        strText += Describe(nullptr, rect) + "; ";
+    return strText;
+}
+}  // namespace
+
+TEST(SessionManagerDialog, ShrunkToItsMinimumAndGrownBackEveryControlIsWhereItWas)
+{
+    CScratchSessionFolder folder;
+    folder.Write(MakeSession(L"Morning reading", {3}));
+    folder.Write(MakeSession(L"Project work", {2, 4}));
+    CSession current = MakeSession(kCurrentSessionName, {3, 2});
+    CSessionManagerDialog dialog;
+    dialog.SetCurrentSession(&current);
+    CMessageBoxResponder responder;
+
+    RunDialog(dialog, responder, [&](HWND hDialog) {
+        const HWND hPage = dialog.GetSessionsTabPage()->m_hWnd;
+        const HWND hSplitter = ::GetDlgItem(hPage, IDC_SESSIONS_SPLITTER);
+        const HWND hTree = dialog.GetSessionsTabPage()->GetSessionTree().GetTreeCtrl().m_hWnd;
+        RECT rcStart{};
+        ::GetWindowRect(hDialog, &rcStart);
+        const auto start = Layout(hDialog);
+        EXPECT_TRUE(SaveWindowPng(hDialog, L"sessions-page-start.png"));
+
+        // To the minimum with the grip, as the user does it; the tree has no height left there.
+        const HWND hGrip = dialog.GetSizeGrip().m_hWnd;
+        RECT rcGrip{};
+        ::GetClientRect(hGrip, &rcGrip);
+        const POINT ptGrip{rcGrip.right - 3, rcGrip.bottom - 3};
+        Drag(hGrip, ptGrip, POINT{ptGrip.x - 900, ptGrip.y - 700});
+        RECT rcMinimum{};
+        ::GetWindowRect(hDialog, &rcMinimum);
+        ASSERT_EQ(RectWidth(rcMinimum), CSessionManagerDialog::kMinTrackWidth);
+        ASSERT_EQ(RectHeight(rcMinimum), CSessionManagerDialog::kMinTrackHeight);
+        EXPECT_EQ(RectHeight(ChildRect(hTree)), 0);
+        EXPECT_TRUE(SaveWindowPng(hDialog, L"sessions-page-minimum.png"));
+        ResizeWindow(hDialog, RectWidth(rcStart) + 150, RectHeight(rcStart) + 100);
+        ResizeWindow(hDialog, RectWidth(rcStart), RectHeight(rcStart));
+        {
+            SCOPED_TRACE("shrunk, grown and back");
+            ExpectLayout(Layout(hDialog), start);
+        }
+        EXPECT_TRUE(SaveWindowPng(hDialog, L"sessions-page-grown-back.png"));
+
+        // A drag of the splitter stays what it was through the minimum and back.
+        const std::vector<RECT> split = SplitControls(hPage);
+        const POINT ptBar = ClientCenter(hSplitter);
+        Drag(hSplitter, ptBar, POINT{ptBar.x, ptBar.y + 30});
+        EXPECT_EQ(SplitAfterMove(SplitControls(hPage), 0), SplitAfterMove(split, 30));
+        const auto dragged = Layout(hDialog);
+        ResizeWindow(hDialog, CSessionManagerDialog::kMinTrackWidth, CSessionManagerDialog::kMinTrackHeight);
+        ResizeWindow(hDialog, RectWidth(rcStart), RectHeight(rcStart));
+        {
+            SCOPED_TRACE("dragged, then to the minimum and back");
+            ExpectLayout(Layout(hDialog), dragged);
+        }
+
+        // Moved up at the minimum, where the tree has no height to show (and the mouse may not
+        // move it, being nearer than 60 pixels to the tree's bottom): grown back, the tree has
+        // what it was given, and moved down as far it is where the drag had put it.
+        ResizeWindow(hDialog, CSessionManagerDialog::kMinTrackWidth, CSessionManagerDialog::kMinTrackHeight);
+        ::SetFocus(hSplitter);
+        for (int i = 0; i < 5; ++i)
+            PressKey(hSplitter, VK_UP);
+        ResizeWindow(hDialog, RectWidth(rcStart), RectHeight(rcStart));
+        EXPECT_EQ(SplitAfterMove(SplitControls(hPage), 0), SplitAfterMove(split, -10));
+        for (int i = 0; i < 5; ++i)
+            PressKey(hSplitter, VK_DOWN);
+        {
+            SCOPED_TRACE("moved up at the minimum, back, and down as far");
+            ExpectLayout(Layout(hDialog), dragged);
+        }
+    });
+}
+
+TEST(SessionManagerDialog, ScreenReadersFindTheListAndTheTreeByName)
+{
+    CScratchSessionFolder folder;
+    folder.Write(MakeSession(L"Morning reading", {3}));
+    CSession current = MakeSession(kCurrentSessionName, {3, 2});
+    CSessionManagerDialog dialog;
+    dialog.SetCurrentSession(&current);
+    CMessageBoxResponder responder;
+
+    RunDialog(dialog, responder, [&](HWND hDialog) {
+        CComInitializer com;
+        CSessionsTabPage& page = *dialog.GetSessionsTabPage();
+        const std::pair<HWND, const wchar_t*> named[] = {
+            {page.GetSessionsList().m_hWnd, L"Sessions"},
+            {page.GetSessionTree().GetTreeCtrl().m_hWnd, L"Windows and tabs"},
+        };
+        for (const auto& [hWnd, pszName] : named)
+        {
+            CComPtr<IAccessible> pAccessible;
+            ASSERT_EQ(S_OK, ::AccessibleObjectFromWindow(hWnd, OBJID_CLIENT, __uuidof(IAccessible),
+                                                         reinterpret_cast<void**>(&pAccessible)));
+            CComBSTR bstrName;
+            pAccessible->get_accName(CComVariant(static_cast<long>(CHILDID_SELF)), &bstrName);
+            EXPECT_STREQ(pszName, bstrName.Get());
+        }
+
+        // And in a high-contrast scheme, for review.
+        CSysColorsScope scheme(HighContrastBlackColours());
+        ASSERT_TRUE(scheme.Applied());
+        ::RedrawWindow(hDialog, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_FRAME);
+        EXPECT_TRUE(SaveWindowPng(hDialog, L"sessions-page-high-contrast.png"));
+    });
+}
+
 TEST(SessionManagerDialog, F1AndTheCaptionHelpButtonReportTheMissingHelpFile)
 {
     ASSERT_EQ(::GetFileAttributesW(ExpectedHelpFilePath().c_str()), INVALID_FILE_ATTRIBUTES);
@@ -765,7 +936,8 @@ TEST(SessionManagerDialog, TabAndShiftTabWalkThePageTheTabStripAndCloseAsOneOrde
         ClickListRow(SessionsList(dialog), 1);
         ASSERT_EQ(FocusedControlId(dialog), IDC_SESSIONS_LIST);
         // From the list round to the list, in the order the windows are stacked.
-        std::vector<int> cycle = {IDC_SESSIONS_LIST,
+        const std::vector<int> cycle = {IDC_SESSIONS_LIST,
+                                  IDC_SESSIONS_SPLITTER,
                                   IDC_SESSIONS_TREE,
                                   IDC_SESSIONS_SELECT_ALL,
                                   IDC_SESSIONS_SELECT_NONE,
@@ -775,12 +947,6 @@ TEST(SessionManagerDialog, TabAndShiftTabWalkThePageTheTabStripAndCloseAsOneOrde
                                   IDC_SESSIONS_LOAD,
                                   IDC_SESSIONS_RENAME,
                                   IDC_SESSIONS_DELETE};
-        // The splitter between list and tree takes part exactly when it is a tab stop.
-        const HWND hSplitter =
-            ::GetDlgItem(dialog.GetSessionsTabPage()->m_hWnd, IDC_SESSIONS_SPLITTER);
-        if (::GetWindowLongPtrW(hSplitter, GWL_STYLE) & WS_TABSTOP)
-            cycle.insert(cycle.begin() + 1, IDC_SESSIONS_SPLITTER);
-
         std::vector<int> forward;
         for (size_t i = 0; i < cycle.size(); ++i)
         {
