@@ -1025,7 +1025,7 @@ TEST(SessionManagerDialog, ControlKeysSwitchPagesMnemonicsAndEnterPressTheirButt
         // Enter on a page's button presses that button, not the dialog's default one.
         CCustomTreeChildCtrl& tree = dialog.GetSessionsTabPage()->GetSessionTree().GetTreeCtrl();
         ::SetFocus(SessionsList(dialog));
-        for (int i = 0; i < 3; ++i)
+        for (int i = 0; i < 4; ++i)  // splitter, tree, Select All, Select None
             PressKey(::GetFocus(), VK_TAB);
         ASSERT_EQ(FocusedControlId(dialog), IDC_SESSIONS_SELECT_NONE);
         PressKey(::GetFocus(), VK_RETURN);
