@@ -4,6 +4,7 @@
 #include <new>
 
 #include "column_tree_ctrl.h"
+#include "com.h"
 #include "custom_tree_child_ctrl.h"
 
 namespace
@@ -177,6 +178,8 @@ HRESULT CTreeChildAccessible::ResolveChild(const VARIANT& varChild, CCustomTreeC
 
 // --- IUnknown and IDispatch -------------------------------------------------------------------
 
+// The interface methods run through CallWithoutThrowing: reading the tree allocates, and no
+// exception may reach the client, which is another process's code.
 STDMETHODIMP CTreeChildAccessible::QueryInterface(REFIID riid, void** ppv)
 {
     if (!ppv)
@@ -217,412 +220,468 @@ STDMETHODIMP CTreeChildAccessible::GetTypeInfoCount(UINT* pctinfo)
 
 STDMETHODIMP CTreeChildAccessible::GetTypeInfo(UINT, LCID, ITypeInfo** ppTInfo)
 {
-    if (ppTInfo)
-        *ppTInfo = nullptr;
-    return E_NOTIMPL;
+    return CallWithoutThrowing([&]() -> HRESULT {
+        if (ppTInfo)
+            *ppTInfo = nullptr;
+        return E_NOTIMPL;
+    });
 }
 
 STDMETHODIMP CTreeChildAccessible::GetIDsOfNames(REFIID, LPOLESTR*, UINT, LCID, DISPID*)
 {
-    return E_NOTIMPL;
+    return CallWithoutThrowing([&]() -> HRESULT {
+        return E_NOTIMPL;
+    });
 }
 
 STDMETHODIMP CTreeChildAccessible::Invoke(DISPID, REFIID, LCID, WORD, DISPPARAMS*, VARIANT*, EXCEPINFO*, UINT*)
 {
-    return E_NOTIMPL;
+    return CallWithoutThrowing([&]() -> HRESULT {
+        return E_NOTIMPL;
+    });
 }
 
 // --- IAccessible ------------------------------------------------------------------------------
 
 STDMETHODIMP CTreeChildAccessible::get_accParent(IDispatch** ppdispParent)
 {
-    if (!ppdispParent)
-        return E_POINTER;
-    *ppdispParent = nullptr;
-    IAccessible* pStandard = StandardObject();
-    return pStandard ? pStandard->get_accParent(ppdispParent) : RPC_E_DISCONNECTED;
+    return CallWithoutThrowing([&]() -> HRESULT {
+        if (!ppdispParent)
+            return E_POINTER;
+        *ppdispParent = nullptr;
+        IAccessible* pStandard = StandardObject();
+        return pStandard ? pStandard->get_accParent(ppdispParent) : RPC_E_DISCONNECTED;
+    });
 }
 
 STDMETHODIMP CTreeChildAccessible::get_accChildCount(long* pcountChildren)
 {
-    if (!pcountChildren)
-        return E_POINTER;
-    if (!Tree())
-        return RPC_E_DISCONNECTED;
-    *pcountChildren = static_cast<long>(ShowingItems().size());
-    return S_OK;
+    return CallWithoutThrowing([&]() -> HRESULT {
+        if (!pcountChildren)
+            return E_POINTER;
+        if (!Tree())
+            return RPC_E_DISCONNECTED;
+        *pcountChildren = static_cast<long>(ShowingItems().size());
+        return S_OK;
+    });
 }
 
 STDMETHODIMP CTreeChildAccessible::get_accChild(VARIANT varChild, IDispatch** ppdispChild)
 {
-    if (!ppdispChild)
-        return E_POINTER;
-    *ppdispChild = nullptr;
-    CCustomTreeChildCtrl* pTree = nullptr;
-    HTREEITEM hItem = nullptr;
-    const HRESULT hr = ResolveChild(varChild, &pTree, &hItem);
-    if (FAILED(hr))
-        return hr;
-    // The items are simple elements, answered for by this object.
-    return hItem ? S_FALSE : E_INVALIDARG;
+    return CallWithoutThrowing([&]() -> HRESULT {
+        if (!ppdispChild)
+            return E_POINTER;
+        *ppdispChild = nullptr;
+        CCustomTreeChildCtrl* pTree = nullptr;
+        HTREEITEM hItem = nullptr;
+        const HRESULT hr = ResolveChild(varChild, &pTree, &hItem);
+        if (FAILED(hr))
+            return hr;
+        // The items are simple elements, answered for by this object.
+        return hItem ? S_FALSE : E_INVALIDARG;
+    });
 }
 
 STDMETHODIMP CTreeChildAccessible::get_accName(VARIANT varChild, BSTR* pszName)
 {
-    if (!pszName)
-        return E_POINTER;
-    *pszName = nullptr;
-    CCustomTreeChildCtrl* pTree = nullptr;
-    HTREEITEM hItem = nullptr;
-    const HRESULT hr = ResolveChild(varChild, &pTree, &hItem);
-    if (FAILED(hr))
-        return hr;
-    if (hItem)
-        return ReturnText(GetTabField(pTree->GetFullItemText(hItem), 0), pszName);
-    // Inside a column tree the label names the column tree, which the tree fills.
-    const CColumnTreeCtrl* pColumnTree = pTree->GetColumnTree();
-    return ReturnText(AccessibleLabelText(pColumnTree ? pColumnTree->m_hWnd : pTree->m_hWnd), pszName);
+    return CallWithoutThrowing([&]() -> HRESULT {
+        if (!pszName)
+            return E_POINTER;
+        *pszName = nullptr;
+        CCustomTreeChildCtrl* pTree = nullptr;
+        HTREEITEM hItem = nullptr;
+        const HRESULT hr = ResolveChild(varChild, &pTree, &hItem);
+        if (FAILED(hr))
+            return hr;
+        if (hItem)
+            return ReturnText(GetTabField(pTree->GetFullItemText(hItem), 0), pszName);
+        // Inside a column tree the label names the column tree, which the tree fills.
+        const CColumnTreeCtrl* pColumnTree = pTree->GetColumnTree();
+        return ReturnText(AccessibleLabelText(pColumnTree ? pColumnTree->m_hWnd : pTree->m_hWnd), pszName);
+    });
 }
 
 STDMETHODIMP CTreeChildAccessible::get_accValue(VARIANT varChild, BSTR* pszValue)
 {
-    if (!pszValue)
-        return E_POINTER;
-    *pszValue = nullptr;
-    CCustomTreeChildCtrl* pTree = nullptr;
-    HTREEITEM hItem = nullptr;
-    const HRESULT hr = ResolveChild(varChild, &pTree, &hItem);
-    if (FAILED(hr))
-        return hr;
-    // An outline item's value is its level, as the system's tree views give it.
-    return hItem ? ReturnText(std::to_wstring(ItemLevel(*pTree, hItem)), pszValue) : S_FALSE;
+    return CallWithoutThrowing([&]() -> HRESULT {
+        if (!pszValue)
+            return E_POINTER;
+        *pszValue = nullptr;
+        CCustomTreeChildCtrl* pTree = nullptr;
+        HTREEITEM hItem = nullptr;
+        const HRESULT hr = ResolveChild(varChild, &pTree, &hItem);
+        if (FAILED(hr))
+            return hr;
+        // An outline item's value is its level, as the system's tree views give it.
+        return hItem ? ReturnText(std::to_wstring(ItemLevel(*pTree, hItem)), pszValue) : S_FALSE;
+    });
 }
 
 STDMETHODIMP CTreeChildAccessible::get_accDescription(VARIANT varChild, BSTR* pszDescription)
 {
-    if (!pszDescription)
-        return E_POINTER;
-    *pszDescription = nullptr;
-    CCustomTreeChildCtrl* pTree = nullptr;
-    HTREEITEM hItem = nullptr;
-    const HRESULT hr = ResolveChild(varChild, &pTree, &hItem);
-    if (FAILED(hr) || !hItem)
-        return FAILED(hr) ? hr : S_FALSE;
-    // The texts of the other columns, which a reader would otherwise never hear.
-    const std::wstring strText = pTree->GetFullItemText(hItem);
-    std::wstring strDescription;
-    std::wstring strField;
-    for (int nColumn = 1; ExtractTabField(strText, nColumn, strField); ++nColumn)
-    {
-        if (strField.empty())
-            continue;
-        if (!strDescription.empty())
-            strDescription += L", ";
-        strDescription += strField;
-    }
-    return ReturnText(strDescription, pszDescription);
+    return CallWithoutThrowing([&]() -> HRESULT {
+        if (!pszDescription)
+            return E_POINTER;
+        *pszDescription = nullptr;
+        CCustomTreeChildCtrl* pTree = nullptr;
+        HTREEITEM hItem = nullptr;
+        const HRESULT hr = ResolveChild(varChild, &pTree, &hItem);
+        if (FAILED(hr) || !hItem)
+            return FAILED(hr) ? hr : S_FALSE;
+        // The texts of the other columns, which a reader would otherwise never hear.
+        const std::wstring strText = pTree->GetFullItemText(hItem);
+        std::wstring strDescription;
+        std::wstring strField;
+        for (int nColumn = 1; ExtractTabField(strText, nColumn, strField); ++nColumn)
+        {
+            if (strField.empty())
+                continue;
+            if (!strDescription.empty())
+                strDescription += L", ";
+            strDescription += strField;
+        }
+        return ReturnText(strDescription, pszDescription);
+    });
 }
 
 STDMETHODIMP CTreeChildAccessible::get_accRole(VARIANT varChild, VARIANT* pvarRole)
 {
-    if (!pvarRole)
-        return E_POINTER;
-    ::VariantInit(pvarRole);
-    CCustomTreeChildCtrl* pTree = nullptr;
-    HTREEITEM hItem = nullptr;
-    const HRESULT hr = ResolveChild(varChild, &pTree, &hItem);
-    if (FAILED(hr))
-        return hr;
-    SetChildId(pvarRole, hItem ? ROLE_SYSTEM_OUTLINEITEM : ROLE_SYSTEM_OUTLINE);
-    return S_OK;
+    return CallWithoutThrowing([&]() -> HRESULT {
+        if (!pvarRole)
+            return E_POINTER;
+        ::VariantInit(pvarRole);
+        CCustomTreeChildCtrl* pTree = nullptr;
+        HTREEITEM hItem = nullptr;
+        const HRESULT hr = ResolveChild(varChild, &pTree, &hItem);
+        if (FAILED(hr))
+            return hr;
+        SetChildId(pvarRole, hItem ? ROLE_SYSTEM_OUTLINEITEM : ROLE_SYSTEM_OUTLINE);
+        return S_OK;
+    });
 }
 
 STDMETHODIMP CTreeChildAccessible::get_accState(VARIANT varChild, VARIANT* pvarState)
 {
-    if (!pvarState)
-        return E_POINTER;
-    ::VariantInit(pvarState);
-    CCustomTreeChildCtrl* pTree = nullptr;
-    HTREEITEM hItem = nullptr;
-    const HRESULT hr = ResolveChild(varChild, &pTree, &hItem);
-    if (FAILED(hr))
-        return hr;
-    if (!hItem)
-    {
-        IAccessible* pStandard = StandardObject();
-        return pStandard ? pStandard->get_accState(varChild, pvarState) : RPC_E_DISCONNECTED;
-    }
+    return CallWithoutThrowing([&]() -> HRESULT {
+        if (!pvarState)
+            return E_POINTER;
+        ::VariantInit(pvarState);
+        CCustomTreeChildCtrl* pTree = nullptr;
+        HTREEITEM hItem = nullptr;
+        const HRESULT hr = ResolveChild(varChild, &pTree, &hItem);
+        if (FAILED(hr))
+            return hr;
+        if (!hItem)
+        {
+            IAccessible* pStandard = StandardObject();
+            return pStandard ? pStandard->get_accState(varChild, pvarState) : RPC_E_DISCONNECTED;
+        }
 
-    TVITEMW item{};
-    item.mask = TVIF_HANDLE | TVIF_STATE | TVIF_CHILDREN;
-    item.hItem = hItem;
-    item.stateMask = static_cast<UINT>(-1);
-    pTree->GetItem(&item);
-    DWORD dwState = STATE_SYSTEM_SELECTABLE | STATE_SYSTEM_FOCUSABLE;
-    if (item.state & TVIS_SELECTED)
-    {
-        dwState |= STATE_SYSTEM_SELECTED;
-        if (::GetFocus() == pTree->m_hWnd)
-            dwState |= STATE_SYSTEM_FOCUSED;
-    }
-    if (item.cChildren)
-        dwState |= (item.state & TVIS_EXPANDED) ? STATE_SYSTEM_EXPANDED : STATE_SYSTEM_COLLAPSED;
-    if (!pTree->IsWindowEnabled())
-        dwState |= STATE_SYSTEM_UNAVAILABLE;
-    if (pTree->GetStyle() & TVS_CHECKBOXES)
-        dwState |= AccessibleCheckState(pTree->GetCheckState(hItem));
-    SetChildId(pvarState, static_cast<LONG>(dwState));
-    return S_OK;
+        TVITEMW item{};
+        item.mask = TVIF_HANDLE | TVIF_STATE | TVIF_CHILDREN;
+        item.hItem = hItem;
+        item.stateMask = static_cast<UINT>(-1);
+        pTree->GetItem(&item);
+        DWORD dwState = STATE_SYSTEM_SELECTABLE | STATE_SYSTEM_FOCUSABLE;
+        if (item.state & TVIS_SELECTED)
+        {
+            dwState |= STATE_SYSTEM_SELECTED;
+            if (::GetFocus() == pTree->m_hWnd)
+                dwState |= STATE_SYSTEM_FOCUSED;
+        }
+        if (item.cChildren)
+            dwState |= (item.state & TVIS_EXPANDED) ? STATE_SYSTEM_EXPANDED : STATE_SYSTEM_COLLAPSED;
+        if (!pTree->IsWindowEnabled())
+            dwState |= STATE_SYSTEM_UNAVAILABLE;
+        if (pTree->GetStyle() & TVS_CHECKBOXES)
+            dwState |= AccessibleCheckState(pTree->GetCheckState(hItem));
+        SetChildId(pvarState, static_cast<LONG>(dwState));
+        return S_OK;
+    });
 }
 
 STDMETHODIMP CTreeChildAccessible::get_accHelp(VARIANT varChild, BSTR* pszHelp)
 {
-    if (!pszHelp)
-        return E_POINTER;
-    *pszHelp = nullptr;
-    CCustomTreeChildCtrl* pTree = nullptr;
-    HTREEITEM hItem = nullptr;
-    const HRESULT hr = ResolveChild(varChild, &pTree, &hItem);
-    return FAILED(hr) ? hr : S_FALSE;
+    return CallWithoutThrowing([&]() -> HRESULT {
+        if (!pszHelp)
+            return E_POINTER;
+        *pszHelp = nullptr;
+        CCustomTreeChildCtrl* pTree = nullptr;
+        HTREEITEM hItem = nullptr;
+        const HRESULT hr = ResolveChild(varChild, &pTree, &hItem);
+        return FAILED(hr) ? hr : S_FALSE;
+    });
 }
 
 STDMETHODIMP CTreeChildAccessible::get_accHelpTopic(BSTR* pszHelpFile, VARIANT varChild, long* pidTopic)
 {
-    if (!pszHelpFile || !pidTopic)
-        return E_POINTER;
-    *pszHelpFile = nullptr;
-    *pidTopic = 0;
-    CCustomTreeChildCtrl* pTree = nullptr;
-    HTREEITEM hItem = nullptr;
-    const HRESULT hr = ResolveChild(varChild, &pTree, &hItem);
-    return FAILED(hr) ? hr : S_FALSE;
+    return CallWithoutThrowing([&]() -> HRESULT {
+        if (!pszHelpFile || !pidTopic)
+            return E_POINTER;
+        *pszHelpFile = nullptr;
+        *pidTopic = 0;
+        CCustomTreeChildCtrl* pTree = nullptr;
+        HTREEITEM hItem = nullptr;
+        const HRESULT hr = ResolveChild(varChild, &pTree, &hItem);
+        return FAILED(hr) ? hr : S_FALSE;
+    });
 }
 
 STDMETHODIMP CTreeChildAccessible::get_accKeyboardShortcut(VARIANT varChild, BSTR* pszKeyboardShortcut)
 {
-    if (!pszKeyboardShortcut)
-        return E_POINTER;
-    *pszKeyboardShortcut = nullptr;
-    CCustomTreeChildCtrl* pTree = nullptr;
-    HTREEITEM hItem = nullptr;
-    const HRESULT hr = ResolveChild(varChild, &pTree, &hItem);
-    if (FAILED(hr) || hItem)
-        return FAILED(hr) ? hr : S_FALSE;
-    IAccessible* pStandard = StandardObject();
-    return pStandard ? pStandard->get_accKeyboardShortcut(varChild, pszKeyboardShortcut) : S_FALSE;
+    return CallWithoutThrowing([&]() -> HRESULT {
+        if (!pszKeyboardShortcut)
+            return E_POINTER;
+        *pszKeyboardShortcut = nullptr;
+        CCustomTreeChildCtrl* pTree = nullptr;
+        HTREEITEM hItem = nullptr;
+        const HRESULT hr = ResolveChild(varChild, &pTree, &hItem);
+        if (FAILED(hr) || hItem)
+            return FAILED(hr) ? hr : S_FALSE;
+        IAccessible* pStandard = StandardObject();
+        return pStandard ? pStandard->get_accKeyboardShortcut(varChild, pszKeyboardShortcut) : S_FALSE;
+    });
 }
 
 STDMETHODIMP CTreeChildAccessible::get_accFocus(VARIANT* pvarChild)
 {
-    if (!pvarChild)
-        return E_POINTER;
-    ::VariantInit(pvarChild);
-    const CCustomTreeChildCtrl* pTree = Tree();
-    if (!pTree)
-        return RPC_E_DISCONNECTED;
-    if (::GetFocus() != m_hWnd)
-        return S_FALSE;
-    const LONG nId = ChildIdOf(pTree->GetSelectedItem());
-    SetChildId(pvarChild, nId ? nId : CHILDID_SELF);
-    return S_OK;
+    return CallWithoutThrowing([&]() -> HRESULT {
+        if (!pvarChild)
+            return E_POINTER;
+        ::VariantInit(pvarChild);
+        const CCustomTreeChildCtrl* pTree = Tree();
+        if (!pTree)
+            return RPC_E_DISCONNECTED;
+        if (::GetFocus() != m_hWnd)
+            return S_FALSE;
+        const LONG nId = ChildIdOf(pTree->GetSelectedItem());
+        SetChildId(pvarChild, nId ? nId : CHILDID_SELF);
+        return S_OK;
+    });
 }
 
 STDMETHODIMP CTreeChildAccessible::get_accSelection(VARIANT* pvarChildren)
 {
-    if (!pvarChildren)
-        return E_POINTER;
-    ::VariantInit(pvarChildren);
-    const CCustomTreeChildCtrl* pTree = Tree();
-    if (!pTree)
-        return RPC_E_DISCONNECTED;
-    const LONG nId = ChildIdOf(pTree->GetSelectedItem());
-    if (!nId)
-        return S_FALSE;
-    SetChildId(pvarChildren, nId);
-    return S_OK;
+    return CallWithoutThrowing([&]() -> HRESULT {
+        if (!pvarChildren)
+            return E_POINTER;
+        ::VariantInit(pvarChildren);
+        const CCustomTreeChildCtrl* pTree = Tree();
+        if (!pTree)
+            return RPC_E_DISCONNECTED;
+        const LONG nId = ChildIdOf(pTree->GetSelectedItem());
+        if (!nId)
+            return S_FALSE;
+        SetChildId(pvarChildren, nId);
+        return S_OK;
+    });
 }
 
 STDMETHODIMP CTreeChildAccessible::get_accDefaultAction(VARIANT varChild, BSTR* pszDefaultAction)
 {
-    if (!pszDefaultAction)
-        return E_POINTER;
-    *pszDefaultAction = nullptr;
-    CCustomTreeChildCtrl* pTree = nullptr;
-    HTREEITEM hItem = nullptr;
-    const HRESULT hr = ResolveChild(varChild, &pTree, &hItem);
-    return FAILED(hr) ? hr : DISP_E_MEMBERNOTFOUND;
+    return CallWithoutThrowing([&]() -> HRESULT {
+        if (!pszDefaultAction)
+            return E_POINTER;
+        *pszDefaultAction = nullptr;
+        CCustomTreeChildCtrl* pTree = nullptr;
+        HTREEITEM hItem = nullptr;
+        const HRESULT hr = ResolveChild(varChild, &pTree, &hItem);
+        return FAILED(hr) ? hr : DISP_E_MEMBERNOTFOUND;
+    });
 }
 
 STDMETHODIMP CTreeChildAccessible::accSelect(long flagsSelect, VARIANT varChild)
 {
-    CCustomTreeChildCtrl* pTree = nullptr;
-    HTREEITEM hItem = nullptr;
-    const HRESULT hr = ResolveChild(varChild, &pTree, &hItem);
-    if (FAILED(hr))
-        return hr;
-    if (flagsSelect & SELFLAG_TAKEFOCUS)
-        pTree->SetFocus();
-    if (hItem && (flagsSelect & (SELFLAG_TAKEFOCUS | SELFLAG_TAKESELECTION)))
-        pTree->SelectItem(hItem);
-    return S_OK;
+    return CallWithoutThrowing([&]() -> HRESULT {
+        CCustomTreeChildCtrl* pTree = nullptr;
+        HTREEITEM hItem = nullptr;
+        const HRESULT hr = ResolveChild(varChild, &pTree, &hItem);
+        if (FAILED(hr))
+            return hr;
+        if (flagsSelect & SELFLAG_TAKEFOCUS)
+            pTree->SetFocus();
+        if (hItem && (flagsSelect & (SELFLAG_TAKEFOCUS | SELFLAG_TAKESELECTION)))
+            pTree->SelectItem(hItem);
+        return S_OK;
+    });
 }
 
 STDMETHODIMP CTreeChildAccessible::accLocation(long* pxLeft, long* pyTop, long* pcxWidth, long* pcyHeight,
                                                VARIANT varChild)
 {
-    if (!pxLeft || !pyTop || !pcxWidth || !pcyHeight)
-        return E_POINTER;
-    *pxLeft = *pyTop = *pcxWidth = *pcyHeight = 0;
-    CCustomTreeChildCtrl* pTree = nullptr;
-    HTREEITEM hItem = nullptr;
-    const HRESULT hr = ResolveChild(varChild, &pTree, &hItem);
-    if (FAILED(hr))
-        return hr;
-    RECT rect{};
-    if (hItem)
-    {
-        if (!pTree->GetItemRect(hItem, &rect, FALSE))
-            return S_FALSE;
-        pTree->ClientToScreen(&rect);
-    }
-    else
-    {
-        pTree->GetClientRect(&rect);
-        pTree->ClientToScreen(&rect);
-    }
-    *pxLeft = rect.left;
-    *pyTop = rect.top;
-    *pcxWidth = RectWidth(rect);
-    *pcyHeight = RectHeight(rect);
-    return S_OK;
+    return CallWithoutThrowing([&]() -> HRESULT {
+        if (!pxLeft || !pyTop || !pcxWidth || !pcyHeight)
+            return E_POINTER;
+        *pxLeft = *pyTop = *pcxWidth = *pcyHeight = 0;
+        CCustomTreeChildCtrl* pTree = nullptr;
+        HTREEITEM hItem = nullptr;
+        const HRESULT hr = ResolveChild(varChild, &pTree, &hItem);
+        if (FAILED(hr))
+            return hr;
+        RECT rect{};
+        if (hItem)
+        {
+            if (!pTree->GetItemRect(hItem, &rect, FALSE))
+                return S_FALSE;
+            pTree->ClientToScreen(&rect);
+        }
+        else
+        {
+            pTree->GetClientRect(&rect);
+            pTree->ClientToScreen(&rect);
+        }
+        *pxLeft = rect.left;
+        *pyTop = rect.top;
+        *pcxWidth = RectWidth(rect);
+        *pcyHeight = RectHeight(rect);
+        return S_OK;
+    });
 }
 
 STDMETHODIMP CTreeChildAccessible::accNavigate(long navDir, VARIANT varStart, VARIANT* pvarEndUpAt)
 {
-    if (!pvarEndUpAt)
-        return E_POINTER;
-    ::VariantInit(pvarEndUpAt);
-    CCustomTreeChildCtrl* pTree = nullptr;
-    HTREEITEM hStart = nullptr;
-    const HRESULT hr = ResolveChild(varStart, &pTree, &hStart);
-    if (FAILED(hr))
-        return hr;
-    if (!hStart)
-    {
-        if (navDir != NAVDIR_FIRSTCHILD && navDir != NAVDIR_LASTCHILD)
+    return CallWithoutThrowing([&]() -> HRESULT {
+        if (!pvarEndUpAt)
+            return E_POINTER;
+        ::VariantInit(pvarEndUpAt);
+        CCustomTreeChildCtrl* pTree = nullptr;
+        HTREEITEM hStart = nullptr;
+        const HRESULT hr = ResolveChild(varStart, &pTree, &hStart);
+        if (FAILED(hr))
+            return hr;
+        if (!hStart)
         {
-            IAccessible* pStandard = StandardObject();
-            return pStandard ? pStandard->accNavigate(navDir, varStart, pvarEndUpAt) : S_FALSE;
+            if (navDir != NAVDIR_FIRSTCHILD && navDir != NAVDIR_LASTCHILD)
+            {
+                IAccessible* pStandard = StandardObject();
+                return pStandard ? pStandard->accNavigate(navDir, varStart, pvarEndUpAt) : S_FALSE;
+            }
+            const std::vector<HTREEITEM> items = ShowingItems();
+            if (items.empty())
+                return S_FALSE;
+            SetChildId(pvarEndUpAt, ChildIdOf(navDir == NAVDIR_FIRSTCHILD ? items.front() : items.back()));
+            return S_OK;
         }
-        const std::vector<HTREEITEM> items = ShowingItems();
-        if (items.empty())
-            return S_FALSE;
-        SetChildId(pvarEndUpAt, ChildIdOf(navDir == NAVDIR_FIRSTCHILD ? items.front() : items.back()));
-        return S_OK;
-    }
 
-    HTREEITEM hEnd = nullptr;
-    if (navDir == NAVDIR_NEXT || navDir == NAVDIR_DOWN)
-        hEnd = pTree->GetNextVisibleItem(hStart);
-    else if (navDir == NAVDIR_PREVIOUS || navDir == NAVDIR_UP)
-        hEnd = pTree->GetNextItem(hStart, TVGN_PREVIOUSVISIBLE);
-    const LONG nId = ChildIdOf(hEnd);
-    if (!nId)
-        return S_FALSE;
-    SetChildId(pvarEndUpAt, nId);
-    return S_OK;
+        HTREEITEM hEnd = nullptr;
+        if (navDir == NAVDIR_NEXT || navDir == NAVDIR_DOWN)
+            hEnd = pTree->GetNextVisibleItem(hStart);
+        else if (navDir == NAVDIR_PREVIOUS || navDir == NAVDIR_UP)
+            hEnd = pTree->GetNextItem(hStart, TVGN_PREVIOUSVISIBLE);
+        const LONG nId = ChildIdOf(hEnd);
+        if (!nId)
+            return S_FALSE;
+        SetChildId(pvarEndUpAt, nId);
+        return S_OK;
+    });
 }
 
 STDMETHODIMP CTreeChildAccessible::accHitTest(long xLeft, long yTop, VARIANT* pvarChild)
 {
-    if (!pvarChild)
-        return E_POINTER;
-    ::VariantInit(pvarChild);
-    const CCustomTreeChildCtrl* pTree = Tree();
-    if (!pTree)
-        return RPC_E_DISCONNECTED;
-    POINT pt{xLeft, yTop};
-    pTree->ScreenToClient(&pt);
-    RECT rcClient{};
-    pTree->GetClientRect(&rcClient);
-    if (!::PtInRect(&rcClient, pt))
-        return S_FALSE;
-    TVHITTESTINFO hit{};
-    hit.pt = pt;
-    const LONG nId = ChildIdOf(pTree->HitTest(&hit));
-    SetChildId(pvarChild, nId ? nId : CHILDID_SELF);
-    return S_OK;
+    return CallWithoutThrowing([&]() -> HRESULT {
+        if (!pvarChild)
+            return E_POINTER;
+        ::VariantInit(pvarChild);
+        const CCustomTreeChildCtrl* pTree = Tree();
+        if (!pTree)
+            return RPC_E_DISCONNECTED;
+        POINT pt{xLeft, yTop};
+        pTree->ScreenToClient(&pt);
+        RECT rcClient{};
+        pTree->GetClientRect(&rcClient);
+        if (!::PtInRect(&rcClient, pt))
+            return S_FALSE;
+        TVHITTESTINFO hit{};
+        hit.pt = pt;
+        const LONG nId = ChildIdOf(pTree->HitTest(&hit));
+        SetChildId(pvarChild, nId ? nId : CHILDID_SELF);
+        return S_OK;
+    });
 }
 
 STDMETHODIMP CTreeChildAccessible::accDoDefaultAction(VARIANT varChild)
 {
-    CCustomTreeChildCtrl* pTree = nullptr;
-    HTREEITEM hItem = nullptr;
-    const HRESULT hr = ResolveChild(varChild, &pTree, &hItem);
-    return FAILED(hr) ? hr : DISP_E_MEMBERNOTFOUND;
+    return CallWithoutThrowing([&]() -> HRESULT {
+        CCustomTreeChildCtrl* pTree = nullptr;
+        HTREEITEM hItem = nullptr;
+        const HRESULT hr = ResolveChild(varChild, &pTree, &hItem);
+        return FAILED(hr) ? hr : DISP_E_MEMBERNOTFOUND;
+    });
 }
 
 STDMETHODIMP CTreeChildAccessible::put_accName(VARIANT, BSTR)
 {
-    return E_NOTIMPL;
+    return CallWithoutThrowing([&]() -> HRESULT {
+        return E_NOTIMPL;
+    });
 }
 
 STDMETHODIMP CTreeChildAccessible::put_accValue(VARIANT, BSTR)
 {
-    return E_NOTIMPL;
+    return CallWithoutThrowing([&]() -> HRESULT {
+        return E_NOTIMPL;
+    });
 }
 
 // --- IEnumVARIANT -----------------------------------------------------------------------------
 
 STDMETHODIMP CTreeChildAccessible::Next(ULONG celt, VARIANT* rgVar, ULONG* pCeltFetched)
 {
-    if (pCeltFetched)
-        *pCeltFetched = 0;
-    if (!rgVar)
-        return E_POINTER;
-    if (!Tree())
-        return RPC_E_DISCONNECTED;
-    const std::vector<HTREEITEM> items = ShowingItems();
-    ULONG nFetched = 0;
-    for (; nFetched < celt && m_nEnumPosition < items.size(); ++nFetched, ++m_nEnumPosition)
-    {
-        ::VariantInit(&rgVar[nFetched]);
-        SetChildId(&rgVar[nFetched], ChildIdOf(items[m_nEnumPosition]));
-    }
-    if (pCeltFetched)
-        *pCeltFetched = nFetched;
-    return nFetched == celt ? S_OK : S_FALSE;
+    return CallWithoutThrowing([&]() -> HRESULT {
+        if (pCeltFetched)
+            *pCeltFetched = 0;
+        if (!rgVar)
+            return E_POINTER;
+        if (!Tree())
+            return RPC_E_DISCONNECTED;
+        const std::vector<HTREEITEM> items = ShowingItems();
+        ULONG nFetched = 0;
+        for (; nFetched < celt && m_nEnumPosition < items.size(); ++nFetched, ++m_nEnumPosition)
+        {
+            ::VariantInit(&rgVar[nFetched]);
+            SetChildId(&rgVar[nFetched], ChildIdOf(items[m_nEnumPosition]));
+        }
+        if (pCeltFetched)
+            *pCeltFetched = nFetched;
+        return nFetched == celt ? S_OK : S_FALSE;
+    });
 }
 
 STDMETHODIMP CTreeChildAccessible::Skip(ULONG celt)
 {
-    if (!Tree())
-        return RPC_E_DISCONNECTED;
-    const std::size_t nCount = ShowingItems().size();
-    m_nEnumPosition += celt;
-    if (m_nEnumPosition <= nCount)
-        return S_OK;
-    m_nEnumPosition = static_cast<ULONG>(nCount);
-    return S_FALSE;
+    return CallWithoutThrowing([&]() -> HRESULT {
+        if (!Tree())
+            return RPC_E_DISCONNECTED;
+        const std::size_t nCount = ShowingItems().size();
+        m_nEnumPosition += celt;
+        if (m_nEnumPosition <= nCount)
+            return S_OK;
+        m_nEnumPosition = static_cast<ULONG>(nCount);
+        return S_FALSE;
+    });
 }
 
 STDMETHODIMP CTreeChildAccessible::Reset()
 {
-    m_nEnumPosition = 0;
-    return S_OK;
+    return CallWithoutThrowing([&]() -> HRESULT {
+        m_nEnumPosition = 0;
+        return S_OK;
+    });
 }
 
 STDMETHODIMP CTreeChildAccessible::Clone(IEnumVARIANT** ppEnum)
 {
-    if (!ppEnum)
-        return E_POINTER;
-    *ppEnum = nullptr;
-    if (!Tree())
-        return RPC_E_DISCONNECTED;
-    CTreeChildAccessible* pClone = Create(m_hWnd);
-    if (!pClone)
-        return E_OUTOFMEMORY;
-    pClone->m_nEnumPosition = m_nEnumPosition;
-    *ppEnum = static_cast<IEnumVARIANT*>(pClone);
-    return S_OK;
+    return CallWithoutThrowing([&]() -> HRESULT {
+        if (!ppEnum)
+            return E_POINTER;
+        *ppEnum = nullptr;
+        if (!Tree())
+            return RPC_E_DISCONNECTED;
+        CTreeChildAccessible* pClone = Create(m_hWnd);
+        if (!pClone)
+            return E_OUTOFMEMORY;
+        pClone->m_nEnumPosition = m_nEnumPosition;
+        *ppEnum = static_cast<IEnumVARIANT*>(pClone);
+        return S_OK;
+    });
 }
