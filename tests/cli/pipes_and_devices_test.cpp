@@ -14,7 +14,7 @@ namespace
 {
 const std::string kUrls = "http://a/ | A\n";
 
-TEST(SpecialFiles, PipesAndDevicesAreRefusedWithoutWaiting)
+TEST(PipesAndDevices, AreRefusedWithoutWaiting)
 {
 #ifdef _WIN32
     GTEST_SKIP() << "no named pipes in a folder on Windows";
@@ -48,16 +48,27 @@ TEST(SpecialFiles, PipesAndDevicesAreRefusedWithoutWaiting)
 #endif
 }
 
-TEST(SpecialFiles, AFileThatCannotBeReadIsNamedAsSuchNotAsDamaged)
+// The command on a system whose failures the test chooses (root reads any file, and a full disk
+// cannot be made here), with the session "n" saved in its folder C:\s.
+class FailingSystemTest : public ::testing::Test
 {
+protected:
+    void SetUp() override
+    {
+        os.MakeFolders(L"C:\\s");
+        os.Write(L"C:\\s\\in.txt", kUrls);
+        ASSERT_EQ(RunQuillmere({L"import", L"--from", L"urls", L"C:\\s\\in.txt", L"--name", L"n"}, fake), 0);
+    }
+
     CFakeWindowsOs os;
-    os.MakeFolders(L"C:\\s");
-    os.Write(L"C:\\s\\in.txt", kUrls);
     std::ostringstream out, err;
     std::istringstream in;
     CCommandContext fake{out, err, in, os, [] { return std::wstring(L"C:\\s"); },
                          [](const std::wstring& strPath) { return strPath; }};
-    ASSERT_EQ(RunQuillmere({L"import", L"--from", L"urls", L"C:\\s\\in.txt", L"--name", L"n"}, fake), 0);
+};
+
+TEST_F(FailingSystemTest, AFileThatCannotBeReadIsNamedAsSuchNotAsDamaged)
+{
     os.m_strOpenRefusal = "Permission denied";
     EXPECT_EQ(RunQuillmere({L"list"}, fake), 0);
     EXPECT_NE(err.str().find("\\n: cannot be read: Permission denied\n"), std::string::npos) << err.str();
@@ -65,16 +76,8 @@ TEST(SpecialFiles, AFileThatCannotBeReadIsNamedAsSuchNotAsDamaged)
     EXPECT_NE(err.str().find("cannot be opened: Permission denied"), std::string::npos) << err.str();
 }
 
-TEST(SpecialFiles, AnExportThatCannotBeWrittenLeavesThePreviousOneWhole)
+TEST_F(FailingSystemTest, AnExportThatCannotBeWrittenLeavesThePreviousOneWhole)
 {
-    CFakeWindowsOs os;
-    os.MakeFolders(L"C:\\s");
-    os.Write(L"C:\\s\\in.txt", kUrls);
-    std::ostringstream out, err;
-    std::istringstream in;
-    CCommandContext fake{out, err, in, os, [] { return std::wstring(L"C:\\s"); },
-                         [](const std::wstring& strPath) { return strPath; }};
-    ASSERT_EQ(RunQuillmere({L"import", L"--from", L"urls", L"C:\\s\\in.txt", L"--name", L"n"}, fake), 0);
     os.Write(L"C:\\s\\out.txt", "previous export");
 
     os.m_bFailWrite = true;
