@@ -168,15 +168,20 @@ CQuillmereBHO::~CQuillmereBHO()
 {
     // The sink holds no reference on the object: a browser that lets the object go while it is
     // still sited must not be left calling into a freed sink.
+    DisconnectEvents();
+    if (m_hActiveAccessibilityLibraryInst)
+        FreeLibrary(m_hActiveAccessibilityLibraryInst);
+    // The members then release the site's command target and the web browser, and the base the
+    // site.
+}
+
+void CQuillmereBHO::DisconnectEvents()
+{
     // Whether or not the last siting completed: a siting that failed after connecting leaves
     // the sink connected with m_bAdvised false.
     m_bAdvised = false;
     if (m_webBrowserEvents.IsConnected())
         m_webBrowserEvents.Unadvise(m_spWebBrowser.Get());
-    if (m_hActiveAccessibilityLibraryInst)
-        FreeLibrary(m_hActiveAccessibilityLibraryInst);
-    // The members then release the site's command target and the web browser, and the base the
-    // site.
 }
 
 HRESULT CQuillmereBHO::CreateInstance(REFIID riid, void** ppv)
@@ -258,9 +263,7 @@ STDMETHODIMP CQuillmereBHO::SetSite(IUnknown* pUnkSite)
     }
     else
     {
-        m_bAdvised = false;
-        if (m_webBrowserEvents.IsConnected())
-            m_webBrowserEvents.Unadvise(m_spWebBrowser.Get());
+        DisconnectEvents();
         m_spWebBrowser.Release();
         m_spSiteCommandTarget.Release();
     }

@@ -91,6 +91,8 @@ public:
 private:
     // Exec's steps; may throw only what the caller turns into a result code.
     HRESULT RunCommand();
+    // Disconnects the browser's events if the sink is connected, and clears m_bAdvised.
+    void DisconnectEvents();
     // Loads the accessibility library unless a command already did; false when it cannot be.
     bool LoadAccessibilityLibrary();
     // The main dialog over the current session, and the opening of what the user loaded.

@@ -346,7 +346,7 @@ private:
     }
 
     // A missing file or a folder is named as such rather than as a file the reader refused.
-    void RequireFile(const std::wstring& strPath) const;
+    void RequireFile(const std::wstring& strPath, const char* pszCannotOpen = "cannot be opened: ") const;
     CSession LoadNamedFile(const std::wstring& strPath) const;
     std::string ReadInput(const std::wstring& strPath) const;
     void WriteOutput(const std::wstring& strPath, const std::string& strBytes) const;
@@ -355,12 +355,12 @@ private:
     std::wstring m_strFolder;
 };
 
-void CCommand::RequireFile(const std::wstring& strPath) const
+void CCommand::RequireFile(const std::wstring& strPath, const char* pszCannotOpen) const
 {
     std::string strWhy;
     std::unique_ptr<std::FILE, int (*)(std::FILE*)> file(m_context.os.OpenForReading(strPath, strWhy), std::fclose);
     if (!file)
-        throw CCommandFailure("cannot be opened: " + strWhy);
+        throw CCommandFailure(pszCannotOpen + strWhy);
     // A folder opens on some systems and fails its first read.
     if (std::fgetc(file.get()) == EOF && std::ferror(file.get()))
         throw CCommandFailure(std::string("cannot be read: ") + std::strerror(errno));
@@ -433,11 +433,7 @@ int CCommand::List(const CParsedArgs& args)
         try
         {
             // The reader takes a file it cannot open for an empty one, a damaged file.
-            std::string strWhy;
-            if (std::FILE* pFile = m_context.os.OpenForReading(strFile, strWhy))
-                std::fclose(pFile);
-            else
-                throw CCommandFailure("cannot be read: " + strWhy);
+            RequireFile(strFile, "cannot be read: ");
             const CSession session = LoadSessionFile(strFile, m_context.os);
             if (args.Has(L"--json"))
             {

@@ -10,7 +10,7 @@ unsigned long FindFiles(std::vector<std::wstring>& files, const std::wstring& st
     for (const CDirectoryEntry& entry : entries)
     {
         // A pipe or a device would hang or never end a reader.
-        if (entry.strName.empty() || entry.strName[0] == L'.' || entry.bSpecial)
+        if (entry.strName.empty() || entry.strName[0] == L'.' || entry.bPipeOrDevice)
             continue;
         const std::wstring strPath = strFolder + os.PathSeparator() + entry.strName;
         if (entry.bDirectory)

@@ -15,7 +15,7 @@ struct CDirectoryEntry
     std::wstring strName;
     bool bDirectory;
     // Neither a file nor a folder: a pipe, a device or a socket, which no reader may open.
-    bool bSpecial = false;
+    bool bPipeOrDevice = false;
 };
 
 enum class EPublish

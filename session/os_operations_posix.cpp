@@ -235,7 +235,7 @@ public:
                 struct stat st;
                 const bool bKnown = stat((strBase + "/" + strName).c_str(), &st) == 0;
                 entry.bDirectory = bKnown && S_ISDIR(st.st_mode);
-                entry.bSpecial = bKnown && !S_ISDIR(st.st_mode) && !S_ISREG(st.st_mode);
+                entry.bPipeOrDevice = bKnown && !S_ISDIR(st.st_mode) && !S_ISREG(st.st_mode);
             }
             entries.push_back(entry);
         }
@@ -285,7 +285,7 @@ public:
         const std::string strBase = PathBytes(strFolder) + "/";
         for (const CDirectoryEntry& entry : entries)
         {
-            if (entry.bDirectory || entry.bSpecial || !IsTempFileName(entry.strName))
+            if (entry.bDirectory || entry.bPipeOrDevice || !IsTempFileName(entry.strName))
                 continue;
             const std::string strPath = strBase + PathBytes(entry.strName);
             const int fd = open(strPath.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);

@@ -26,10 +26,15 @@ std::time_t FileTimeToTime(const FILETIME& ft)
     return static_cast<std::time_t>((static_cast<long long>(nTicks) - 116444736000000000LL) / 10000000LL);
 }
 
+std::string ReasonText(DWORD nError)
+{
+    return WideToUtf8(SystemMessage(HRESULT_FROM_WIN32(nError)));
+}
+
 [[noreturn]] void ThrowWriteFailure(const char* pszWhat, DWORD nError)
 {
     std::string strWhat = pszWhat;
-    const std::string strReason = WideToUtf8(SystemMessage(HRESULT_FROM_WIN32(nError)));
+    const std::string strReason = ReasonText(nError);
     if (!strReason.empty())
         strWhat += " (" + strReason + ")";
     throw std::ios_base::failure(strWhat);
@@ -52,11 +57,6 @@ public:
 private:
     HANDLE m_h;
 };
-
-std::string ReasonText(DWORD nError)
-{
-    return WideToUtf8(SystemMessage(HRESULT_FROM_WIN32(nError)));
-}
 
 // Another process reading the target (a second browser loading its catalogue) makes Windows
 // refuse the replace for a moment, and Wine for as long as the reader keeps it open.

@@ -1,6 +1,6 @@
 // Saves that meet other writers, readers and leftovers in the session folder, on the real file
 // system: no save replaces a file it did not mean to, no temporary file is written through a
-// link or left for good, and no reader sees half a session or hangs on a special file.
+// link or left for good, and no reader sees half a session or hangs on a pipe or a device.
 #include <gtest/gtest.h>
 
 #include <atomic>
@@ -251,7 +251,7 @@ TEST(ConcurrentSave, ATakenOrPlantedTemporaryNameIsNeverWrittenThrough)
     EXPECT_EQ(LoadDescribed(folder.File(L"s")), Describe(MakeSession(L"a", {{{L"http://a/", L"A"}}})));
 }
 
-TEST(ConcurrentSave, SpecialFilesAreRefusedWithoutWaiting)
+TEST(ConcurrentSave, PipesDevicesAndFoldersAreRefusedWithoutWaiting)
 {
     CTempFolder folder;
     ASSERT_EQ(SaveInto(folder.Path(), MakeSession(L"a", {{{L"http://a/", L"A"}}}), L"good", false), "");

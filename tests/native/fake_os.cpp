@@ -47,10 +47,7 @@ namespace
 class CFailingTempFile : public ITempFile
 {
 public:
-    CFailingTempFile(std::unique_ptr<ITempFile> pReal, const CFakeWindowsOs& os, std::wstring (*pfnReal)(const CFakeWindowsOs&, const std::wstring&))
-        : m_pReal(std::move(pReal)), m_os(os), m_pfnReal(pfnReal)
-    {
-    }
+    CFailingTempFile(std::unique_ptr<ITempFile> pReal, const CFakeWindowsOs& os) : m_pReal(std::move(pReal)), m_os(os) {}
 
     void Write(const std::string& strBytes) override
     {
@@ -70,19 +67,16 @@ public:
             nError = m_os.m_nFailPublish;
             return EPublish::Failed;
         }
-        return m_pReal->Publish(m_pfnReal(m_os, strTarget), bReplace, nError);
+        return m_pReal->Publish(m_os.Real(strTarget), bReplace, nError);
     }
 
 private:
     std::unique_ptr<ITempFile> m_pReal;
     const CFakeWindowsOs& m_os;
-    std::wstring (*m_pfnReal)(const CFakeWindowsOs&, const std::wstring&);
 };
 }  // namespace
 
 std::unique_ptr<ITempFile> CFakeWindowsOs::CreateTempFile(const std::wstring& strFolder)
 {
-    return std::make_unique<CFailingTempFile>(
-        m_real.CreateTempFile(Real(strFolder)), *this,
-        [](const CFakeWindowsOs& os, const std::wstring& strPath) { return os.Real(strPath); });
+    return std::make_unique<CFailingTempFile>(m_real.CreateTempFile(Real(strFolder)), *this);
 }

@@ -69,8 +69,10 @@ public:
 
     int m_nDirectoriesMade = 0;
 
-private:
+    // The path below the fake root where the file really is.
     std::wstring Real(const std::wstring& strPath) const;
+
+private:
 
     IOsOperations& m_real = SystemOs();
     CTempFolder m_root;
