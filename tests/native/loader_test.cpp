@@ -36,9 +36,6 @@ CLoadResult LoadBytes(const std::string& strBytes)
 
 const char* const kSmallestLines[] = {"QLMR ManualSave", "2", "1", "[Instance 1]", "1", "11", "about:blank",
                                       "10", "Blank page"};
-const std::string kSmallest = CrLfLines({kSmallestLines[0], kSmallestLines[1], kSmallestLines[2],
-                                         kSmallestLines[3], kSmallestLines[4], kSmallestLines[5],
-                                         kSmallestLines[6], kSmallestLines[7], kSmallestLines[8]});
 const std::wstring kSmallestSession = L"[1] <about:blank|Blank page>";
 
 // The smallest file with one line replaced.
@@ -49,6 +46,7 @@ std::string WithLine(std::size_t nLine, const std::string& strText)
         strOut += (i ? "\r\n" : "") + (i == nLine ? strText : std::string(kSmallestLines[i]));
     return strOut;
 }
+const std::string kSmallest = WithLine(9, "");
 
 std::string Message(const std::function<void()>& fn)
 {
