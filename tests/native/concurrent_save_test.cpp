@@ -6,7 +6,6 @@
 #include <atomic>
 #include <thread>
 
-#include "manual_saved_instance_loader.h"
 #include "manual_saved_instance_saver.h"
 #include "saved_session_catalogue.h"
 #include "test_support.h"
@@ -42,11 +41,7 @@ std::string SaveInto(const std::wstring& strFolder, CSession session, const std:
 
 std::wstring LoadDescribed(const std::wstring& strPath)
 {
-    CSession loaded(L"l", 0);
-    CManualSavedInstanceLoader loader;
-    loader.SetFilePath(strPath.c_str());
-    loader.LoadSession(&loaded);
-    return Describe(loaded);
+    return Describe(LoadSessionFile(strPath, SystemOs()));
 }
 
 // A file of the temporary files' pattern held open as a live writer holds its own.
