@@ -37,6 +37,8 @@ TEST(TextConversion, EveryBoundaryCodePointRoundTrips)
     };
     for (const auto& c : cases)
     {
+        EXPECT_EQ(portable_utf8::Encode(c.second), c.first);
+        EXPECT_EQ(Utf8ToWide(c.first), c.second);
         for (std::size_t nAt : kPlaces)
         {
             std::string strBytes(nAt, 'a');
@@ -139,6 +141,7 @@ TEST(TextConversion, Utf16PrefixCountsUnitsAndNeverSplitsAPair)
         {strText, 2, L"a"},
         {strText, 3, L"a" + kEmoji},
         {strText, 4, strText},
+        {kEmoji + L"b", 1, L""},
     };
     for (const auto& c : cases)
     {
