@@ -12,6 +12,8 @@ namespace
 TEST(Formats, TimesAreIso8601InUtcWhateverTheLocalZone)
 {
 #ifndef _WIN32
+    const char* pszZone = std::getenv("TZ");
+    const std::string strZone = pszZone ? pszZone : "";
     setenv("TZ", "XYZ-9", 1);  // nine hours east of UTC, no zone files needed
     tzset();
 #endif
@@ -21,7 +23,10 @@ TEST(Formats, TimesAreIso8601InUtcWhateverTheLocalZone)
     EXPECT_EQ(FormatUtcTime(4102444800), "2100-01-01T00:00:00Z");
 #ifndef _WIN32
     EXPECT_EQ(FormatLocalTime(1700000000), "2023-11-15, 07:13");
-    unsetenv("TZ");
+    if (pszZone)
+        setenv("TZ", strZone.c_str(), 1);
+    else
+        unsetenv("TZ");
     tzset();
 #endif
 }
