@@ -125,61 +125,57 @@ TEST_F(CatalogueTest, TheUserDecidesWhetherToGoOnAfterABadFileAndAFrameworkExcep
     EXPECT_FALSE(m_failures[0].strReason.empty());
 }
 
-TEST(Catalogue, LoadSavedSessionsGathersStrayFilesFirst)
+// The catalogue over the session folder of a fake system, stray files gathered first.
+class FakeCatalogueTest : public ::testing::Test
 {
-    CFakeWindowsOs os;
-    const std::wstring strLow = L"C:\\Users\\Ann\\AppData\\LocalLow";
-    const std::wstring strRoaming = L"C:\\Users\\Ann\\AppData\\Roaming\\Quillmere";
-    os.MakeFolders(strLow + L"\\Quillmere");
-    os.Write(strLow + L"\\Quillmere\\low", kGood);
-    os.MakeFolders(strRoaming);
-    os.Write(strRoaming + L"\\roaming", kGood);
-    const auto load = [&os] {
-        CSessionFolderLocator locator(os);
+protected:
+    std::vector<std::wstring> Load()
+    {
+        CSessionFolderLocator locator(m_os);
         std::vector<CSession> sessions;
-        LoadSavedSessions(sessions, locator, [](const CLoadFailure&) { return true; });
+        LoadSavedSessions(sessions, locator, [&](const CLoadFailure& failure) {
+            m_failures.push_back(failure.strFileName + L": " + failure.strReason);
+            return true;
+        });
         std::vector<std::wstring> names;
         for (const CSession& session : sessions)
             names.push_back(session.GetName());
         return names;
-    };
-    // An earlier system neither migrates nor looks below LocalLow.
-    os.m_nMajorVersion = 5;
-    EXPECT_EQ(load(), std::vector<std::wstring>{L"roaming"});
-    os.m_nMajorVersion = 6;
-    EXPECT_EQ(load(), (std::vector<std::wstring>{L"low", L"roaming"}));
+    }
 
-    os.m_strRoaming.clear();
-    EXPECT_THROW(load(), std::runtime_error);  // no folder known
+    const std::wstring kLow = L"C:\\Users\\Ann\\AppData\\LocalLow\\Quillmere";
+    const std::wstring kRoaming = L"C:\\Users\\Ann\\AppData\\Roaming\\Quillmere";
+    CFakeWindowsOs m_os;
+    std::vector<std::wstring> m_failures;
+};
+
+TEST_F(FakeCatalogueTest, GathersStrayFilesFirstOnLaterSystemsOnly)
+{
+    m_os.MakeFolders(kLow);
+    m_os.Write(kLow + L"\\low", kGood);
+    m_os.MakeFolders(kRoaming);
+    m_os.Write(kRoaming + L"\\roaming", kGood);
+    // An earlier system neither migrates nor looks below LocalLow.
+    m_os.m_nMajorVersion = 5;
+    EXPECT_EQ(Load(), std::vector<std::wstring>{L"roaming"});
+    m_os.m_nMajorVersion = 6;
+    EXPECT_EQ(Load(), (std::vector<std::wstring>{L"low", L"roaming"}));
+    m_os.m_strRoaming.clear();
+    EXPECT_THROW(Load(), std::runtime_error);  // no folder known
 }
 
-TEST(Catalogue, SearchFailures)
+TEST_F(FakeCatalogueTest, SearchFailures)
 {
-    CFakeWindowsOs os;
-    os.m_nMajorVersion = 5;
-    const std::wstring strFolder = L"C:\\Users\\Ann\\AppData\\Roaming\\Quillmere";
-    os.MakeFolders(strFolder);
-    os.Write(strFolder + L"\\work", kGood);
-    std::vector<CLoadFailure> failures;
-    const auto load = [&] {
-        CSessionFolderLocator locator(os);
-        std::vector<CSession> sessions;
-        LoadSavedSessions(sessions, locator, [&](const CLoadFailure& failure) {
-            failures.push_back(failure);
-            return true;
-        });
-        return sessions.size();
-    };
-    os.m_bFindFails = true;
-    EXPECT_EQ(load(), 0u);
-    os.m_bFindFails = false;
-    os.m_bFindFindsTwo = true;
-    EXPECT_EQ(load(), 0u);
-    os.m_bFindFindsTwo = false;
-    ASSERT_EQ(failures.size(), 2u);
-    EXPECT_EQ(failures[0].strFileName, L"work");
-    EXPECT_EQ(failures[0].strReason, L"CSessionsTabPage::LoadSavedSessions() - FindFileFailed");
-    EXPECT_EQ(failures[1].strReason, L"CSessionsTabPage::LoadSavedSessions() - FindNextFileFailed");
-    os.m_nListError = 5;
-    EXPECT_THROW(load(), std::runtime_error);
+    m_os.m_nMajorVersion = 5;
+    m_os.MakeFolders(kRoaming);
+    m_os.Write(kRoaming + L"\\work", kGood);
+    m_os.m_bFindFails = true;
+    EXPECT_TRUE(Load().empty());
+    m_os.m_bFindFails = false;
+    m_os.m_bFindFindsTwo = true;
+    EXPECT_TRUE(Load().empty());
+    EXPECT_EQ(m_failures, (std::vector<std::wstring>{L"work: CSessionsTabPage::LoadSavedSessions() - FindFileFailed",
+                                                     L"work: CSessionsTabPage::LoadSavedSessions() - FindNextFileFailed"}));
+    m_os.m_nListError = 5;
+    EXPECT_THROW(Load(), std::runtime_error);
 }
