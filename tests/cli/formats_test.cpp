@@ -1,17 +1,34 @@
 #include <gtest/gtest.h>
 
+#include <cstdlib>
+#include <ctime>
+
 #include "session_formats.h"
+#include "session_import.h"
 #include "test_support.h"
 
 namespace
 {
-TEST(Formats, TimesAreIso8601InUtc)
+TEST(Formats, TimesAreIso8601InUtcWhateverTheLocalZone)
 {
+#ifndef _WIN32
+    const char* pszZone = std::getenv("TZ");
+    const std::string strZone = pszZone ? pszZone : "";
+    setenv("TZ", "XYZ-9", 1);  // nine hours east of UTC, no zone files needed
+    tzset();
+#endif
     EXPECT_EQ(FormatUtcTime(0), "1970-01-01T00:00:00Z");
     EXPECT_EQ(FormatUtcTime(1700000000), "2023-11-14T22:13:20Z");
-    // Session times are 64-bit: past 2038 and before 1970 alike.
+    // Session times are 64-bit: past 2038 alike.
     EXPECT_EQ(FormatUtcTime(4102444800), "2100-01-01T00:00:00Z");
-    EXPECT_EQ(FormatLocalTime(1700000000).size(), 17u);
+#ifndef _WIN32
+    EXPECT_EQ(FormatLocalTime(1700000000), "2023-11-15, 07:13");
+    if (pszZone)
+        setenv("TZ", strZone.c_str(), 1);
+    else
+        unsetenv("TZ");
+    tzset();
+#endif
 }
 
 TEST(Formats, BookmarkFileOfOneSession)
@@ -50,12 +67,13 @@ TEST(Formats, JsonKeepsEveryTabAndRefusesWrongShapes)
                            "{\"url\":\"about:blank\",\"title\":\"Blank page\"}]}]}");
     EXPECT_EQ(Describe(SessionFromJson(nlohmann::json::parse(json.dump()), L"T", 0)), Describe(session));
 
-    for (const char* pszJson : {"[]", "{}", "{\"windows\": {}}", "{\"windows\": [1]}",
-                                "{\"windows\": [{\"tabs\": [{\"url\": 5}]}]}",
+    for (const char* pszJson : {"[]", "{}", "{\"windows\": {}}", "{\"windows\": [1]}", "{\"windows\": [{}]}",
+                                "{\"windows\": [{\"tabs\": {}}]}", "{\"windows\": [{\"tabs\": [{\"url\": 5}]}]}",
                                 "{\"windows\": [{\"tabs\": [{\"url\": \"\"}]}]}",
                                 "{\"windows\": [{\"tabs\": [{\"url\": \"u\", \"title\": 7}]}]}"})
         EXPECT_THROW(SessionFromJson(nlohmann::json::parse(pszJson), L"T", 0), CFormatError) << pszJson;
 }
+
 TEST(Formats, EscapesEveryControlCharacterAndTheBackslash)
 {
     const std::pair<std::string, std::string> cases[] = {
@@ -68,5 +86,28 @@ TEST(Formats, EscapesEveryControlCharacterAndTheBackslash)
     };
     for (const auto& c : cases)
         EXPECT_EQ(EscapeControlCharacters(c.first), c.second) << c.first;
+}
+
+// The importers' fuzz target saves into memory: names never replace one another there either.
+TEST(Formats, ImportIntoMemoryKeepsNames)
+{
+    CMemoryOs os;
+    CSession session = ImportSession(EImportFormat::Urls, "http://a/ | A\n\nhttp://b/\n", L"n");
+    SaveImportedSession(session, L"f", L"n", false, os);
+    EXPECT_THROW(SaveImportedSession(session, L"f", L"n", false, os), CImportError);
+    SaveImportedSession(session, L"f", L"n", true, os);
+    EXPECT_TRUE(os.MoveFileKeepExisting(L"f/n", L"f/m"));
+    EXPECT_FALSE(os.MoveFileKeepExisting(L"f/n", L"f/o"));
+    SaveImportedSession(session, L"f", L"n", false, os);
+    EXPECT_NE(os.RenameFile(L"f/n", L"f/m"), 0u);
+    std::vector<CDirectoryEntry> entries;
+    unsigned long nError = 1;
+    ASSERT_TRUE(os.ListFolder(L"f", entries, nError));
+    EXPECT_EQ(nError, 0u);
+    ASSERT_EQ(entries.size(), 2u);
+    EXPECT_EQ(entries[0].strName + entries[1].strName, L"mn");
+    EXPECT_FALSE(entries[0].bDirectory || entries[1].bDirectory);
+    EXPECT_EQ(os.m_files[L"f/m"], os.m_files[L"f/n"]);
+    EXPECT_NE(os.m_files[L"f/n"].find("http://b/"), std::string::npos);
 }
 }  // namespace

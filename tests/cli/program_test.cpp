@@ -121,15 +121,15 @@ TEST(Program, TakesNonAsciiArgumentsAndKeepsItsStreamsApart)
     CTempFolder sessions;
     const std::wstring strName = L"Über 会话 ☕";
     WriteBytes(work.File(L"list"), "http://example.com/ | Ä title\n");
-
-    const CProgramRun import = RunProgram(
-        {L"import", L"--from", L"urls", work.File(L"list"), L"--name", strName, L"--folder", sessions.Path()}, work);
-    ASSERT_EQ(import.nExit, 0) << import.strErr;
-    EXPECT_TRUE(import.strErr.empty());
+    const std::vector<std::wstring> import = {L"import", L"--from", L"urls", work.File(L"list"), L"--name", strName,
+                                              L"--folder", sessions.Path()};
+    const CProgramRun imported = RunProgram(import, work);
+    ASSERT_EQ(imported.nExit, kExitSuccess) << imported.strErr;
+    EXPECT_EQ(imported.strErr, "");
     EXPECT_TRUE(SystemOs().PathExists(sessions.File(strName)));
 
     const CProgramRun list = RunProgram({L"--folder", sessions.Path(), L"list", L"--json"}, work);
-    ASSERT_EQ(list.nExit, 0) << list.strErr;
+    ASSERT_EQ(list.nExit, kExitSuccess) << list.strErr;
     EXPECT_NE(list.strOut.find("\"name\": \"" + WideToUtf8(strName) + "\""), std::string::npos) << list.strOut;
     // Output is the same bytes on every system: no line end is rewritten.
     EXPECT_EQ(list.strOut.find('\r'), std::string::npos);
@@ -142,26 +142,20 @@ TEST(Program, TakesNonAsciiArgumentsAndKeepsItsStreamsApart)
 
     const CProgramRun usage = RunProgram({L"export"}, work);
     EXPECT_EQ(usage.nExit, kExitUsage);
-    EXPECT_TRUE(usage.strOut.empty());
+    EXPECT_EQ(usage.strOut, "");
     EXPECT_NE(usage.strErr.find("quillmere: export needs at least one file"), std::string::npos) << usage.strErr;
-}
-// A failed write of the results is a failure, said so; a session already saved stays a success.
-TEST(Program, SaysWhenStandardOutputCannotBeWritten)
-{
-    CTempFolder work;
-    CTempFolder sessions;
-    WriteBytes(work.File(L"list"), "http://example.com/\n");
 
-    const CProgramRun import = RunProgram(
-        {L"import", L"--from", L"urls", work.File(L"list"), L"--name", L"S", L"--folder", sessions.Path()}, work, true);
-    EXPECT_EQ(import.nExit, kExitSuccess) << import.strErr;
-    EXPECT_TRUE(SystemOs().PathExists(sessions.File(L"S")));
-    EXPECT_NE(import.strErr.find("quillmere: done, but the confirmation cannot be written to standard output: "),
+    // A failed write of the results is a failure, said so; a session already saved stays a success.
+    std::vector<std::wstring> replace = import;
+    replace.push_back(L"--force");
+    const CProgramRun confirmed = RunProgram(replace, work, true);
+    EXPECT_EQ(confirmed.nExit, kExitSuccess) << confirmed.strErr;
+    EXPECT_NE(confirmed.strErr.find("quillmere: done, but the confirmation cannot be written to standard output: "),
               std::string::npos)
-        << import.strErr;
-
-    const CProgramRun list = RunProgram({L"--folder", sessions.Path(), L"list"}, work, true);
-    EXPECT_EQ(list.nExit, kExitFailure);
-    EXPECT_NE(list.strErr.find("quillmere: standard output cannot be written: "), std::string::npos) << list.strErr;
+        << confirmed.strErr;
+    const CProgramRun unlisted = RunProgram({L"--folder", sessions.Path(), L"list"}, work, true);
+    EXPECT_EQ(unlisted.nExit, kExitFailure);
+    EXPECT_NE(unlisted.strErr.find("quillmere: standard output cannot be written: "), std::string::npos)
+        << unlisted.strErr;
 }
 }  // namespace

@@ -6,7 +6,11 @@
 #include "find_files.h"
 #include "manual_saved_instance_saver.h"
 #include "saved_session_catalogue.h"
-#include "test_support.h"
+#include "text_conversion.h"
+
+#ifndef _WIN32
+#include <unistd.h>
+#endif
 
 namespace
 {
@@ -16,208 +20,162 @@ const std::string kBadHeader = "QLMR ManualSave \r\n2\r\n";
 const std::string kBadUtf8Title =
     CrLfLines({"QLMR ManualSave", "2", "1", "[Instance 1]", "1", "11", "about:blank", "2", "\xC3("});
 
-std::vector<std::wstring> Names(const std::vector<CSession>& sessions)
+// A real folder and what the catalogue makes of it.
+class CatalogueTest : public ::testing::Test
 {
-    std::vector<std::wstring> names;
-    for (const CSession& session : sessions)
-        names.push_back(session.GetName());
-    return names;
-}
+protected:
+    std::wstring Sub(const std::wstring& strName) { return m_folder.File(L"sub") + SystemOs().PathSeparator() + strName; }
 
-std::wstring BaseName(const std::wstring& strPath, wchar_t separator)
-{
-    return strPath.substr(strPath.rfind(separator) + 1);
-}
+    // The names loaded; the failures in m_failures.
+    std::vector<std::wstring> Load(bool bGoOn = true)
+    {
+        std::vector<CSession> sessions;
+        m_failures.clear();
+        LoadSessionsFromFolder(sessions, m_folder.Path(), SystemOs(), [&](const CLoadFailure& failure) {
+            m_failures.push_back(failure);
+            return bGoOn;
+        });
+        std::vector<std::wstring> names;
+        for (const CSession& session : sessions)
+            names.push_back(session.GetName());
+        m_sessions = sessions;
+        return names;
+    }
+
+    CTempFolder m_folder;
+    std::vector<CLoadFailure> m_failures;
+    std::vector<CSession> m_sessions;
+};
 }  // namespace
 
-TEST(FindFiles, ListsOnlyNamesWithoutADot)
+TEST_F(CatalogueTest, FindFilesListsOnlyNamesWithoutADot)
 {
-    CTempFolder folder;
-    WriteBytes(folder.File(L"work"), kGood);
-    WriteBytes(folder.File(L"notes.txt"), "");
-    WriteBytes(folder.File(L".old"), "");
-    MakeFolder(folder.File(L"archive"));
-    WriteBytes(folder.File(L"archive") + SystemOs().PathSeparator() + L"deep", "");
-    WriteBytes(folder.File(L"archive") + SystemOs().PathSeparator() + L"deep.txt", "");
+    for (const wchar_t* pszName : {L"work", L"notes.txt", L".old", L"zz"})
+        WriteBytes(m_folder.File(pszName), "");
+    MakeFolder(m_folder.File(L"sub"));
+    WriteBytes(Sub(L"deep"), "");
+    WriteBytes(Sub(L"deep.txt"), "");
 
+    const struct
+    {
+        const wchar_t* pszExtension;
+        bool bRecurse;
+        std::vector<std::wstring> files;
+    } cases[] = {
+        {nullptr, false, {m_folder.File(L"work"), m_folder.File(L"zz")}},
+        {nullptr, true, {Sub(L"deep"), m_folder.File(L"work"), m_folder.File(L"zz")}},
+        {L"txt", true, {m_folder.File(L"notes.txt"), Sub(L"deep.txt")}},
+        {L"work", false, {m_folder.File(L"work")}},  // a name without a dot is compared whole
+    };
+    for (const auto& c : cases)
+    {
+        std::vector<std::wstring> files;
+        EXPECT_EQ(FindFiles(files, m_folder.Path(), c.pszExtension, c.bRecurse), 0u);
+        std::sort(files.begin(), files.end());
+        EXPECT_EQ(files, c.files);
+    }
     std::vector<std::wstring> files;
-    EXPECT_EQ(FindFiles(files, folder.Path(), nullptr, false), 0u);
-    EXPECT_EQ(files, std::vector<std::wstring>{folder.File(L"work")});
-
-    files.clear();
-    EXPECT_EQ(FindFiles(files, folder.Path(), L"txt", true), 0u);
-    std::sort(files.begin(), files.end());
-    const std::wstring strDeep = folder.File(L"archive") + SystemOs().PathSeparator() + L"deep.txt";
-    EXPECT_EQ(files, (std::vector<std::wstring>{strDeep, folder.File(L"notes.txt")}));
-
-    // With an extension, a name without a dot is compared whole.
-    files.clear();
-    EXPECT_EQ(FindFiles(files, folder.Path(), L"work", false), 0u);
-    EXPECT_EQ(files, std::vector<std::wstring>{folder.File(L"work")});
-
-    files.clear();
-    EXPECT_EQ(FindFiles(files, folder.File(L"missing"), nullptr, false), 0u);
+    EXPECT_EQ(FindFiles(files, m_folder.File(L"missing"), nullptr, false), 0u);
     EXPECT_TRUE(files.empty());
 }
 
-TEST(Catalogue, ReadsEverySessionNamedAfterItsFile)
+TEST_F(CatalogueTest, ReadsEverySessionNamedAfterItsFileAndNothingBelow)
 {
-    CTempFolder folder;
     CSession session = MakeSession(L"x", {{{L"a", L"A"}, {L"b", L"B"}, {L"c", L"C"}},
                                           {{L"d", L"D"}, {L"e", L"E"}, {L"f", L"F"}, {L"g", L"G"}}});
     CManualSavedInstanceSaver saver;
     saver.SetSession(&session);
-    saver.SetFolder(folder.Path());
+    saver.SetFolder(m_folder.Path());
     saver.Save(L"work");
-    WriteBytes(folder.File(L"notes.txt"), kBadHeader);  // never read: it has a dot
+    WriteBytes(m_folder.File(L"notes.txt"), kBadHeader);  // never read: it has a dot
+    MakeFolder(m_folder.File(L"sub"));
+    WriteBytes(Sub(L"deeper"), kBadHeader);  // never read: below the folder
+#ifndef _WIN32
+    // A link to a folder is a folder.
+    ASSERT_EQ(symlink(WideToUtf8(m_folder.File(L"sub")).c_str(), WideToUtf8(m_folder.File(L"link")).c_str()), 0);
+#endif
 
-    std::vector<CSession> sessions;
-    int nFailures = 0;
     const std::time_t before = std::time(nullptr);
-    LoadSessionsFromFolder(sessions, folder.Path(), SystemOs(), [&](const CLoadFailure&) { return ++nFailures, true; });
-    EXPECT_EQ(nFailures, 0);
-    ASSERT_EQ(sessions.size(), 1u);
-    EXPECT_EQ(sessions[0].GetName(), L"work");
-    EXPECT_EQ(sessions[0].GetInstanceSetsCount(), 2);
-    EXPECT_EQ(sessions[0].GetUrlItemsCount(), 7);
+    EXPECT_EQ(Load(), std::vector<std::wstring>{L"work"});
+    EXPECT_TRUE(m_failures.empty());
+    EXPECT_EQ(m_sessions[0].GetInstanceSetsCount(), 2);
+    EXPECT_EQ(m_sessions[0].GetUrlItemsCount(), 7);
     // Stamped with the file's last-write time, moments ago.
-    EXPECT_LE(std::abs(static_cast<long long>(sessions[0].GetTime() - before)), 120);
+    EXPECT_LE(std::abs(static_cast<long long>(m_sessions[0].GetTime() - before)), 120);
 }
 
-TEST(Catalogue, TheUserDecidesWhetherToGoOnAfterABadFile)
+TEST_F(CatalogueTest, TheUserDecidesWhetherToGoOnAfterABadFileAndAFrameworkExceptionStops)
 {
-    CTempFolder folder;
-    for (const wchar_t* pszName : {L"s1", L"s2", L"s3", L"s4"})
-        WriteBytes(folder.File(pszName), kGood);
-    // The damaged file goes second in whatever order the system lists the folder.
-    std::vector<std::wstring> files;
-    ASSERT_EQ(FindFiles(files, folder.Path(), nullptr, false), 0u);
-    ASSERT_EQ(files.size(), 4u);
-    WriteBytes(files[1], kBadHeader);
-    const wchar_t separator = SystemOs().PathSeparator();
-
+    // The system lists in byte order: the damaged file is second.
+    for (const wchar_t* pszName : {L"s1", L"s3", L"s4"})
+        WriteBytes(m_folder.File(pszName), kGood);
+    WriteBytes(m_folder.File(L"s2"), kBadHeader);
     for (bool bGoOn : {true, false})
     {
-        std::vector<CLoadFailure> failures;
-        std::vector<CSession> sessions;
-        LoadSessionsFromFolder(sessions, folder.Path(), SystemOs(), [&](const CLoadFailure& failure) {
-            failures.push_back(failure);
-            return bGoOn;
-        });
-        ASSERT_EQ(failures.size(), 1u);
-        EXPECT_EQ(failures[0].strFileName, BaseName(files[1], separator));
-        EXPECT_EQ(failures[0].kind, ELoadFailureKind::StandardException);
-        EXPECT_EQ(failures[0].strReason, L"CManualSavedInstanceLoader::VerifyFileHeader() - InvalidFileHeader");
-        std::vector<std::wstring> expected = {BaseName(files[0], separator)};
-        if (bGoOn)
-            expected.insert(expected.end(), {BaseName(files[2], separator), BaseName(files[3], separator)});
-        EXPECT_EQ(Names(sessions), expected);
+        EXPECT_EQ(Load(bGoOn), bGoOn ? (std::vector<std::wstring>{L"s1", L"s3", L"s4"}) : std::vector<std::wstring>{L"s1"});
+        ASSERT_EQ(m_failures.size(), 1u);
+        EXPECT_EQ(m_failures[0].strFileName, L"s2");
+        EXPECT_EQ(m_failures[0].kind, ELoadFailureKind::StandardException);
+        EXPECT_EQ(m_failures[0].strReason, L"CManualSavedInstanceLoader::VerifyFileHeader() - InvalidFileHeader");
     }
+    WriteBytes(m_folder.File(L"s2"), kBadUtf8Title);
+    EXPECT_EQ(Load(true), std::vector<std::wstring>{L"s1"});  // not asked: loading stops
+    ASSERT_EQ(m_failures.size(), 1u);
+    EXPECT_EQ(m_failures[0].kind, ELoadFailureKind::FrameworkException);
+    EXPECT_FALSE(m_failures[0].strReason.empty());
 }
 
-TEST(Catalogue, AFrameworkExceptionStopsLoading)
+// The catalogue over the session folder of a fake system, stray files gathered first.
+class FakeCatalogueTest : public ::testing::Test
 {
-    CTempFolder folder;
-    for (const wchar_t* pszName : {L"s1", L"s2", L"s3"})
-        WriteBytes(folder.File(pszName), kGood);
-    std::vector<std::wstring> files;
-    FindFiles(files, folder.Path(), nullptr, false);
-    WriteBytes(files[1], kBadUtf8Title);
-
-    std::vector<CLoadFailure> failures;
-    std::vector<CSession> sessions;
-    LoadSessionsFromFolder(sessions, folder.Path(), SystemOs(), [&](const CLoadFailure& failure) {
-        failures.push_back(failure);
-        return true;  // not asked: loading stops whatever the answer
-    });
-    ASSERT_EQ(failures.size(), 1u);
-    EXPECT_EQ(failures[0].kind, ELoadFailureKind::FrameworkException);
-    EXPECT_FALSE(failures[0].strReason.empty());
-    EXPECT_EQ(sessions.size(), 1u);
-}
-
-TEST(Catalogue, LoadSavedSessionsGathersStrayFilesFirst)
-{
-    CFakeWindowsOs os;
-    const std::wstring strLow = L"C:\\Users\\Ann\\AppData\\LocalLow";
-    os.MakeFolders(strLow);
-    os.MakeFolders(L"C:\\Users\\Ann\\AppData\\Roaming\\Quillmere");
-    os.Write(L"C:\\Users\\Ann\\AppData\\Roaming\\Quillmere\\stray", kGood);
-
-    CSessionFolderLocator locator(os);
-    std::vector<CSession> sessions;
-    LoadSavedSessions(sessions, locator, [](const CLoadFailure&) { return true; });
-    EXPECT_EQ(Names(sessions), std::vector<std::wstring>{L"stray"});
-    EXPECT_TRUE(os.Exists(strLow + L"\\Quillmere\\stray"));
-
-    // An earlier system neither migrates nor looks below LocalLow.
-    CFakeWindowsOs old;
-    old.m_nMajorVersion = 5;
-    old.MakeFolders(strLow + L"\\Quillmere");
-    old.Write(strLow + L"\\Quillmere\\low", kGood);
-    old.MakeFolders(L"C:\\Users\\Ann\\AppData\\Roaming\\Quillmere");
-    old.Write(L"C:\\Users\\Ann\\AppData\\Roaming\\Quillmere\\roaming", kGood);
-    CSessionFolderLocator oldLocator(old);
-    sessions.clear();
-    LoadSavedSessions(sessions, oldLocator, [](const CLoadFailure&) { return true; });
-    EXPECT_EQ(Names(sessions), std::vector<std::wstring>{L"roaming"});
-}
-
-TEST(Catalogue, AnUnknownFolderIsAnError)
-{
-    CFakeWindowsOs os;
-    os.m_strRoaming.clear();
-    CSessionFolderLocator locator(os);
-    std::vector<CSession> sessions;
-    try
+protected:
+    std::vector<std::wstring> Load()
     {
-        LoadSavedSessions(sessions, locator, [](const CLoadFailure&) { return true; });
-        ADD_FAILURE();
-    }
-    catch (const std::exception& e)
-    {
-        EXPECT_STREQ(e.what(), "CSessionsTabPage::LoadSavedSessions() - strPath is empty");
-    }
-}
-
-TEST(Catalogue, SearchFailures)
-{
-    CFakeWindowsOs os;
-    os.m_nMajorVersion = 5;
-    const std::wstring strFolder = L"C:\\Users\\Ann\\AppData\\Roaming\\Quillmere";
-    os.MakeFolders(strFolder);
-    os.Write(strFolder + L"\\work", kGood);
-
-    const auto load = [&](std::vector<CLoadFailure>& failures) {
-        CSessionFolderLocator locator(os);
+        CSessionFolderLocator locator(m_os);
         std::vector<CSession> sessions;
         LoadSavedSessions(sessions, locator, [&](const CLoadFailure& failure) {
-            failures.push_back(failure);
+            m_failures.push_back(failure.strFileName + L": " + failure.strReason);
             return true;
         });
-        return sessions.size();
-    };
-
-    std::vector<CLoadFailure> failures;
-    os.m_bFindFails = true;
-    EXPECT_EQ(load(failures), 0u);
-    os.m_bFindFails = false;
-    os.m_bFindFindsTwo = true;
-    EXPECT_EQ(load(failures), 0u);
-    os.m_bFindFindsTwo = false;
-    ASSERT_EQ(failures.size(), 2u);
-    EXPECT_EQ(failures[0].strFileName, L"work");
-    EXPECT_EQ(failures[0].strReason, L"CSessionsTabPage::LoadSavedSessions() - FindFileFailed");
-    EXPECT_EQ(failures[1].strReason, L"CSessionsTabPage::LoadSavedSessions() - FindNextFileFailed");
-
-    os.m_nListError = 5;
-    try
-    {
-        load(failures);
-        ADD_FAILURE();
+        std::vector<std::wstring> names;
+        for (const CSession& session : sessions)
+            names.push_back(session.GetName());
+        return names;
     }
-    catch (const std::exception& e)
-    {
-        EXPECT_STREQ(e.what(), "CSessionsTabPage::LoadSavedSessions() - SearchDirectoryFailed");
-    }
+
+    const std::wstring kLow = L"C:\\Users\\Ann\\AppData\\LocalLow\\Quillmere";
+    const std::wstring kRoaming = L"C:\\Users\\Ann\\AppData\\Roaming\\Quillmere";
+    CFakeWindowsOs m_os;
+    std::vector<std::wstring> m_failures;
+};
+
+TEST_F(FakeCatalogueTest, GathersStrayFilesFirstOnLaterSystemsOnly)
+{
+    m_os.MakeFolders(kLow);
+    m_os.Write(kLow + L"\\low", kGood);
+    m_os.MakeFolders(kRoaming);
+    m_os.Write(kRoaming + L"\\roaming", kGood);
+    // An earlier system neither migrates nor looks below LocalLow.
+    m_os.m_nMajorVersion = 5;
+    EXPECT_EQ(Load(), std::vector<std::wstring>{L"roaming"});
+    m_os.m_nMajorVersion = 6;
+    EXPECT_EQ(Load(), (std::vector<std::wstring>{L"low", L"roaming"}));
+    m_os.m_strRoaming.clear();
+    EXPECT_THROW(Load(), std::runtime_error);  // no folder known
+}
+
+TEST_F(FakeCatalogueTest, SearchFailures)
+{
+    m_os.m_nMajorVersion = 5;
+    m_os.MakeFolders(kRoaming);
+    m_os.Write(kRoaming + L"\\work", kGood);
+    m_os.m_bFindFails = true;
+    EXPECT_TRUE(Load().empty());
+    m_os.m_bFindFails = false;
+    m_os.m_bFindFindsTwo = true;
+    EXPECT_TRUE(Load().empty());
+    EXPECT_EQ(m_failures, (std::vector<std::wstring>{L"work: CSessionsTabPage::LoadSavedSessions() - FindFileFailed",
+                                                     L"work: CSessionsTabPage::LoadSavedSessions() - FindNextFileFailed"}));
+    m_os.m_nListError = 5;
+    EXPECT_THROW(Load(), std::runtime_error);
 }

@@ -73,7 +73,6 @@ public:
     std::wstring Real(const std::wstring& strPath) const;
 
 private:
-
     IOsOperations& m_real = SystemOs();
     CTempFolder m_root;
 };

@@ -64,6 +64,11 @@ TEST(SessionFileStream, LineEndsStraddlingARefillEndTheLine)
             EXPECT_EQ(Line(stream, 10), "");
             EXPECT_FALSE(stream.Failed());
         });
+        // A CR LF that ends the file.
+        ForEachSource(strPad + "\r\n", [&](CSessionFileStream& stream) {
+            EXPECT_TRUE(Line(stream, 2 * kRefill) == strPad);
+            EXPECT_EQ(Line(stream, 10), "");
+        });
         // A CR alone where the buffer ends belongs to the line.
         ForEachSource(strPad + "\rx\ny", [&](CSessionFileStream& stream) {
             EXPECT_TRUE(Line(stream, 2 * kRefill) == strPad + "\rx");

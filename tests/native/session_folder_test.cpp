@@ -4,59 +4,45 @@
 
 #include "fake_os.h"
 #include "session_folder.h"
-#include "test_support.h"
 
-TEST(SessionFolder, EarlierSystemsUseTheRoamingFolder)
+TEST(SessionFolder, ChoosesTheFolderBySystemAndProfile)
 {
-    CFakeWindowsOs os;
-    os.m_nMajorVersion = 5;
-    os.MakeFolders(L"C:\\Users\\Ann\\AppData\\LocalLow");
-    os.MakeFolders(os.m_strRoaming);
-    CSessionFolderLocator locator(os);
-    std::wstring strPath;
-    EXPECT_EQ(GetSessionFolder(strPath, os, locator), 1);
-    EXPECT_EQ(strPath, L"C:\\Users\\Ann\\AppData\\Roaming\\Quillmere");
-    EXPECT_TRUE(os.PathExists(strPath));
-    EXPECT_FALSE(IsVistaOrLater(os));
-
-    // A second call finds the folder and creates nothing.
-    const int nMade = os.m_nDirectoriesMade;
-    EXPECT_EQ(GetSessionFolder(strPath, os, locator), 1);
-    EXPECT_EQ(os.m_nDirectoriesMade, nMade);
-}
-
-TEST(SessionFolder, LaterSystemsUseLocalLowUnderTheProfile)
-{
-    CFakeWindowsOs os;
-    os.MakeFolders(L"C:\\Users\\Ann\\AppData\\LocalLow");
-    CSessionFolderLocator locator(os);
-    std::wstring strPath;
-    EXPECT_EQ(GetSessionFolder(strPath, os, locator), 1);
-    EXPECT_EQ(strPath, L"C:\\Users\\Ann\\AppData\\LocalLow\\Quillmere");
-    EXPECT_TRUE(os.PathExists(strPath));
-
-    std::wstring strRoot;
-    EXPECT_EQ(locator.GetAppDataRoot(strRoot), 1);
-    EXPECT_EQ(strRoot, L"C:\\Users\\Ann\\AppData");
-    EXPECT_EQ(locator.HasLowIntegrityFolder(), 1);
-}
-
-TEST(SessionFolder, FallsBackToRoamingWhenTheProfileDoesNotCarryTheName)
-{
-    for (const wchar_t* pszRoaming : {L"D:\\Redirected\\AppData\\Roaming", L"C:\\Users\\ann\\AppData\\Roaming",
-                                      L"C:\\Users\\Annette\\Data\\Roaming"})
+    const std::wstring kLow = L"C:\\Users\\Ann\\AppData\\LocalLow";
+    const struct
+    {
+        unsigned nVersion;
+        const wchar_t* pszRoaming;
+        std::wstring strFolder;  // also the one created
+        bool bLow;
+    } cases[] = {
+        {5, L"C:\\Users\\Ann\\AppData\\Roaming", L"C:\\Users\\Ann\\AppData\\Roaming\\Quillmere", true},
+        {6, L"C:\\Users\\Ann\\AppData\\Roaming", kLow + L"\\Quillmere", true},
+        // Where the profile does not carry the logon name, the roaming folder.
+        {6, L"D:\\Redirected\\AppData\\Roaming", L"D:\\Redirected\\AppData\\Roaming\\Quillmere", false},
+        {6, L"C:\\Users\\ann\\AppData\\Roaming", L"C:\\Users\\ann\\AppData\\Roaming\\Quillmere", false},
+        {6, L"C:\\Users\\Annette\\Data\\Roaming", L"C:\\Users\\Annette\\Data\\Roaming\\Quillmere", false},
+    };
+    for (const auto& c : cases)
     {
         CFakeWindowsOs os;
-        os.m_strRoaming = pszRoaming;
-        os.MakeFolders(pszRoaming);
+        os.m_nMajorVersion = c.nVersion;
+        os.m_strRoaming = c.pszRoaming;
+        os.MakeFolders(c.pszRoaming);
+        os.MakeFolders(kLow);
         CSessionFolderLocator locator(os);
         std::wstring strPath;
         EXPECT_EQ(GetSessionFolder(strPath, os, locator), 1);
-        EXPECT_EQ(strPath, std::wstring(pszRoaming) + L"\\Quillmere");
-        EXPECT_EQ(locator.HasLowIntegrityFolder(), 0);
-        std::wstring strFolder = L"stale";
-        EXPECT_EQ(locator.GetLowIntegrityFolder(strFolder), 0);
-        EXPECT_EQ(strFolder, L"");
+        EXPECT_EQ(strPath, c.strFolder);
+        EXPECT_TRUE(os.PathExists(strPath));
+        EXPECT_EQ(IsVistaOrLater(os), c.nVersion >= 6);
+        std::wstring strLow = L"stale";
+        EXPECT_EQ(locator.GetLowIntegrityFolder(strLow), c.bLow ? 1 : 0);
+        EXPECT_EQ(strLow, c.bLow ? kLow : L"");
+        EXPECT_EQ(locator.HasLowIntegrityFolder(), c.bLow ? 1 : 0);
+        // A second call finds the folder and creates nothing.
+        const int nMade = os.m_nDirectoriesMade;
+        EXPECT_EQ(GetSessionFolder(strPath, os, locator), 1);
+        EXPECT_EQ(os.m_nDirectoriesMade, nMade);
     }
 }
 
@@ -105,6 +91,13 @@ TEST(SessionFolder, LocatorCachesWhatItFound)
     strName = L"unchanged";
     EXPECT_EQ(failing.GetCurrentUserName(strName), 0);
     EXPECT_EQ(strName, L"unchanged");
+
+    CSessionFolderLocator bob(os);
+    os.m_bFailUserName = false;
+    EXPECT_EQ(bob.GetAppDataRoot(strRoot), 1);
+    os.m_strRoaming.clear();
+    EXPECT_EQ(bob.GetAppDataRoot(strRoot), 1);
+    EXPECT_EQ(strRoot, L"C:\\Users\\Bob\\AppData");
 }
 
 TEST(SessionFolder, MigrationGathersStrayFilesWithoutReplacing)
@@ -144,9 +137,6 @@ TEST(SessionFolder, RealSystemFolder)
     std::wstring strPath;
     EXPECT_EQ(GetSessionFolder(strPath), 1);
     EXPECT_TRUE(SystemOs().PathExists(strPath));
-    const std::wstring strSuffix = std::wstring(1, SystemOs().PathSeparator()) + L"Quillmere";
-    ASSERT_GT(strPath.size(), strSuffix.size());
-    EXPECT_EQ(strPath.substr(strPath.size() - strSuffix.size()), strSuffix);
 #ifdef _WIN32
     // Under a profile that carries the logon name the folder lies below LocalLow.
     EXPECT_NE(strPath.find(L"\\AppData\\LocalLow\\Quillmere"), std::wstring::npos);

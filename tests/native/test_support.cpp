@@ -15,16 +15,11 @@ namespace fs = std::filesystem;
 CTempFolder::CTempFolder()
 {
     std::random_device random;
-    const fs::path base = fs::temp_directory_path();
-    for (;;)
-    {
-        const fs::path candidate = base / ("qlmr-test-" + std::to_string(random()));
-        if (fs::create_directory(candidate))
-        {
-            m_strPath = candidate.wstring();
-            break;
-        }
-    }
+    fs::path candidate;
+    do
+        candidate = fs::temp_directory_path() / ("qlmr-test-" + std::to_string(random()));
+    while (!fs::create_directory(candidate));
+    m_strPath = candidate.wstring();
 }
 
 CTempFolder::~CTempFolder()
@@ -102,17 +97,11 @@ std::wstring Describe(const CSession& session)
     return strOut;
 }
 
-std::string CrLfLines(std::initializer_list<const char*> lines)
+std::string CrLfLines(std::initializer_list<std::string> lines)
 {
     std::string strOut;
-    bool bFirst = true;
-    for (const char* pszLine : lines)
-    {
-        if (!bFirst)
-            strOut += "\r\n";
-        strOut += pszLine;
-        bFirst = false;
-    }
+    for (const std::string& strLine : lines)
+        strOut += (&strLine == lines.begin() ? "" : "\r\n") + strLine;
     return strOut;
 }
 

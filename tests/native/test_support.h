@@ -19,7 +19,6 @@ public:
     ~CTempFolder();
     CTempFolder(const CTempFolder&) = delete;
     CTempFolder& operator=(const CTempFolder&) = delete;
-
     const std::wstring& Path() const { return m_strPath; }
     std::wstring File(const std::wstring& strName) const;
 
@@ -31,16 +30,13 @@ std::string ReadBytes(const std::wstring& strPath);
 void WriteBytes(const std::wstring& strPath, const std::string& strBytes);
 bool FileExists(const std::wstring& strPath);
 void MakeFolder(const std::wstring& strPath);
-std::vector<std::wstring> FolderNames(const std::wstring& strFolder);
+std::vector<std::wstring> FolderNames(const std::wstring& strFolder);  // sorted
 
 using TabList = std::vector<std::pair<std::wstring, std::wstring>>;  // address, title
 CSession MakeSession(const std::wstring& strName, std::initializer_list<TabList> windows);
-
 // The contents of a session as one comparable text: every window's addresses and titles.
 std::wstring Describe(const CSession& session);
-
 // Lines joined with CR LF, the last without a line end.
-std::string CrLfLines(std::initializer_list<const char*> lines);
-
+std::string CrLfLines(std::initializer_list<std::string> lines);
 // The test data folder shipped with the sources.
 std::wstring TestDataPath(const std::wstring& strName);

@@ -5,145 +5,167 @@
 
 namespace
 {
-// U+1F600 as UTF-16 code units, whatever the width of wchar_t.
-std::wstring Emoji()
+std::wstring Units(std::initializer_list<unsigned long> codes)
 {
-    return Utf8ToWide("\xF0\x9F\x98\x80");
+    std::wstring strOut;
+    for (unsigned long c : codes)
+        strOut += static_cast<wchar_t>(c);
+    return strOut;
 }
+
+// U+1F600 as the build's wchar_t holds it.
+const std::wstring kEmoji = sizeof(wchar_t) == 2 ? Units({0xD83D, 0xDE00}) : Units({0x1F600});
+
+// Each character alone and inside ASCII text on both sides of the 16-byte runs the codec takes at
+// once: the same bytes either way.
+const std::size_t kPlaces[] = {0, 15, 16, 17, 40, 255, 256, 300};
 }  // namespace
 
-TEST(TextConversion, RoundTripsEveryPlane)
+TEST(TextConversion, EveryBoundaryCodePointRoundTrips)
 {
-    const std::string strUtf8 = "a\xC3\xA9\xE2\x82\xAC\xF0\x9F\x98\x80z";  // a é € 😀 z
-    const std::wstring strWide = Utf8ToWide(strUtf8);
-    EXPECT_EQ(Utf16Length(strWide), 6u);
-    EXPECT_EQ(WideToUtf8(strWide), strUtf8);
-    EXPECT_EQ(WideToUtf8(L""), "");
-    EXPECT_EQ(Utf8ToWide(""), L"");
-    // Embedded NULs are text like any other.
-    EXPECT_EQ(WideToUtf8(std::wstring(L"a\0b", 3)), std::string("a\0b", 3));
-}
-
-TEST(TextConversion, InvalidUtf8RaisesTheFrameworkException)
-{
-    const char* const cases[] = {
-        "\xFF",              // never valid
-        "\xC3",              // truncated
-        "\xC0\xAF",          // overlong
-        "\xE0\x80\xAF",      // overlong
-        "abc\x80",           // stray continuation
-        "\xF4\x90\x80\x80",  // beyond U+10FFFF
+    const std::pair<const char*, std::wstring> cases[] = {
+        {"\x7F", Units({0x7F})},
+        {"\xC2\x80", Units({0x80})},
+        {"\xDF\xBF", Units({0x7FF})},
+        {"\xE0\xA0\x80", Units({0x800})},
+        {"\xED\x9F\xBF", Units({0xD7FF})},
+        {"\xEE\x80\x80", Units({0xE000})},
+        {"\xEF\xBF\xBF", Units({0xFFFF})},
+        {"\xF0\x90\x80\x80", sizeof(wchar_t) == 2 ? Units({0xD800, 0xDC00}) : Units({0x10000})},
+        {"\xF0\x9F\x98\x80", kEmoji},
+        {"\xF4\x8F\xBF\xBF", sizeof(wchar_t) == 2 ? Units({0xDBFF, 0xDFFF}) : Units({0x10FFFF})},
     };
-    for (const char* pszCase : cases)
+    for (const auto& c : cases)
     {
-        SCOPED_TRACE(pszCase);
-        try
+        EXPECT_EQ(portable_utf8::Encode(c.second), c.first);
+        EXPECT_EQ(Utf8ToWide(c.first), c.second);
+        for (std::size_t nAt : kPlaces)
         {
-            Utf8ToWide(pszCase);
-            ADD_FAILURE() << "accepted";
-        }
-        catch (const COleException& e)
-        {
-            EXPECT_EQ(e.m_sc, HResultFromWin32(1113));
-            EXPECT_FALSE(e.GetErrorMessage().empty());
+            std::string strBytes(nAt, 'a');
+            strBytes += c.first + std::string(20, 'z');
+            const std::wstring strText = std::wstring(nAt, L'a') + c.second + std::wstring(20, L'z');
+            SCOPED_TRACE(strBytes.substr(nAt));
+            SCOPED_TRACE(nAt);
+            std::wstring strDecoded;
+            EXPECT_TRUE(portable_utf8::Decode(strBytes, strDecoded));
+            EXPECT_EQ(strDecoded, strText);
+            EXPECT_EQ(portable_utf8::Encode(strText), strBytes);
+            EXPECT_EQ(Utf8ToWide(strBytes), strText);
+            EXPECT_EQ(WideToUtf8(strText), strBytes);
         }
     }
-}
-
-TEST(TextConversion, PortableCodecAgreesWithTheBuild)
-{
-    const std::string strUtf8 = "x\xC3\xA9\xF0\x9F\x98\x80";
-    std::wstring strWide;
-    ASSERT_TRUE(portable_utf8::Decode(strUtf8, strWide));
-    EXPECT_EQ(strWide, Utf8ToWide(strUtf8));
-    EXPECT_EQ(portable_utf8::Encode(strWide), strUtf8);
-    EXPECT_FALSE(portable_utf8::Decode("\xED\xA0\x80", strWide));  // an encoded surrogate
-    // A lone surrogate has no UTF-8 form: it becomes U+FFFD.
-    EXPECT_EQ(portable_utf8::Encode(std::wstring(1, static_cast<wchar_t>(0xD800))), "\xEF\xBF\xBD");
-}
-
-TEST(TextConversion, PortableCodecTakesLongTextAsItTakesEachCharacter)
-{
-    // Long text is converted in blocks; a character at any place in or around a block, and text
-    // longer than the encoder's block of bytes, must come out as each character alone does.
-    const std::wstring foreign[] = {Utf8ToWide("\xC3\xA9"), Utf8ToWide("\xE2\x82\xAC"), Emoji(),
-                                    std::wstring(1, static_cast<wchar_t>(0xD800)),
-                                    std::wstring(1, L'\0')};
-    for (const std::wstring& strForeign : foreign)
+    // Long mixed text crosses the encoder's blocks at every place; it is appended to what is there.
+    std::string strOut = "x";
+    std::wstring strLong;
+    std::string strExpected = "x";
+    for (int i = 0; i < 200; ++i)
     {
-        for (std::size_t nLength : {15u, 16u, 17u, 33u, 300u})
+        strLong += cases[i % 10].second + std::wstring(i % 19, L'b');
+        strExpected += cases[i % 10].first + std::string(i % 19, 'b');
+    }
+    AppendUtf8(strLong, strOut);
+    EXPECT_EQ(strOut, strExpected);
+    EXPECT_EQ(WideToUtf8(std::wstring(L"a\0b", 3)), std::string("a\0b", 3));
+    EXPECT_EQ(Utf8ToWide(""), L"");
+}
+
+TEST(TextConversion, EveryMalformedSequenceIsRefused)
+{
+    const char* const cases[] = {
+        "\x80", "\xBF", "\xC0\x80", "\xC1\xBF", "\xE0\x9F\xBF", "\xF0\x8F\xBF\xBF",  // stray, overlong
+        "\xED\xA0\x80", "\xED\xBF\xBF",                                              // surrogates
+        "\xF4\x90\x80\x80", "\xF5\x80\x80\x80", "\xF8", "\xFF",                      // beyond U+10FFFF
+        "\xC2", "\xE0\xA0", "\xF0\x90\x80",                                          // truncated
+        "\xC2\x41", "\xE0\xA0\x41", "\xF0\x90\x80\x41", "\xC2\xC2\x80",              // a trail missing
+    };
+    for (const char* pszBad : cases)
+    {
+        for (std::size_t nAt : kPlaces)
         {
-            for (std::size_t nAt = 0; nAt <= nLength; ++nAt)
+            for (std::size_t nAfter : {0u, 20u})
             {
-                std::wstring strText;
-                std::string strExpected;
-                for (std::size_t i = 0; i < nLength; ++i)
+                const std::string strBytes = std::string(nAt, 'a') + pszBad + std::string(nAfter, 'z');
+                SCOPED_TRACE(strBytes.substr(nAt));
+                SCOPED_TRACE(nAt);
+                std::wstring strOut = L"unchanged";
+                EXPECT_FALSE(portable_utf8::Decode(strBytes, strOut));
+                EXPECT_EQ(strOut, L"unchanged");
+                try
                 {
-                    const std::wstring strOne =
-                        i == nAt ? strForeign
-                                 : std::wstring(1, static_cast<wchar_t>(L'a' + i % 26));
-                    strText += strOne;
-                    strExpected += portable_utf8::Encode(strOne);
+                    Utf8ToWide(strBytes);
+                    ADD_FAILURE() << "accepted";
                 }
-                SCOPED_TRACE(std::to_string(nLength) + " characters, the other one at " +
-                             std::to_string(nAt));
-                EXPECT_EQ(portable_utf8::Encode(strText), strExpected);
-                std::wstring strBack;
-                ASSERT_TRUE(portable_utf8::Decode(strExpected, strBack));
-                // A lone surrogate has come back as U+FFFD.
-                EXPECT_EQ(portable_utf8::Encode(strBack), strExpected);
-                if (strForeign[0] != 0xD800)
+                catch (const COleException& e)
                 {
-                    EXPECT_EQ(strBack, strText);
+                    EXPECT_EQ(e.m_sc, HResultFromWin32(1113));
                 }
             }
         }
     }
 }
 
-TEST(TextConversion, PortableDecoderRefusesInvalidBytesAfterLongAsciiRuns)
+TEST(TextConversion, WideTextWithoutUtf8FormBecomesTheReplacementCharacter)
 {
-    for (const char* pszBad : {"\x80", "\xC3", "\xFF", "\xED\xA0\x80", "\xF0\x9F\x98"})
+    const std::wstring cases[] = {Units({0xD800}), Units({0xDBFF}), Units({0xDC00}), Units({0xDFFF}),
+                                  Units({0xDC00, 0xD800})};
+    for (const std::wstring& strBad : cases)
     {
-        for (std::size_t nAt : {0u, 15u, 16u, 17u, 40u, 48u})
+        for (std::size_t nAt : kPlaces)
         {
-            std::string strBytes(48, 'a');
-            strBytes.insert(nAt, pszBad);
-            SCOPED_TRACE(strBytes);
-            std::wstring strOut = L"unchanged";
-            EXPECT_FALSE(portable_utf8::Decode(strBytes, strOut));
-            EXPECT_EQ(strOut, L"unchanged");
+            const std::wstring strText = std::wstring(nAt, L'a') + strBad + L"z";
+            std::string strExpected(nAt, 'a');
+            for (std::size_t i = 0; i < strBad.size(); ++i)
+                strExpected += "\xEF\xBF\xBD";
+            EXPECT_EQ(portable_utf8::Encode(strText), strExpected + "z") << nAt;
         }
     }
-}
-
-TEST(TextConversion, AppendUtf8AddsToWhatIsThere)
-{
-    std::string strOut = "x";
-    AppendUtf8(L"", strOut);
-    AppendUtf8(Utf8ToWide("\xC3\xA9") + std::wstring(20, L'y'), strOut);
-    EXPECT_EQ(strOut, "x\xC3\xA9" + std::string(20, 'y'));
+    if (sizeof(wchar_t) == 4)
+    {
+        EXPECT_EQ(portable_utf8::Encode(Units({0x110000})), "\xEF\xBF\xBD");
+    }
 }
 
 TEST(TextConversion, Utf16PrefixCountsUnitsAndNeverSplitsAPair)
 {
-    EXPECT_EQ(Utf16Prefix(L"abcdef", 4), L"abcd");
-    EXPECT_EQ(Utf16Prefix(L"ab", 200), L"ab");
-    // "a" then U+1F600 (two units): a cut after two units would split the pair.
-    const std::wstring strText = L"a" + Emoji() + L"b";
-    EXPECT_EQ(Utf16Prefix(strText, 2), L"a");
-    EXPECT_EQ(Utf16Prefix(strText, 3), L"a" + Emoji());
-    EXPECT_EQ(Utf16Length(Utf16Prefix(strText, 3)), 3u);
+    const std::wstring strText = L"a" + kEmoji + L"b";
+    const struct
+    {
+        std::wstring strText;
+        std::size_t nUnits;
+        std::wstring strPrefix;
+    } cases[] = {
+        {L"abcdef", 4, L"abcd"},
+        {L"ab", 200, L"ab"},
+        {L"ab", 0, L""},
+        {strText, 1, L"a"},
+        {strText, 2, L"a"},
+        {strText, 3, L"a" + kEmoji},
+        {strText, 4, strText},
+        {kEmoji + L"b", 1, L""},
+    };
+    for (const auto& c : cases)
+    {
+        EXPECT_EQ(Utf16Prefix(c.strText, c.nUnits), c.strPrefix) << c.nUnits;
+        EXPECT_LE(Utf16Length(Utf16Prefix(c.strText, c.nUnits)), c.nUnits);
+    }
+    EXPECT_EQ(Utf16Length(strText), 4u);
+    if (sizeof(wchar_t) == 4)
+    {
+        // Surrogate values held as characters of their own are no pair to keep together.
+        EXPECT_EQ(Utf16Prefix(Units({'a', 0xD800, 0xDC00}), 2), Units({'a', 0xD800}));
+    }
 }
 
 TEST(Exceptions, MessagesAreCutToTheBuffer)
 {
     const CFileException e(CFileException::fileNotFound, 2, L"C:\\s\\work");
-    wchar_t sz[8];
+    wchar_t sz[64];
     EXPECT_TRUE(e.GetErrorMessage(sz, 8));
     EXPECT_EQ(std::wstring(sz), e.GetErrorMessage().substr(0, 7));
     EXPECT_NE(e.GetErrorMessage().find(L"work"), std::wstring::npos);
-    EXPECT_FALSE(COleException(0x12345678).GetErrorMessage(sz, 0));
+    EXPECT_FALSE(COleException(0x12345678).GetErrorMessage(sz, 8));
+    EXPECT_EQ(sz[0], L'\0');
+    EXPECT_FALSE(e.GetErrorMessage(sz, 0));
     EXPECT_THROW(ThrowOleException(kEOutOfMemory), CMemoryException);
     EXPECT_THROW(ThrowOleException(HResultFromWin32(5)), COleException);
 }
