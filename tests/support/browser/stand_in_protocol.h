@@ -1,7 +1,7 @@
 // What the stand-in browser and the programs that drive it agree on: its command line, the lines
 // of its log, and the message that hands out a tab's browser object.
 //
-// Command line:   iexplore.exe [-log FILE] [-tabs FILE] [-fail URL]... [-Embedding] [-owner PID]
+// Command line:   iexplore.exe [-log FILE] [-fail URL]... [-Embedding] [-owner PID]
 //                              [-tool TEXT] [ITEM]...
 //   ITEM          "-window" starts another frame window (the first needs none); anything else is a
 //                 tab of the current window, written URL|TITLE|MODES (TITLE and MODES may be left
@@ -12,8 +12,6 @@
 //                   notitle  the document's title cannot be read
 //                   remote   the tab's window belongs to a second process, as with real tab
 //                   processes
-//   -tabs FILE    more ITEMs, one a line (UTF-8; empty lines and lines starting with # are
-//                 skipped).
 //   -fail URL     a Navigate to exactly this URL fails with E_FAIL.
 //   -Embedding    also serves the browser application object: every object made is a new, hidden
 //                 window with one empty tab, as the browser makes for automation.
