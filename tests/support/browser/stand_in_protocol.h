@@ -25,8 +25,8 @@
 //   Add-ons come from the registry as the browser reads it: every frame window, also one made
 //   through COM, loads each class under the key "HKLM\SOFTWARE\Microsoft\Windows\CurrentVersion
 //   \Explorer\Browser Helper Objects" and sites it with its browser object (the first tab's),
-//   and lists in its Tools menu each key under "SOFTWARE\Microsoft\Internet Explorer\Extensions"
-//   (HKLM, then HKCU) whose "CLSID" is {1FBA04EE-3024-11D2-8F1F-0000F87ABD16} and which has a
+//   and lists in its Tools menu each key under "HKLM\SOFTWARE\Microsoft\Internet Explorer
+//   \Extensions" whose "CLSID" is {1FBA04EE-3024-11D2-8F1F-0000F87ABD16} and which has a
 //   "MenuText" and a "ClsIDExtension". Picking an item makes the extension's class (once; the
 //   window keeps the object), sites it with the browser object of the selected tab and calls
 //   IOleCommandTarget::Exec(NULL, 0, OLECMDEXECOPT_DODEFAULT, NULL, NULL) on the window's thread.
@@ -55,8 +55,6 @@
 //   command N CLSID done HRESULT       Exec returned this
 //   command N CLSID failed HRESULT     the object could not be made or sited; Exec not called
 //   command N CLSID released           the command object unsited and released as window N closed
-//   advise N COOKIE                    something connected to the events of a tab of window N
-//   unadvise N COOKIE                  that connection ended
 //   HRESULT is written 0x%08X; CLSID in braces, in capitals.
 #pragma once
 
@@ -75,8 +73,6 @@ constexpr wchar_t kLogReady[] = L"ready";
 constexpr wchar_t kLogTool[] = L"tool";
 constexpr wchar_t kLogHelper[] = L"helper";
 constexpr wchar_t kLogCommand[] = L"command";
-constexpr wchar_t kLogAdvise[] = L"advise";
-constexpr wchar_t kLogUnadvise[] = L"unadvise";
 
 constexpr wchar_t kWindowFromStart[] = L"start";
 constexpr wchar_t kWindowFromCom[] = L"new";

@@ -75,28 +75,6 @@ void PaintPending(HWND hWnd)
 }
 } // namespace
 
-std::wstring ScreenshotFolder()
-{
-    std::wstring strFolder = QLMR_SCREENSHOT_DEFAULT_DIR;
-    wchar_t szValue[MAX_PATH] = L"";
-    const DWORD nLength = GetEnvironmentVariableW(L"QLMR_SCREENSHOT_DIR", szValue, MAX_PATH);
-    if (nLength > 0 && nLength < MAX_PATH)
-    {
-        strFolder = szValue;
-        // Wine maps the Unix root to drive Z:.
-        if (strFolder[0] == L'/')
-        {
-            for (wchar_t& ch : strFolder)
-                ch = ch == L'/' ? L'\\' : ch;
-            strFolder = L"Z:" + strFolder;
-        }
-    }
-    while (strFolder.size() > 3 && (strFolder.back() == L'\\' || strFolder.back() == L'/'))
-        strFolder.pop_back();
-    CreateFolders(strFolder);
-    return strFolder;
-}
-
 bool CaptureWindow(HWND hWnd, CRgbImage& image)
 {
     if (!IsWindow(hWnd))
@@ -187,7 +165,7 @@ bool SaveWindowBitmap(HWND hWnd, const std::wstring& strPath)
     }
 
     const std::wstring strFile =
-        IsAbsolute(strPath) ? strPath : ScreenshotFolder() + L"\\" + strPath;
+        IsAbsolute(strPath) ? strPath : QLMR_SCREENSHOT_DEFAULT_DIR L"\\" + strPath;
     const size_t nSlash = strFile.find_last_of(L"\\/");
     if (nSlash != std::wstring::npos && nSlash > 2)
         CreateFolders(strFile.substr(0, nSlash));

@@ -27,19 +27,14 @@ struct CRgbImage
     }
 };
 
-// The folder screenshots go to: the environment variable QLMR_SCREENSHOT_DIR (a Windows path, or
-// a Unix path, which is taken on drive Z:), else build/win/screenshots in the build tree. Created
-// when it does not exist.
-std::wstring ScreenshotFolder();
-
 // The whole window, non-client area included, as it is painted now: pending paints are handled
 // first. The image's (0, 0) is the window rectangle's top-left corner. False when the window
 // does not exist or cannot be read.
 bool CaptureWindow(HWND hWnd, CRgbImage& image);
 
 // Captures the window and writes it as a 24-bit BMP file (ImageMagick's convert makes PNGs of
-// them). A relative path is taken inside ScreenshotFolder(); missing folders are created. Prints
-// the file's path.
+// them). A relative path is taken inside the build tree's screenshots folder; missing folders are
+// created. Prints the file's path.
 bool SaveWindowBitmap(HWND hWnd, const std::wstring& strPath);
 
 // The colour of one pixel of the window's client area, after pending paints; CLR_INVALID
