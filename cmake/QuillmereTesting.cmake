@@ -87,11 +87,14 @@ function(qlmr_add_gtest target)
         message(WARNING "qlmr_add_gtest: no test cases found in the sources of ${target}")
         return()
     endif()
-    math(EXPR timeout "60 + ${count} * ${QLMR_TEST_CASE_SECONDS}")
+    # The script ends the program a little before ctest would end the script, so that the
+    # output, and the case that hung, still show.
+    math(EXPR limit "60 + ${count} * ${QLMR_TEST_CASE_SECONDS}")
+    math(EXPR timeout "${limit} + 20")
 
     add_test(NAME ${target}
         COMMAND sh "${Quillmere_SOURCE_DIR}/cmake/wine-test.sh"
-            "${CMAKE_CURRENT_BINARY_DIR}/${target}.log" "${CMAKE_CROSSCOMPILING_EMULATOR}"
+            "${CMAKE_CURRENT_BINARY_DIR}/${target}.log" ${limit} "${CMAKE_CROSSCOMPILING_EMULATOR}"
             "$<TARGET_FILE:${target}>")
     set_tests_properties(${target} PROPERTIES
         FIXTURES_REQUIRED wine
