@@ -44,6 +44,15 @@ sessions=$out/sessions
 wine "$examples" "Z:${sessions//\//\\}" </dev/null >"$out/tour.log" 2>&1
 rc=0
 wine "$preview" --folder "$out/sessions" --screenshots "$out" </dev/null >>"$out/tour.log" 2>&1 || rc=$?
+# Windows draws no visual styles in high-contrast mode, Wine does: the high-contrast picture is
+# taken again with the prefix's theme off for that run.
+theme='HKCU\Software\Microsoft\Windows\CurrentVersion\ThemeManager'
+mkdir -p -- "$out/unthemed"
+wine reg add "$theme" /v ThemeActive /t REG_SZ /d 0 /f </dev/null >>"$out/tour.log" 2>&1
+wine "$preview" --folder "$out/sessions" --screenshots "$out/unthemed" </dev/null >>"$out/tour.log" 2>&1 || rc=$?
+wine reg delete "$theme" /v ThemeActive /f </dev/null >>"$out/tour.log" 2>&1
+mv -f -- "$out/unthemed/quillmere-high-contrast.bmp" "$out/" 2>/dev/null || rc=1
+rm -rf -- "$out/unthemed"
 shopt -s nullglob
 bitmaps=("$out"/*.bmp)
 if ((rc != 0 || ${#bitmaps[@]} != 4)); then
