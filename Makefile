@@ -3,6 +3,8 @@
 #   make test    install what is missing, build everything, run every test stage
 #   make package build/package/QuillmereSetup.exe, the installer
 #   make bench   the storage benchmarks, natively and (the reader's memory) under Wine
+#   make screenshots  pictures of the session manager window in build/screenshots
+#   make fuzz    the fuzz targets for FUZZ_SECONDS each (default 600), then the replay
 
 BUILD     := build
 WIN_BUILD ?= $(BUILD)/win
@@ -10,7 +12,7 @@ CONFIGURE := cmake -S . -G Ninja -Wno-dev
 
 # Ninja runs the jobs in parallel; the targets themselves go one after another.
 .NOTPARALLEL:
-.PHONY: all deps native asan win fuzz-build test demo package bench clean
+.PHONY: all deps native asan win fuzz-build fuzz test demo screenshots package bench clean
 
 all: native
 
@@ -38,6 +40,16 @@ fuzz-build:
 
 test: deps native asan win fuzz-build
 	tools/run-tests.sh
+
+FUZZ_SECONDS ?= 600
+fuzz: deps fuzz-build
+	FUZZ_SECONDS=$(FUZZ_SECONDS) tools/run-tests.sh fuzz replay
+
+# A tour of the window in the Windows build's prefix: Sessions, About, high contrast, name dialog.
+screenshots: deps
+	$(WIN_CONFIGURE)
+	cmake --build $(WIN_BUILD) --target quillmere-preview quillmere-example-sessions
+	tools/screenshots.sh $(WIN_BUILD)
 
 # The demo keeps its sessions in a fresh folder each time, never in the user's own: first the
 # storage walk-through and the quillmere command, natively; then Quillmere.dll registered in a

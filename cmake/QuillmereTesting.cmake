@@ -1,10 +1,12 @@
 # Registration of every test program, native and Windows alike.
 #
 #   qlmr_add_gtest(<target> [WINDOW])
-#       Registers the GoogleTest cases of <target> with ctest. Natively the cases are listed by
-#       running the program when ctest starts. Windows programs run under Wine inside the
-#       private prefix, after the "wine" fixture has started a persistent wineserver; WINDOW
-#       marks a program that opens windows, so it holds the display alone.
+#       Registers the GoogleTest cases of <target> with ctest. Natively each case is an entry of
+#       its own, listed by running the program when ctest starts. A Windows program is one
+#       entry, named after the target, that runs all its cases in one Wine process (a start
+#       costs a second or two) inside the private prefix, after the "wine" fixture has started
+#       a persistent wineserver; its output names each failed case. WINDOW marks a program that
+#       opens windows, so it holds the display alone.
 #
 #   qlmr_use_test_data(<target>)
 #       Defines QLMR_TEST_DATA_DIR, the tests/data folder as a narrow string literal in the
@@ -14,6 +16,9 @@ include_guard(GLOBAL)
 include(GoogleTest)
 
 set(QLMR_TEST_TIMEOUT 60 CACHE STRING "Time limit in seconds of one test case")
+# The in-process watchdog ends a Windows case after this long; ctest's limit of a whole program
+# allows that much for every case.
+set(QLMR_TEST_CASE_SECONDS 30)
 
 if(CMAKE_CROSSCOMPILING AND WIN32)
     set(QLMR_WINEPREFIX "${CMAKE_BINARY_DIR}/wineprefix"
@@ -66,28 +71,37 @@ function(qlmr_add_gtest target)
 
     _qlmr_add_wine_fixture()
 
-    # Listing the cases through Wine when ctest starts would run before the fixture, in
-    # whatever prefix the caller has; the cases are read from the sources instead.
+    # The cases are counted from the sources, for the time limit only.
     get_target_property(sources ${target} SOURCES)
     get_target_property(source_dir ${target} SOURCE_DIR)
-    set(cpp_sources)
+    set(count 0)
     foreach(source IN LISTS sources)
         if(source MATCHES "\\.(cpp|cc|cxx)$")
             cmake_path(ABSOLUTE_PATH source BASE_DIRECTORY "${source_dir}")
-            list(APPEND cpp_sources "${source}")
+            file(STRINGS "${source}" lines REGEX "^[ \t]*(TYPED_)?TEST(_F|_P)?\\(")
+            list(LENGTH lines n)
+            math(EXPR count "${count} + ${n}")
         endif()
     endforeach()
-    gtest_add_tests(TARGET ${target} SOURCES ${cpp_sources} TEST_LIST cases)
-    if(NOT cases)
+    if(count EQUAL 0)
         message(WARNING "qlmr_add_gtest: no test cases found in the sources of ${target}")
         return()
     endif()
-    set_tests_properties(${cases} PROPERTIES
+    # The script ends the program a little before ctest would end the script, so that the
+    # output, and the case that hung, still show.
+    math(EXPR limit "60 + ${count} * ${QLMR_TEST_CASE_SECONDS}")
+    math(EXPR timeout "${limit} + 20")
+
+    add_test(NAME ${target}
+        COMMAND sh "${Quillmere_SOURCE_DIR}/cmake/wine-test.sh"
+            "${CMAKE_CURRENT_BINARY_DIR}/${target}.log" ${limit} "${CMAKE_CROSSCOMPILING_EMULATOR}"
+            "$<TARGET_FILE:${target}>")
+    set_tests_properties(${target} PROPERTIES
         FIXTURES_REQUIRED wine
-        TIMEOUT ${QLMR_TEST_TIMEOUT}
-        ENVIRONMENT "${QLMR_WINE_ENVIRONMENT}")
+        TIMEOUT ${timeout}
+        ENVIRONMENT "${QLMR_WINE_ENVIRONMENT};QLMR_TEST_CASE_SECONDS=${QLMR_TEST_CASE_SECONDS}")
     if(arg_WINDOW)
-        set_tests_properties(${cases} PROPERTIES RESOURCE_LOCK display)
+        set_tests_properties(${target} PROPERTIES RESOURCE_LOCK display)
     endif()
 endfunction()
 

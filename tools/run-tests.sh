@@ -14,8 +14,8 @@ build=$root/build
 win_build=$(realpath -m "${QLMR_WIN_BUILD:-$build/win}")
 
 ctest_args=(-j2 --output-on-failure --no-tests=error --timeout 300)
-fuzz_seconds=60
-import_fuzz_seconds=30
+# Each fuzz target's time; `make fuzz FUZZ_SECONDS=600` fuzzes for longer.
+fuzz_seconds=${FUZZ_SECONDS:-20}
 
 xvfb_pid=
 wineprefix=
@@ -110,7 +110,7 @@ fuzz_one() {
 stage_fuzz() {
     local rc=0
     fuzz_one reader_fuzz "$fuzz_seconds" fuzz/corpus tests/data || rc=1
-    fuzz_one import_fuzz "$import_fuzz_seconds" fuzz/import-corpus || rc=1
+    fuzz_one import_fuzz "$fuzz_seconds" fuzz/import-corpus || rc=1
     return $rc
 }
 
@@ -152,8 +152,14 @@ for stage in "${stages[@]}"; do
     printf '%-8s %-7s %4ss\n' "$stage" "${result[$stage]}" "${seconds[$stage]}"
 done
 read -r tests_passed tests_failed <<<"${totals:-0 0}"
+# A Windows entry is a whole program; the cases that failed in it, as gtest named them.
+failed_cases=$(sed -nE 's/^\[  FAILED  \] ([^ ,]+[.][^ ,]+).*/\1/p' "${logs[@]}" 2>/dev/null | sort -u)
 rm -f "${logs[@]}"
 echo "tests: $tests_passed passed, $tests_failed failed"
+if [[ -n $failed_cases ]]; then
+    echo "failed cases:"
+    sed 's/^/  /' <<<"$failed_cases"
+fi
 if ((failed)); then
     echo "$failed of ${#stages[@]} stages failed"
     exit 1

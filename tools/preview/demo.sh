@@ -52,7 +52,7 @@ cleanup() {
 }
 trap cleanup EXIT
 
-rm -rf -- "$demo/sessions" "$demo"/quillmere-*.png
+rm -rf -- "$demo/sessions" "$demo"/quillmere-*.png "$demo"/quillmere-*.bmp
 mkdir -p -- "$demo/sessions"
 echo "Example sessions, written with the session file writer:"
 "$examples" "$demo/sessions" | sed 's/^/  /'
@@ -80,9 +80,12 @@ wine "$preview" "${args[@]}" --screenshots "$demo" </dev/null >"$demo/preview.lo
 # Its own lines, less the pictures' Windows paths, which follow as Unix paths.
 grep -v '^screenshot: ' "$demo/preview.log" | sed 's/^/  /' || true
 shopt -s nullglob
+for bitmap in "$demo"/quillmere-*.bmp; do
+    convert "$bitmap" "${bitmap%.bmp}.png" && rm -- "$bitmap"
+done
 pictures=("$demo"/quillmere-*.png)
-if ((rc != 0 || ${#pictures[@]} != 3)); then
-    echo "demo: the preview failed ($rc) or did not take its three pictures" >&2
+if ((rc != 0 || ${#pictures[@]} != 4)); then
+    echo "demo: the preview failed ($rc) or did not take its four pictures" >&2
     exit 1
 fi
 echo "Pictures of the session manager window:"

@@ -5,6 +5,7 @@
 
 #include "custom_tree_child_ctrl.h"
 #include "harness/screenshot.h"
+#include "harness/sys_colors.h"
 #include "resource.h"
 
 namespace
@@ -73,7 +74,7 @@ HWND CScreenshotTour::FindNameDialog() const
 bool CScreenshotTour::Save(HWND hWnd, const wchar_t* pszName)
 {
     const std::wstring strPath = m_strFolder + L"\\" + pszName;
-    if (!SaveWindowPng(hWnd, strPath))
+    if (!SaveWindowBitmap(hWnd, strPath))
     {
         Fail(L"cannot write " + strPath);
         return false;
@@ -129,20 +130,33 @@ void CScreenshotTour::Step()
         }
         break;
     case EStep::Sessions:
-        if (!Save(m_dialog.m_hWnd, L"quillmere-sessions.png"))
+        if (!Save(m_dialog.m_hWnd, L"quillmere-sessions.bmp"))
             break;
         m_dialog.GetTabControl().SetCurSel(1);
         m_dialog.GetTabControl().ActivateTabPages();
         m_eStep = EStep::About;
         break;
     case EStep::About:
-        if (!Save(m_dialog.m_hWnd, L"quillmere-about.png"))
+        if (!Save(m_dialog.m_hWnd, L"quillmere-about.bmp"))
             break;
         m_dialog.GetTabControl().SetCurSel(0);
         m_dialog.GetTabControl().ActivateTabPages();
         pPage->GetSessionsList().SetFocus();
-        m_eStep = EStep::OpenNameDialog;
+        m_eStep = EStep::HighContrast;
         break;
+    case EStep::HighContrast:
+    {
+        // The system tells every window of the change; the picture shows whether they listened.
+        CSysColorsScope colours(HighContrastBlackColours());
+        ::RedrawWindow(m_dialog.m_hWnd, nullptr, nullptr,
+                       RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_ALLCHILDREN | RDW_UPDATENOW);
+        if (!colours.Applied())
+            Fail(L"the system colours could not be changed");
+        else if (!Save(m_dialog.m_hWnd, L"quillmere-high-contrast.bmp"))
+            break;
+        m_eStep = m_eStep == EStep::Done ? EStep::Done : EStep::OpenNameDialog;
+        break;
+    }
     case EStep::OpenNameDialog:
         // Save, as the user presses it: the name dialog proposes a name for the current session.
         ::PostMessageW(::GetDlgItem(pPage->m_hWnd, IDC_SESSIONS_SAVE), BM_CLICK, 0, 0);
@@ -151,7 +165,7 @@ void CScreenshotTour::Step()
     case EStep::NameDialog:
         if (const HWND hName = FindNameDialog(); hName && ::IsWindowVisible(hName))
         {
-            if (!Save(hName, L"quillmere-name-dialog.png"))
+            if (!Save(hName, L"quillmere-name-dialog.bmp"))
                 break;
             ::PostMessageW(hName, WM_COMMAND, IDCANCEL, 0);
             m_eStep = EStep::WaitForNameDialogToClose;

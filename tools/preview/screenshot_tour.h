@@ -1,5 +1,6 @@
 // Takes the preview's pictures from inside the dialog's own loops: the Sessions page with one
-// window partly ticked, the About page, and the name dialog that Save opens (then cancelled);
+// window partly ticked, the About page, the Sessions page in high-contrast colours, and the name
+// dialog that Save opens (then cancelled);
 // then closes the window. A thread timer drives it, so that it runs in whichever modal loop is
 // current.
 #pragma once
@@ -14,8 +15,8 @@
 class CScreenshotTour
 {
 public:
-    // Pictures go to strFolder (a Windows path) as quillmere-sessions.png, quillmere-about.png
-    // and quillmere-name-dialog.png.
+    // Pictures go to strFolder (a Windows path) as BMP files: quillmere-sessions.bmp,
+    // quillmere-about.bmp, quillmere-high-contrast.bmp and quillmere-name-dialog.bmp.
     CScreenshotTour(CSessionManagerDialog& dialog, const std::wstring& strFolder);
     ~CScreenshotTour();
     CScreenshotTour(const CScreenshotTour&) = delete;
@@ -34,6 +35,7 @@ private:
         WaitForWindow,
         Sessions,
         About,
+        HighContrast,
         OpenNameDialog,
         NameDialog,
         WaitForNameDialogToClose,

@@ -3,9 +3,8 @@
 #include <exdisp.h>
 #include <exdispid.h>
 
-CBrowserEvents::CBrowserEvents(IUnknown& owner, IConnectionPointContainer& container,
-                               std::function<void(bool, DWORD)> fnNote)
-    : m_owner(owner), m_container(container), m_fnNote(std::move(fnNote))
+CBrowserEvents::CBrowserEvents(IUnknown& owner, IConnectionPointContainer& container)
+    : m_owner(owner), m_container(container)
 {
 }
 
@@ -70,7 +69,6 @@ STDMETHODIMP CBrowserEvents::Advise(IUnknown* pSink, DWORD* pdwCookie)
         return CONNECT_E_CANNOTCONNECT;
     m_connections.push_back({++m_dwLastCookie, std::move(spSink)});
     *pdwCookie = m_dwLastCookie;
-    m_fnNote(true, m_dwLastCookie);
     return S_OK;
 }
 
@@ -83,7 +81,6 @@ STDMETHODIMP CBrowserEvents::Unadvise(DWORD dwCookie)
             // The sink may be released from inside this call; take it out of the list first.
             CConnection connection = std::move(*it);
             m_connections.erase(it);
-            m_fnNote(false, dwCookie);
             return S_OK;
         }
     }

@@ -7,7 +7,6 @@
 #include <ocidl.h>
 #include <olectl.h>
 
-#include <functional>
 #include <string>
 #include <vector>
 
@@ -17,9 +16,7 @@ class CBrowserEvents : public IConnectionPoint
 {
 public:
     // The owner's IUnknown counts the references; pContainer is the owner's container interface.
-    // fnNote hears of every connection made (true) or ended (false), with its cookie.
-    CBrowserEvents(IUnknown& owner, IConnectionPointContainer& container,
-                   std::function<void(bool, DWORD)> fnNote);
+    CBrowserEvents(IUnknown& owner, IConnectionPointContainer& container);
     ~CBrowserEvents();
     CBrowserEvents(const CBrowserEvents&) = delete;
     CBrowserEvents& operator=(const CBrowserEvents&) = delete;
@@ -53,7 +50,6 @@ private:
 
     IUnknown& m_owner;
     IConnectionPointContainer& m_container;
-    std::function<void(bool, DWORD)> m_fnNote;
     std::vector<CConnection> m_connections;
     DWORD m_dwLastCookie = 0;
 };

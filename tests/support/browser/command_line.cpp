@@ -1,6 +1,5 @@
 #include "command_line.h"
 
-#include <fstream>
 #include <sstream>
 
 #include "text_fields.h"
@@ -84,11 +83,6 @@ bool CCommandLine::Parse(const std::vector<std::wstring>& args, std::wstring& st
             m_failingUrls.push_back(args[++i]);
         else if (strArg == L"-tool" && bHasValue)
             m_strTool = args[++i];
-        else if (strArg == L"-tabs" && bHasValue)
-        {
-            if (!ReadTabsFile(args[++i], strError))
-                return false;
-        }
         else if (strArg == L"-Embedding" || strArg == L"/Embedding")
             m_bEmbedding = true;
         else if (!AddItem(strArg, strError))
@@ -113,26 +107,5 @@ bool CCommandLine::AddItem(const std::wstring& strItem, std::wstring& strError)
     if (!ParseTabSetup(strItem, tab, strError))
         return false;
     m_windows.back().tabs.push_back(tab);
-    return true;
-}
-
-bool CCommandLine::ReadTabsFile(const std::wstring& strPath, std::wstring& strError)
-{
-    std::ifstream file(strPath.c_str(), std::ios::binary);
-    if (!file)
-    {
-        strError = L"cannot read " + strPath;
-        return false;
-    }
-    std::string strLine;
-    while (std::getline(file, strLine))
-    {
-        if (!strLine.empty() && strLine.back() == '\r')
-            strLine.pop_back();
-        if (strLine.empty() || strLine[0] == '#')
-            continue;
-        if (!AddItem(FromUtf8(strLine), strError))
-            return false;
-    }
     return true;
 }

@@ -47,5 +47,4 @@ public:
 
 private:
     bool AddItem(const std::wstring& strItem, std::wstring& strError);
-    bool ReadTabsFile(const std::wstring& strPath, std::wstring& strError);
 };

@@ -112,7 +112,6 @@ std::vector<CToolExtension> ReadToolExtensions()
 {
     std::vector<CToolExtension> extensions;
     ReadExtensions(HKEY_LOCAL_MACHINE, extensions);
-    ReadExtensions(HKEY_CURRENT_USER, extensions);
     return extensions;
 }
 

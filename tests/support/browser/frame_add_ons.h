@@ -2,7 +2,7 @@
 //  - every class id under HKLM\SOFTWARE\Microsoft\Windows\CurrentVersion\Explorer\Browser Helper
 //    Objects is a helper object, made and sited when the window opens, unsited and released when
 //    it closes;
-//  - every key under SOFTWARE\Microsoft\Internet Explorer\Extensions (HKLM, then HKCU) whose
+//  - every key under HKLM\SOFTWARE\Microsoft\Internet Explorer\Extensions whose
 //    "CLSID" names the handler of COM-object extensions and that has a "MenuText" is an item of
 //    the Tools menu. Picking it makes an object of its "ClsIDExtension" class (the first time;
 //    the window keeps it until it closes), sites it and calls IOleCommandTarget::Exec.

@@ -1,7 +1,7 @@
 // What the stand-in browser and the programs that drive it agree on: its command line, the lines
 // of its log, and the message that hands out a tab's browser object.
 //
-// Command line:   iexplore.exe [-log FILE] [-tabs FILE] [-fail URL]... [-Embedding] [-owner PID]
+// Command line:   iexplore.exe [-log FILE] [-fail URL]... [-Embedding] [-owner PID]
 //                              [-tool TEXT] [ITEM]...
 //   ITEM          "-window" starts another frame window (the first needs none); anything else is a
 //                 tab of the current window, written URL|TITLE|MODES (TITLE and MODES may be left
@@ -12,8 +12,6 @@
 //                   notitle  the document's title cannot be read
 //                   remote   the tab's window belongs to a second process, as with real tab
 //                   processes
-//   -tabs FILE    more ITEMs, one a line (UTF-8; empty lines and lines starting with # are
-//                 skipped).
 //   -fail URL     a Navigate to exactly this URL fails with E_FAIL.
 //   -Embedding    also serves the browser application object: every object made is a new, hidden
 //                 window with one empty tab, as the browser makes for automation.
@@ -27,8 +25,8 @@
 //   Add-ons come from the registry as the browser reads it: every frame window, also one made
 //   through COM, loads each class under the key "HKLM\SOFTWARE\Microsoft\Windows\CurrentVersion
 //   \Explorer\Browser Helper Objects" and sites it with its browser object (the first tab's),
-//   and lists in its Tools menu each key under "SOFTWARE\Microsoft\Internet Explorer\Extensions"
-//   (HKLM, then HKCU) whose "CLSID" is {1FBA04EE-3024-11D2-8F1F-0000F87ABD16} and which has a
+//   and lists in its Tools menu each key under "HKLM\SOFTWARE\Microsoft\Internet Explorer
+//   \Extensions" whose "CLSID" is {1FBA04EE-3024-11D2-8F1F-0000F87ABD16} and which has a
 //   "MenuText" and a "ClsIDExtension". Picking an item makes the extension's class (once; the
 //   window keeps the object), sites it with the browser object of the selected tab and calls
 //   IOleCommandTarget::Exec(NULL, 0, OLECMDEXECOPT_DODEFAULT, NULL, NULL) on the window's thread.
@@ -57,8 +55,6 @@
 //   command N CLSID done HRESULT       Exec returned this
 //   command N CLSID failed HRESULT     the object could not be made or sited; Exec not called
 //   command N CLSID released           the command object unsited and released as window N closed
-//   advise N COOKIE                    something connected to the events of a tab of window N
-//   unadvise N COOKIE                  that connection ended
 //   HRESULT is written 0x%08X; CLSID in braces, in capitals.
 #pragma once
 
@@ -77,8 +73,6 @@ constexpr wchar_t kLogReady[] = L"ready";
 constexpr wchar_t kLogTool[] = L"tool";
 constexpr wchar_t kLogHelper[] = L"helper";
 constexpr wchar_t kLogCommand[] = L"command";
-constexpr wchar_t kLogAdvise[] = L"advise";
-constexpr wchar_t kLogUnadvise[] = L"unadvise";
 
 constexpr wchar_t kWindowFromStart[] = L"start";
 constexpr wchar_t kWindowFromCom[] = L"new";

@@ -36,8 +36,7 @@ LONG FlagsOf(const VARIANT* pvFlags)
 
 CWebBrowser::CWebBrowser(CBrowserTab* pTab)
     : m_pTab(pTab),
-      m_events(*static_cast<IWebBrowser2*>(this), *this,
-               [this](bool bConnected, DWORD dwCookie) { NoteConnection(bConnected, dwCookie); })
+      m_events(*static_cast<IWebBrowser2*>(this), *this)
 {
 }
 
@@ -58,15 +57,6 @@ void CWebBrowser::FireOnQuit()
 {
     if (m_pTab)
         m_events.FireOnQuit();
-}
-
-void CWebBrowser::NoteConnection(bool bConnected, DWORD dwCookie)
-{
-    if (!m_pTab)
-        return;
-    CBrowserFrame& frame = m_pTab->Frame();
-    frame.App().Log().Write({bConnected ? standin::kLogAdvise : standin::kLogUnadvise,
-                             std::to_wstring(frame.Number()), std::to_wstring(dwCookie)});
 }
 
 STDMETHODIMP CWebBrowser::QueryInterface(REFIID riid, void** ppv)

@@ -63,7 +63,6 @@ public:
 private:
     ~CWebBrowser() override = default;
 
-    void NoteConnection(bool bConnected, DWORD dwCookie);
 
     LONG m_nRefs = 1;
     CBrowserTab* m_pTab;

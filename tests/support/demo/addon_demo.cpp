@@ -4,13 +4,11 @@
 //
 //   addon_demo.exe              the user works in the session manager; the demo ends once every
 //                               browser window has been closed
-//   addon_demo.exe --shots DIR  unattended: saves pictures of the session manager window in DIR
-//                               (its Sessions page, a saved session selected, its About page),
-//                               closes it with its Close button and ends the browsers
+//   addon_demo.exe --unattended waits for the session manager window, closes it with its Close
+//                               button and ends the browsers (`make screenshots` takes pictures)
 //
 // Exit code 0 when all went well; otherwise what failed is printed.
 #include <windows.h>
-#include <commctrl.h>
 
 #include <cstdio>
 #include <cstring>
@@ -20,7 +18,6 @@
 #include <vector>
 
 #include "exceptions.h"
-#include "harness/screenshot.h"
 #include "manual_saved_instance_saver.h"
 #include "session.h"
 #include "session_folder.h"
@@ -32,8 +29,6 @@ const wchar_t kMenuText[] = L"&Quillmere...";
 const wchar_t kDialogCaption[] = L"Quillmere";
 const DWORD kDialogTimeoutMs = 60000;
 const DWORD kCloseTimeoutMs = 15000;
-// Pages settle (the tree fills, the list selects) in well under this.
-const DWORD kSettleMs = 700;
 
 // Owners of a file and of a search, which give INVALID_HANDLE_VALUE for none.
 struct CHandleCloser
@@ -175,74 +170,6 @@ HWND WaitForDialog(DWORD dwProcessId, DWORD nTimeoutMs)
     return nullptr;
 }
 
-struct CChildSearch
-{
-    const wchar_t* pszClass;
-    HWND hFound;
-};
-
-BOOL CALLBACK FindChildProc(HWND hWnd, LPARAM lParam)
-{
-    auto* pSearch = reinterpret_cast<CChildSearch*>(lParam);
-    wchar_t szClass[64] = L"";
-    GetClassNameW(hWnd, szClass, ARRAYSIZE(szClass));
-    if (std::wstring(szClass) == pSearch->pszClass && IsWindowVisible(hWnd))
-    {
-        pSearch->hFound = hWnd;
-        return FALSE;
-    }
-    return TRUE;
-}
-
-HWND FindChild(HWND hParent, const wchar_t* pszClass)
-{
-    CChildSearch search = {pszClass, nullptr};
-    EnumChildWindows(hParent, FindChildProc, reinterpret_cast<LPARAM>(&search));
-    return search.hFound;
-}
-
-bool Shoot(HWND hDialog, const std::wstring& strFolder, const wchar_t* pszName)
-{
-    Sleep(kSettleMs);
-    return SaveWindowPng(hDialog, strFolder + L"\\" + pszName) ||
-           Fail(std::wstring(L"cannot save ") + pszName);
-}
-
-// The dialog runs in the browser's process: everything goes to it as messages.
-bool ShootDialog(CStandInBrowser& browser, const std::wstring& strFolder)
-{
-    const HWND hDialog = WaitForDialog(browser.ProcessId(), kDialogTimeoutMs);
-    if (!hDialog)
-        return Fail(L"the session manager window did not appear");
-    if (!Shoot(hDialog, strFolder, L"quillmere-sessions.png"))
-        return false;
-
-    // The saved session is the last row, below the current session.
-    if (HWND hList = FindChild(hDialog, WC_LISTVIEWW))
-    {
-        PostMessageW(hList, WM_KEYDOWN, VK_END, 1);
-        PostMessageW(hList, WM_KEYUP, VK_END, 0xC0000001);
-        if (!Shoot(hDialog, strFolder, L"quillmere-saved-session.png"))
-            return false;
-    }
-    else
-        Fail(L"no session list in the window; no picture of a saved session");
-
-    HWND hTabs = FindChild(hDialog, WC_TABCONTROLW);
-    if (!hTabs)
-        return Fail(L"the window has no tab control");
-    // Focus moves to the About tab and selects it, with the notifications a click sends.
-    SendMessageTimeoutW(hTabs, TCM_SETCURFOCUS, 1, 0, SMTO_ABORTIFHUNG, 5000, nullptr);
-    if (!Shoot(hDialog, strFolder, L"quillmere-about.png"))
-        return false;
-
-    HWND hClose = GetDlgItem(hDialog, IDOK);
-    if (!hClose)
-        return Fail(L"the window has no Close button");
-    PostMessageW(hClose, BM_CLICK, 0, 0);
-    return true;
-}
-
 std::wstring CommandResult(const CStandInBrowser& browser)
 {
     for (const std::wstring& strLine : browser.Events(standin::kLogCommand))
@@ -284,21 +211,14 @@ bool HasVisibleWindow(DWORD dwProcessId)
 int wmain(int argc, wchar_t** argv)
 {
     SetErrorMode(SEM_FAILCRITICALERRORS | SEM_NOGPFAULTERRORBOX);
-    std::wstring strShots;
-    if (argc == 3 && std::wstring(argv[1]) == L"--shots")
-        strShots = argv[2];
-    else if (argc != 1)
+    const bool bUnattended = argc == 2 && std::wstring(argv[1]) == L"--unattended";
+    if (argc != 1 && !bUnattended)
     {
-        std::fprintf(stderr, "usage: addon_demo.exe [--shots FOLDER]\n");
+        std::fprintf(stderr, "usage: addon_demo.exe [--unattended]\n");
         return 2;
     }
     if (!SaveSession())
         return 1;
-    // Away from where the window opens: a tree item under the cursor shows its tip, a window of
-    // its own that comes out black in the pictures. (Wine moves the pointer only to a place other
-    // than the one it knows, which is 0, 0 until the pointer first moves: hence the far corner.)
-    SetCursorPos(GetSystemMetrics(SM_CXSCREEN) - 1, GetSystemMetrics(SM_CYSCREEN) - 1);
-
     // The second process first, so that the capture finds it; the first also serves new windows,
     // which Load asks for.
     CStandInBrowser second;
@@ -320,15 +240,19 @@ int wmain(int argc, wchar_t** argv)
     std::printf("browsers: 2 processes, 4 windows, 7 tabs; Tools > %s picked\n",
                 Narrow(kMenuText).c_str());
 
-    if (strShots.empty())
+    if (!bUnattended)
     {
         while (HasVisibleWindow(first.ProcessId()) || HasVisibleWindow(second.ProcessId()))
             Sleep(300);
         return 0;
     }
 
-    if (!ShootDialog(first, strShots))
-        return 1;
+    // The dialog runs in the browser's process: its Close button is pressed by a message.
+    const HWND hDialog = WaitForDialog(first.ProcessId(), kDialogTimeoutMs);
+    if (!hDialog)
+        return Fail(L"the session manager window did not appear"), 1;
+    std::printf("the session manager window is open\n");
+    PostMessageW(GetDlgItem(hDialog, IDOK), BM_CLICK, 0, 0);
     const DWORD dwStart = GetTickCount();
     while (CommandResult(first).empty() && GetTickCount() - dwStart < kCloseTimeoutMs)
         Sleep(100);

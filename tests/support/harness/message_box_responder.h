@@ -55,10 +55,6 @@ public:
     // Every message box seen while this responder was the newest, in the order they appeared.
     const std::vector<CMessageBoxRecord>& Boxes() const { return m_boxes; }
 
-    // How many queued answers and dialog handlers are still waiting.
-    size_t PendingAnswers() const { return m_answers.size(); }
-    size_t PendingDialogHandlers() const { return m_dialogHandlers.size(); }
-
     // Reads a message box's contents; false when the window is not a message box.
     static bool ReadMessageBox(HWND hWnd, CMessageBoxRecord& record);
 

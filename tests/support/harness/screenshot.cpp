@@ -2,6 +2,7 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <memory>
 #include <type_traits>
 
@@ -74,28 +75,6 @@ void PaintPending(HWND hWnd)
 }
 } // namespace
 
-std::wstring ScreenshotFolder()
-{
-    std::wstring strFolder = QLMR_SCREENSHOT_DEFAULT_DIR;
-    wchar_t szValue[MAX_PATH] = L"";
-    const DWORD nLength = GetEnvironmentVariableW(L"QLMR_SCREENSHOT_DIR", szValue, MAX_PATH);
-    if (nLength > 0 && nLength < MAX_PATH)
-    {
-        strFolder = szValue;
-        // Wine maps the Unix root to drive Z:.
-        if (strFolder[0] == L'/')
-        {
-            for (wchar_t& ch : strFolder)
-                ch = ch == L'/' ? L'\\' : ch;
-            strFolder = L"Z:" + strFolder;
-        }
-    }
-    while (strFolder.size() > 3 && (strFolder.back() == L'\\' || strFolder.back() == L'/'))
-        strFolder.pop_back();
-    CreateFolders(strFolder);
-    return strFolder;
-}
-
 bool CaptureWindow(HWND hWnd, CRgbImage& image)
 {
     if (!IsWindow(hWnd))
@@ -152,30 +131,53 @@ bool CaptureWindow(HWND hWnd, CRgbImage& image)
     return true;
 }
 
-bool SaveWindowPng(HWND hWnd, const std::wstring& strPath)
+bool SaveWindowBitmap(HWND hWnd, const std::wstring& strPath)
 {
     CRgbImage image;
     if (!CaptureWindow(hWnd, image))
         return false;
-    const std::vector<uint8_t> png = EncodePng(image);
-    if (png.empty())
-        return false;
+    // Rows from the bottom, blue-green-red, each padded to four bytes.
+    const size_t nStride = (static_cast<size_t>(image.nWidth) * 3 + 3) & ~size_t(3);
+    BITMAPFILEHEADER file = {};
+    BITMAPINFOHEADER info = {};
+    file.bfType = 0x4D42; // "BM"
+    file.bfOffBits = sizeof(file) + sizeof(info);
+    file.bfSize = static_cast<DWORD>(file.bfOffBits + nStride * image.nHeight);
+    info.biSize = sizeof(info);
+    info.biWidth = image.nWidth;
+    info.biHeight = image.nHeight;
+    info.biPlanes = 1;
+    info.biBitCount = 24;
+    info.biCompression = BI_RGB;
+    std::vector<uint8_t> bytes(file.bfSize, 0);
+    memcpy(bytes.data(), &file, sizeof(file));
+    memcpy(bytes.data() + sizeof(file), &info, sizeof(info));
+    for (int y = 0; y < image.nHeight; ++y)
+    {
+        const uint8_t* pIn = &image.rgb[static_cast<size_t>(y) * image.nWidth * 3];
+        uint8_t* pOut = &bytes[file.bfOffBits + nStride * (image.nHeight - 1 - y)];
+        for (int x = 0; x < image.nWidth; ++x)
+        {
+            pOut[x * 3] = pIn[x * 3 + 2];
+            pOut[x * 3 + 1] = pIn[x * 3 + 1];
+            pOut[x * 3 + 2] = pIn[x * 3];
+        }
+    }
 
     const std::wstring strFile =
-        IsAbsolute(strPath) ? strPath : ScreenshotFolder() + L"\\" + strPath;
+        IsAbsolute(strPath) ? strPath : QLMR_SCREENSHOT_DEFAULT_DIR L"\\" + strPath;
     const size_t nSlash = strFile.find_last_of(L"\\/");
     if (nSlash != std::wstring::npos && nSlash > 2)
         CreateFolders(strFile.substr(0, nSlash));
-
     HANDLE hFile = CreateFileW(strFile.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
                                FILE_ATTRIBUTE_NORMAL, nullptr);
     if (hFile == INVALID_HANDLE_VALUE)
         return false;
     DWORD nWritten = 0;
     const BOOL bWritten =
-        WriteFile(hFile, png.data(), static_cast<DWORD>(png.size()), &nWritten, nullptr);
+        WriteFile(hFile, bytes.data(), static_cast<DWORD>(bytes.size()), &nWritten, nullptr);
     CloseHandle(hFile);
-    if (!bWritten || nWritten != png.size())
+    if (!bWritten || nWritten != bytes.size())
     {
         DeleteFileW(strFile.c_str());
         return false;

@@ -8,23 +8,34 @@
 
 #include <windows.h>
 
-#include "harness/png_writer.h"
-
+#include <cstdint>
 #include <string>
+#include <vector>
 
-// The folder screenshots go to: the environment variable QLMR_SCREENSHOT_DIR (a Windows path, or
-// a Unix path, which is taken on drive Z:), else build/win/screenshots in the build tree. Created
-// when it does not exist.
-std::wstring ScreenshotFolder();
+// Pixels as rows from the top, three bytes per pixel (red, green, blue), no padding.
+struct CRgbImage
+{
+    int nWidth = 0;
+    int nHeight = 0;
+    std::vector<uint8_t> rgb;
+
+    // The pixel as a COLORREF (0x00BBGGRR); the caller keeps x and y inside the image.
+    uint32_t At(int x, int y) const
+    {
+        const uint8_t* p = &rgb[(static_cast<size_t>(y) * nWidth + x) * 3];
+        return RGB(p[0], p[1], p[2]);
+    }
+};
 
 // The whole window, non-client area included, as it is painted now: pending paints are handled
 // first. The image's (0, 0) is the window rectangle's top-left corner. False when the window
 // does not exist or cannot be read.
 bool CaptureWindow(HWND hWnd, CRgbImage& image);
 
-// Captures the window and writes it as a PNG file. A relative path is taken inside
-// ScreenshotFolder(); missing folders are created. Prints the file's path to the test output.
-bool SaveWindowPng(HWND hWnd, const std::wstring& strPath);
+// Captures the window and writes it as a 24-bit BMP file (ImageMagick's convert makes PNGs of
+// them). A relative path is taken inside the build tree's screenshots folder; missing folders are
+// created. Prints the file's path.
+bool SaveWindowBitmap(HWND hWnd, const std::wstring& strPath);
 
 // The colour of one pixel of the window's client area, after pending paints; CLR_INVALID
 // outside the window.

@@ -1,7 +1,5 @@
 #include "add_on_test_support.h"
 
-#include "recording_add_on.h"
-#include "text_fields.h"
 
 namespace
 {
@@ -77,25 +75,6 @@ int CServerRegistration::Unregister()
     return nResult;
 }
 
-CTestKeys::~CTestKeys()
-{
-    for (auto it = m_keys.rbegin(); it != m_keys.rend(); ++it)
-    {
-        RegDeleteTreeW(it->first, it->second.c_str());
-        RegDeleteKeyW(it->first, it->second.c_str());
-    }
-}
-
-bool CTestKeys::SetText(HKEY hRoot, const std::wstring& strKey, const std::wstring& strName,
-                        const std::wstring& strText)
-{
-    m_keys.emplace_back(hRoot, strKey);
-    return RegSetKeyValueW(hRoot, strKey.c_str(), strName.empty() ? nullptr : strName.c_str(),
-                           REG_SZ, strText.c_str(),
-                           static_cast<DWORD>((strText.size() + 1) * sizeof(wchar_t))) ==
-           ERROR_SUCCESS;
-}
-
 bool KeyExists(HKEY hRoot, const std::wstring& strKey)
 {
     HKEY hKey = nullptr;
@@ -113,77 +92,4 @@ std::wstring ReadText(HKEY hRoot, const std::wstring& strKey, const std::wstring
                      RRF_RT_REG_SZ, nullptr, szValue, &cbValue) != ERROR_SUCCESS)
         return std::wstring();
     return szValue;
-}
-
-CAddOnRecord::CAddOnRecord()
-{
-    wchar_t szTemp[MAX_PATH] = L"";
-    GetTempPathW(MAX_PATH, szTemp);
-    m_strPath =
-        std::wstring(szTemp) + L"qlmr-record-" + std::to_wstring(GetCurrentProcessId()) + L".txt";
-    DeleteFileW(m_strPath.c_str());
-    SetEnvironmentVariableW(recording_add_on::kRecordVariable, m_strPath.c_str());
-}
-
-CAddOnRecord::~CAddOnRecord()
-{
-    SetEnvironmentVariableW(recording_add_on::kRecordVariable, nullptr);
-    DeleteFileW(m_strPath.c_str());
-}
-
-std::string CAddOnRecord::Text() const
-{
-    CHandle file(CreateFileW(m_strPath.c_str(), GENERIC_READ,
-                             FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                             OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
-    std::string strText;
-    if (file.Get() == INVALID_HANDLE_VALUE)
-        return strText;
-    char buffer[4096];
-    DWORD dwRead = 0;
-    while (ReadFile(file.Get(), buffer, sizeof(buffer), &dwRead, nullptr) && dwRead > 0)
-        strText.append(buffer, dwRead);
-    return strText;
-}
-
-std::vector<std::vector<std::wstring>> CAddOnRecord::Fields() const
-{
-    std::vector<std::vector<std::wstring>> lines;
-    for (const std::wstring& strLine : Split(FromUtf8(Text()), L'\n'))
-    {
-        if (!strLine.empty())
-            lines.push_back(Split(strLine, L'\t'));
-    }
-    return lines;
-}
-
-std::vector<std::wstring> CAddOnRecord::Objects() const
-{
-    std::vector<std::wstring> objects;
-    for (const std::vector<std::wstring>& fields : Fields())
-    {
-        if (fields.size() == 2 && fields[0] == L"created")
-            objects.push_back(fields[1]);
-    }
-    return objects;
-}
-
-std::vector<std::wstring> CAddOnRecord::Lines(const std::wstring& strObject) const
-{
-    std::vector<std::wstring> lines;
-    for (const std::vector<std::wstring>& fields : Fields())
-    {
-        if (fields.size() < 2 || fields[1] != strObject)
-            continue;
-        std::wstring strLine = fields[0];
-        for (size_t i = 2; i < fields.size(); ++i)
-            strLine += L' ' + fields[i];
-        lines.push_back(strLine);
-    }
-    return lines;
-}
-
-std::wstring HandleNumber(HWND hWnd)
-{
-    return std::to_wstring(reinterpret_cast<ULONG_PTR>(hWnd));
 }

@@ -1,12 +1,10 @@
-// What tests of add-ons in the browser share: running a program to its end, registering a COM
-// server the way an installer does, keys a test writes and takes away again, and the record that
-// the recording add-on keeps.
+// What tests of the add-on in the browser share: running a program to its end, registering a COM
+// server the way an installer does, and reading the registry.
 #pragma once
 
 #include <windows.h>
 
 #include <string>
-#include <vector>
 
 // Runs a command line to its end and gives its exit code; -1 when it could not be started or did
 // not end in time (it is then ended). Its standard handles are the null device, so nothing it
@@ -34,50 +32,6 @@ private:
     std::wstring m_strDllPath;
 };
 
-// Registry keys below HKLM or HKCU that a test writes; each is removed with everything below it
-// when the object goes.
-class CTestKeys
-{
-public:
-    CTestKeys() = default;
-    ~CTestKeys();
-    CTestKeys(const CTestKeys&) = delete;
-    CTestKeys& operator=(const CTestKeys&) = delete;
-
-    // Writes a string value (the key's default value for an empty name), creating the key.
-    bool SetText(HKEY hRoot, const std::wstring& strKey, const std::wstring& strName,
-                 const std::wstring& strText);
-
-private:
-    std::vector<std::pair<HKEY, std::wstring>> m_keys;
-};
-
 bool KeyExists(HKEY hRoot, const std::wstring& strKey);
 // A string value, or empty when the key or the value is missing.
 std::wstring ReadText(HKEY hRoot, const std::wstring& strKey, const std::wstring& strName);
-
-// The recording add-on's record in a file of the temporary folder that the object names in the
-// environment, for every process the test starts from now on; file and variable go with it.
-class CAddOnRecord
-{
-public:
-    CAddOnRecord();
-    ~CAddOnRecord();
-    CAddOnRecord(const CAddOnRecord&) = delete;
-    CAddOnRecord& operator=(const CAddOnRecord&) = delete;
-
-    // The objects in the order they were made ("PID.N").
-    std::vector<std::wstring> Objects() const;
-    // What happened to one object, each line without its kind's object field, joined with spaces
-    // ("site 65616 http://a/ 0x00000000 0x00000000").
-    std::vector<std::wstring> Lines(const std::wstring& strObject) const;
-    std::string Text() const;
-
-private:
-    std::vector<std::vector<std::wstring>> Fields() const;
-
-    std::wstring m_strPath;
-};
-
-// A window handle as the logs write it.
-std::wstring HandleNumber(HWND hWnd);

@@ -31,25 +31,6 @@ CSession* NewSession(const std::vector<std::vector<std::wstring>>& windows)
     return pSession;
 }
 
-CTempFile::CTempFile(const std::wstring& strName, const std::string& strContent)
-{
-    wchar_t szTemp[MAX_PATH] = L"";
-    GetTempPathW(MAX_PATH, szTemp);
-    m_strPath = szTemp + std::to_wstring(GetCurrentProcessId()) + L"-" + strName;
-    HANDLE hFile = CreateFileW(m_strPath.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
-                               FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (hFile == INVALID_HANDLE_VALUE)
-        return;
-    DWORD dwWritten = 0;
-    WriteFile(hFile, strContent.data(), static_cast<DWORD>(strContent.size()), &dwWritten, nullptr);
-    CloseHandle(hFile);
-}
-
-CTempFile::~CTempFile()
-{
-    DeleteFileW(m_strPath.c_str());
-}
-
 void CBrowserTest::TearDown()
 {
     EndBrowserProcesses();

@@ -19,21 +19,6 @@ std::vector<CWindowText> SessionText(const CSession& session);
 // A session of windows given as lists of URLs, each tab titled after its URL.
 CSession* NewSession(const std::vector<std::vector<std::wstring>>& windows);
 
-// A file in the temporary folder, removed when the object goes.
-class CTempFile
-{
-public:
-    CTempFile(const std::wstring& strName, const std::string& strContent);
-    ~CTempFile();
-    CTempFile(const CTempFile&) = delete;
-    CTempFile& operator=(const CTempFile&) = delete;
-
-    const std::wstring& Path() const { return m_strPath; }
-
-private:
-    std::wstring m_strPath;
-};
-
 class CBrowserTest : public testing::Test
 {
 protected:

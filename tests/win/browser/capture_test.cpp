@@ -1,6 +1,5 @@
 // Capture of the open windows and tabs, against stand-in browser processes.
 #include <windows.h>
-#include <mshtml.h>
 
 #include <gtest/gtest.h>
 
@@ -62,12 +61,8 @@ TEST_F(SessionCapture, TwoBrowserProcessesGiveOneWindowEachInProcessOrder)
 
 TEST_F(SessionCapture, WindowsOfOneProcessComeInZOrder)
 {
-    // The windows come from a file, as a longer list of them would.
-    const CTempFile tabs(
-        L"tabs.txt",
-        "# two windows\r\n\nhttp://one.example/|One\n-window\nhttp://two.example/|Two\n");
     CStandInBrowser browser;
-    Start(browser, {L"-tabs", tabs.Path()});
+    Start(browser, {L"http://one.example/|One", L"-window", L"http://two.example/|Two"});
     const HWND hOne = browser.Window(1);
     const HWND hTwo = browser.Window(2);
     ASSERT_TRUE(hOne && hTwo);
@@ -80,78 +75,54 @@ TEST_F(SessionCapture, WindowsOfOneProcessComeInZOrder)
     EXPECT_EQ(Capture(), (std::vector<CWindowText>{two, one}));
 }
 
-TEST_F(SessionCapture, HungTabIsSkippedAndTheOthersKeepTheirOrder)
+TEST_F(SessionCapture, EachKindOfTabIsCapturedOrSkipped)
 {
-    CStandInBrowser browser;
-    Start(browser,
-          {L"http://a.example/|A", L"http://hung.example/|Hung|hang", L"http://c.example/|C"});
-
-    EXPECT_EQ(Capture(),
-              (std::vector<CWindowText>{{L"http://a.example/ | A", L"http://c.example/ | C"}}));
-
-    // A hung tab costs the capture one second, no more.
-    const std::vector<HWND> tabs = browser.Tabs(1);
-    ASSERT_EQ(tabs.size(), 3u);
-    std::vector<CComPtr<IHTMLDocument2>> documents;
-    const DWORD dwStart = GetTickCount();
-    m_bho.GetHtmlDocuments({tabs[1]}, documents);
-    const DWORD dwElapsed = GetTickCount() - dwStart;
-    EXPECT_TRUE(documents.empty());
-    EXPECT_GE(dwElapsed, 900u);
-    EXPECT_LT(dwElapsed, 1900u);
+    const struct
+    {
+        const char* pszWhat;
+        std::vector<std::wstring> args;
+        std::vector<CWindowText> expected;
+    } rows[] = {
+        {"a hung tab is skipped, the others keep their order",
+         {L"http://a.example/|A", L"http://hung.example/|Hung|hang", L"http://c.example/|C"},
+         {{L"http://a.example/ | A", L"http://c.example/ | C"}}},
+        {"a tab of a second process is captured under its frame",
+         {L"http://a.example/|A", L"http://remote.example/|Remote|remote", L"http://c.example/|C"},
+         {{L"http://a.example/ | A", L"http://remote.example/ | Remote",
+           L"http://c.example/ | C"}}},
+        {"a hidden background tab of a hidden window is captured",
+         {L"http://front.example/|Front", L"http://back.example/|Back"},
+         {{L"http://front.example/ | Front", L"http://back.example/ | Back"}}},
+        {"a tab whose title cannot be read adds no item",
+         {L"http://a.example/|A|notitle", L"http://b.example/|B"},
+         {{L"http://b.example/ | B"}}},
+        {"a window whose only tab gave no item still counts, empty",
+         {L"http://c.example/|C|notitle"},
+         {{}}},
+        {"a page without a title is called Blank page",
+         {L"http://untitled.example/", L"http://empty.example/|"},
+         {{L"http://untitled.example/ | Blank page", L"http://empty.example/ | Blank page"}}},
+    };
+    for (const auto& row : rows)
+    {
+        SCOPED_TRACE(row.pszWhat);
+        CStandInBrowser browser;
+        Start(browser, row.args);
+        ShowWindow(browser.Window(1), SW_HIDE);
+        EXPECT_EQ(Capture(), row.expected);
+    }
 }
 
-TEST_F(SessionCapture, TabOfASecondProcessIsCapturedUnderItsFrame)
+TEST_F(SessionCapture, RemoteTabProcessOwnsNoFrameAndAddsNoWindow)
 {
     CStandInBrowser browser;
-    Start(browser, {L"http://a.example/|A", L"http://remote.example/|Remote|remote",
-                    L"http://c.example/|C"});
+    Start(browser, {L"http://a.example/|A", L"http://remote.example/|Remote|remote"});
     const std::vector<HWND> tabs = browser.Tabs(1);
-    ASSERT_EQ(tabs.size(), 3u);
+    ASSERT_EQ(tabs.size(), 2u);
     DWORD dwTabProcess = 0;
     GetWindowThreadProcessId(tabs[1], &dwTabProcess);
     ASSERT_NE(dwTabProcess, browser.ProcessId()) << "the remote tab lives in the frame's process";
-
-    // The tab process is a browser process too, but it owns no frame and adds nothing.
     EXPECT_EQ(CQuillmereBHO::GetBrowserProcessIds(), 2);
-    EXPECT_EQ(Capture(), (std::vector<CWindowText>{{L"http://a.example/ | A",
-                                                    L"http://remote.example/ | Remote",
-                                                    L"http://c.example/ | C"}}));
-}
-
-TEST_F(SessionCapture, HiddenBackgroundTabsAndHiddenWindowsAreCaptured)
-{
-    CStandInBrowser browser;
-    Start(browser, {L"http://front.example/|Front", L"http://back.example/|Back"});
-    const std::vector<HWND> tabs = browser.Tabs(1);
-    ASSERT_EQ(tabs.size(), 2u);
-    ASSERT_TRUE(IsWindowVisible(tabs[0]));
-    ASSERT_FALSE(IsWindowVisible(tabs[1]));
-    ShowWindow(browser.Window(1), SW_HIDE);
-
-    EXPECT_EQ(Capture(), (std::vector<CWindowText>{
-                             {L"http://front.example/ | Front", L"http://back.example/ | Back"}}));
-}
-
-TEST_F(SessionCapture, TabWhoseTitleCannotBeReadAddsNoItem)
-{
-    CStandInBrowser browser;
-    Start(browser, {L"http://a.example/|A|notitle", L"http://b.example/|B", L"-window",
-                    L"http://c.example/|C|notitle"});
-    const HWND hWithItem = browser.Window(1);
-    SetWindowPos(hWithItem, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
-
-    // The window whose only tab gave a document but no item still counts, empty.
-    EXPECT_EQ(Capture(), (std::vector<CWindowText>{{L"http://b.example/ | B"}, {}}));
-}
-
-TEST_F(SessionCapture, PageWithoutTitleIsCalledBlankPage)
-{
-    CStandInBrowser browser;
-    Start(browser, {L"http://untitled.example/", L"http://empty.example/|"});
-
-    EXPECT_EQ(Capture(), (std::vector<CWindowText>{{L"http://untitled.example/ | Blank page",
-                                                    L"http://empty.example/ | Blank page"}}));
 }
 
 TEST_F(SessionCapture, OnlyAProcessNamedExactlyIexploreExeIsABrowser)
@@ -171,7 +142,7 @@ TEST_F(SessionCapture, OnlyAProcessNamedExactlyIexploreExeIsABrowser)
     EXPECT_EQ(Capture(), (std::vector<CWindowText>{{L"http://browser.example/ | Browser"}}));
 }
 
-TEST_F(SessionCapture, MissingLibraryFailsOnTheFirstAnsweringTabAndKeepsWhatWasCaptured)
+TEST_F(SessionCapture, WithoutTheAccessibilityLibrary)
 {
     CStandInBrowser browser;
     Start(browser, {L"http://a.example/|A"});
@@ -179,6 +150,7 @@ TEST_F(SessionCapture, MissingLibraryFailsOnTheFirstAnsweringTabAndKeepsWhatWasC
     m_bho.GetCurrentSessionUrls(session);
     ASSERT_EQ(SessionText(session), (std::vector<CWindowText>{{L"http://a.example/ | A"}}));
 
+    // The first tab that answers needs it: the capture stops, keeping what it had.
     FreeLibrary(m_bho.m_hActiveAccessibilityLibraryInst);
     m_bho.m_hActiveAccessibilityLibraryInst = nullptr;
     try
@@ -193,27 +165,18 @@ TEST_F(SessionCapture, MissingLibraryFailsOnTheFirstAnsweringTabAndKeepsWhatWasC
             "CQuillmereBHO::GetHtmlDocuments() - m_hActiveAccessibilityLibraryInst is NULL");
     }
     EXPECT_EQ(SessionText(session), (std::vector<CWindowText>{{L"http://a.example/ | A"}}));
-}
 
-TEST_F(SessionCapture, TabsThatGiveNoDocumentAreSkippedWithoutTheLibrary)
-{
-    CStandInBrowser browser;
-    Start(browser, {L"http://refused.example/|Refused|refuse", L"http://hung.example/|Hung|hang"});
-    FreeLibrary(m_bho.m_hActiveAccessibilityLibraryInst);
-    m_bho.m_hActiveAccessibilityLibraryInst = nullptr;
-
-    // Nothing answered, so the library was never needed.
-    EXPECT_EQ(Capture(), std::vector<CWindowText>());
-}
-
-TEST_F(SessionCapture, LibraryWithoutTheExportSkipsEveryTab)
-{
-    CStandInBrowser browser;
-    Start(browser, {L"http://a.example/|A"});
-    FreeLibrary(m_bho.m_hActiveAccessibilityLibraryInst);
+    // A library without the export: every tab is skipped.
     m_bho.m_hActiveAccessibilityLibraryInst = LoadLibraryW(L"VERSION.DLL");
     ASSERT_NE(m_bho.m_hActiveAccessibilityLibraryInst, nullptr);
+    EXPECT_EQ(Capture(), std::vector<CWindowText>());
+    browser.End();
 
+    // Tabs that give no document never need it.
+    FreeLibrary(m_bho.m_hActiveAccessibilityLibraryInst);
+    m_bho.m_hActiveAccessibilityLibraryInst = nullptr;
+    CStandInBrowser silent;
+    Start(silent, {L"http://refused.example/|Refused|refuse", L"http://hung.example/|Hung|hang"});
     EXPECT_EQ(Capture(), std::vector<CWindowText>());
 }
 } // namespace

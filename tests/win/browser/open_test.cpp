@@ -109,74 +109,60 @@ TEST_F(SessionOpening, StartPageIsReplacedAndEveryFurtherWindowOpensAnew)
                             L"http://e.example/ | Blank page"}}));
 }
 
-TEST_F(SessionOpening, PageOtherThanTheStartPageStaysAndTheFirstOpensBesideIt)
+TEST_F(SessionOpening, WhereEachWindowOpensFollowsTheCurrentPageAndTheOpenTabs)
 {
-    StartBrowser(kUserPage);
-    m_bho.OpenUrls(
-        NewSession({{L"http://a.example/", L"http://b.example/"}, {L"http://c.example/"}}), 1);
-
-    EXPECT_EQ(Navigations(),
-              (CEvents{L"1 newtab http://a.example/ ok", L"1 newtab http://b.example/ ok",
-                       L"2 inplace http://c.example/ ok"}));
-}
-
-TEST_F(SessionOpening, StartPageThatCannotBeReadLetsTheFirstReplaceTheCurrentPage)
-{
-    ASSERT_TRUE(m_startPage.Remove());
-    StartBrowser(kUserPage);
-    m_bho.OpenUrls(NewSession({{L"http://a.example/", L"http://b.example/"}}), 0);
-
-    EXPECT_EQ(Navigations(),
-              (CEvents{L"1 inplace http://a.example/ ok", L"1 newtab http://b.example/ ok"}));
-}
-
-TEST_F(SessionOpening, StartPageFillingTheWholeBufferIsReadNoFurther)
-{
-    // 1024 bytes and no terminator: the reader must stop at the end of what it read.
     std::string strLongPage = "http://start.example/";
     strLongPage.append(1024 - strLongPage.size(), 'x');
-    ASSERT_TRUE(m_startPage.SetBinary(strLongPage));
-    StartBrowser(std::wstring(strLongPage.begin(), strLongPage.end()));
-    m_bho.OpenUrls(NewSession({{L"http://a.example/"}}), 0);
-
-    EXPECT_EQ(Navigations(), CEvents{L"1 inplace http://a.example/ ok"});
-}
-
-TEST_F(SessionOpening, FourOpenTabsLeaveTheInvokingWindowAlone)
-{
-    StartBrowser(L"");
-    m_bho.OpenUrls(
-        NewSession({{L"http://a.example/", L"http://b.example/"}, {L"http://c.example/"}}), 4);
-
-    EXPECT_EQ(Navigations(),
-              (CEvents{L"2 inplace http://a.example/ ok", L"2 newtab http://b.example/ ok",
-                       L"3 inplace http://c.example/ ok"}));
-    EXPECT_EQ(NewWindows(), (CEvents{L"2 new", L"3 new"}));
-
-    // Three is still few enough.
-    m_bho.OpenUrls(NewSession({{L"http://d.example/"}}), 3);
-    EXPECT_EQ(Navigations().back(), L"1 inplace http://d.example/ ok");
-    EXPECT_EQ(NewWindows().size(), 2u);
-}
-
-TEST_F(SessionOpening, CurrentPageIsNotOpenedAgainInTheInvokingWindowOnly)
-{
-    StartBrowser(kUserPage);
-    m_bho.OpenUrls(NewSession({{kUserPage, L"http://a.example/", kUserPage},
-                               {kUserPage, L"http://b.example/"}}),
-                   2);
-
-    EXPECT_EQ(Navigations(),
-              (CEvents{L"1 newtab http://a.example/ ok", L"2 inplace http://user.example/ ok",
-                       L"2 newtab http://b.example/ ok"}));
-}
-
-TEST_F(SessionOpening, EmptyFirstAddressOpensNothingOfThatWindow)
-{
-    StartBrowser(L"");
-    m_bho.OpenUrls(NewSession({{L"", L"http://a.example/"}, {L"http://b.example/"}}), 1);
-
-    EXPECT_EQ(Navigations(), CEvents{L"2 inplace http://b.example/ ok"});
+    enum EStartPage
+    {
+        kSet,
+        kMissing,
+        kFillsTheBuffer, // 1024 bytes without a terminator: read no further
+    };
+    const std::vector<std::wstring> ab = {L"http://a.example/", L"http://b.example/"};
+    const struct
+    {
+        const char* pszWhat;
+        EStartPage eStartPage;
+        std::wstring strCurrentPage; // empty: the start page
+        std::vector<std::vector<std::wstring>> windows;
+        int nOpenTabs;
+        CEvents navigations;
+    } rows[] = {
+        {"a page other than the start page stays; the first window opens beside it", kSet,
+         kUserPage, {ab, {L"http://c.example/"}}, 1,
+         {L"1 newtab http://a.example/ ok", L"1 newtab http://b.example/ ok",
+          L"2 inplace http://c.example/ ok"}},
+        {"a start page that cannot be read lets the first replace the current page", kMissing,
+         kUserPage, {ab}, 0,
+         {L"1 inplace http://a.example/ ok", L"1 newtab http://b.example/ ok"}},
+        {"a start page that fills the reader's buffer", kFillsTheBuffer,
+         std::wstring(strLongPage.begin(), strLongPage.end()), {{L"http://a.example/"}}, 0,
+         {L"1 inplace http://a.example/ ok"}},
+        {"four open tabs leave the invoking window alone", kSet, L"",
+         {ab, {L"http://c.example/"}}, 4,
+         {L"2 inplace http://a.example/ ok", L"2 newtab http://b.example/ ok",
+          L"3 inplace http://c.example/ ok"}},
+        {"the current page is not opened again, in the invoking window only", kSet, kUserPage,
+         {{kUserPage, L"http://a.example/", kUserPage}, {kUserPage, L"http://b.example/"}}, 2,
+         {L"1 newtab http://a.example/ ok", L"2 inplace http://user.example/ ok",
+          L"2 newtab http://b.example/ ok"}},
+        {"an empty first address opens nothing of its window", kSet, L"",
+         {{L"", L"http://a.example/"}, {L"http://b.example/"}}, 1,
+         {L"2 inplace http://b.example/ ok"}},
+    };
+    for (const auto& row : rows)
+    {
+        SCOPED_TRACE(row.pszWhat);
+        ASSERT_TRUE(row.eStartPage == kSet       ? m_startPage.Set(kStartPage)
+                    : row.eStartPage == kMissing ? m_startPage.Remove()
+                                                 : m_startPage.SetBinary(strLongPage));
+        StartBrowser(row.strCurrentPage);
+        m_bho.OpenUrls(NewSession(row.windows), row.nOpenTabs);
+        EXPECT_EQ(Navigations(), row.navigations);
+        m_bho.m_spWebBrowser.Release();
+        m_browser.End();
+    }
 }
 
 TEST_F(SessionOpening, FailedNavigationStopsOnlyItsOwnNewWindow)

@@ -931,7 +931,7 @@ TEST_F(ColumnTree, RestingOnACellShowsItsTextInATooltip)
     HWND hTip = nullptr;
     ASSERT_TRUE(WaitFor([&hTip] { return (hTip = FindShownToolTip()) != nullptr; }, 5000));
     EXPECT_EQ(L"http://example.com/shown/in/the/tip", WindowText(hTip));
-    SaveWindowPng(hTip, L"column_tree\\tooltip.png");
+    SaveWindowBitmap(hTip, L"column_tree\\tooltip.bmp");
 
     // Into the first column of the same row: closed once, then the title.
     MouseMove(Child(), POINT{LabelPoint(hTab).x, y});
@@ -1038,7 +1038,7 @@ TEST_F(ColumnTree, DisablingTheControlDisablesItsChildrenAndGreysTheRows)
     RECT rcClient{};
     Child().GetClientRect(&rcClient);
     EXPECT_EQ(::GetSysColor(COLOR_BTNFACE), PixelAt(Child(), POINT{rcClient.right - 5, rcClient.bottom - 5}));
-    SaveWindowPng(m_dialog, L"column_tree\\disabled.png");
+    SaveWindowBitmap(m_dialog, L"column_tree\\disabled.bmp");
 
     Tree().EnableWindow(TRUE);
     EXPECT_TRUE(::IsWindowEnabled(Child()));
@@ -1103,7 +1103,7 @@ TEST_F(ColumnTree, InAHighContrastSchemeRowsShowTheirTextInTheSchemesWindowColou
         EXPECT_GT(countIn(rcAddress, ::GetSysColor(row.nBack)), RectWidth(rcAddress)) << "not on its background";
         if (row.hItem == hSelected)
         {
-            EXPECT_TRUE(SaveWindowPng(m_dialog, L"column_tree\\high_contrast.png"));
+            EXPECT_TRUE(SaveWindowBitmap(m_dialog, L"column_tree\\high_contrast.bmp"));
         }
     }
     Tree().EnableWindow(TRUE);
@@ -1123,7 +1123,7 @@ TEST_F(ColumnTree, Screenshots)
     Child().SelectItem(Child().GetNextSiblingItem(Child().GetChildItem(windows[0])));
     Child().EnsureVisible(windows[0]);
     PumpMessages(0);
-    EXPECT_TRUE(SaveWindowPng(m_dialog, L"column_tree\\ticks_expanded.png"));
+    EXPECT_TRUE(SaveWindowBitmap(m_dialog, L"column_tree\\ticks_expanded.bmp"));
 
     SizeTree(330, 260);
     Child().SendMessage(WM_VSCROLL, SB_LINEDOWN);
@@ -1131,6 +1131,6 @@ TEST_F(ColumnTree, Screenshots)
     Tree().SendMessage(WM_HSCROLL, MAKEWPARAM(SB_THUMBTRACK, 60),
                        reinterpret_cast<LPARAM>(::GetDlgItem(Tree(), CColumnTreeCtrl::kIdScrollBar)));
     PumpMessages(0);
-    EXPECT_TRUE(SaveWindowPng(m_dialog, L"column_tree\\scrolled.png"));
+    EXPECT_TRUE(SaveWindowBitmap(m_dialog, L"column_tree\\scrolled.bmp"));
 }
 }  // namespace

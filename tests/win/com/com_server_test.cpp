@@ -16,14 +16,6 @@
 
 namespace
 {
-std::wstring Documentation(ITypeInfo* pInfo, std::wstring* pstrHelp)
-{
-    CComBSTR bstrName, bstrHelp;
-    EXPECT_EQ(pInfo->GetDocumentation(MEMBERID_NIL, &bstrName, &bstrHelp, nullptr, nullptr), S_OK);
-    *pstrHelp = bstrHelp ? bstrHelp.Get() : L"";
-    return bstrName ? bstrName.Get() : L"";
-}
-
 class QuillmereServer : public testing::Test
 {
 protected:
@@ -190,9 +182,6 @@ TEST_F(QuillmereServer, TypeLibraryDescribesTheClassAndItsDualInterface)
     EXPECT_EQ(spDispatch->GetTypeInfo(1, 0, &spInfo), DISP_E_BADINDEX);
     ASSERT_EQ(spDispatch->GetTypeInfo(0, 0, &spInfo), S_OK);
 
-    std::wstring strHelp;
-    EXPECT_EQ(Documentation(spInfo.Get(), &strHelp), L"IQuillmereBHO");
-    EXPECT_EQ(strHelp, L"IQuillmereBHO Interface");
     TYPEATTR* pAttr = nullptr;
     ASSERT_EQ(spInfo->GetTypeAttr(&pAttr), S_OK);
     EXPECT_TRUE(IsEqualGUID(pAttr->guid, IID_IQuillmereBHO));
@@ -214,10 +203,6 @@ TEST_F(QuillmereServer, TypeLibraryDescribesTheClassAndItsDualInterface)
     CComPtr<ITypeLib> spLib;
     UINT nIndex = 0;
     ASSERT_EQ(spInfo->GetContainingTypeLib(&spLib, &nIndex), S_OK);
-    CComBSTR bstrName, bstrHelp;
-    ASSERT_EQ(spLib->GetDocumentation(-1, &bstrName, &bstrHelp, nullptr, nullptr), S_OK);
-    EXPECT_STREQ(bstrName.Get(), L"QuillmereLib");
-    EXPECT_STREQ(bstrHelp.Get(), L"Quillmere 1.0 Type Library");
     TLIBATTR* pLibAttr = nullptr;
     ASSERT_EQ(spLib->GetLibAttr(&pLibAttr), S_OK);
     EXPECT_TRUE(IsEqualGUID(pLibAttr->guid, LIBID_QuillmereLib));
@@ -225,7 +210,5 @@ TEST_F(QuillmereServer, TypeLibraryDescribesTheClassAndItsDualInterface)
     spLib->ReleaseTLibAttr(pLibAttr);
 
     CComPtr<ITypeInfo> spClass;
-    ASSERT_EQ(spLib->GetTypeInfoOfGuid(CLSID_QuillmereBHO, &spClass), S_OK);
-    EXPECT_EQ(Documentation(spClass.Get(), &strHelp), L"QuillmereBHO");
-    EXPECT_EQ(strHelp, L"QuillmereBHO Class");
+    EXPECT_EQ(spLib->GetTypeInfoOfGuid(CLSID_QuillmereBHO, &spClass), S_OK);
 }

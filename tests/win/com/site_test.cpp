@@ -162,23 +162,6 @@ TEST_F(HelperObject, SitingConnectsOnceAndUnsitingLetsEverythingGo)
     EXPECT_EQ(browser->References(), nBrowserRefs);
 }
 
-TEST_F(HelperObject, ObjectReleasedWhileSitedDisconnectsItsSink)
-{
-    CTestRef<CTestWebBrowser> browser(new CTestWebBrowser(m_frame.Get()));
-    CTestRef<CTestSite> site(new CTestSite(browser.Get()));
-    const ULONG nBrowserRefs = browser->References();
-    const ULONG nSiteRefs = site->References();
-    ASSERT_EQ(m_spObject->SetSite(static_cast<IServiceProvider*>(site.Get())), S_OK);
-    ASSERT_EQ(browser->Sinks().size(), 1u);
-
-    // The browser would otherwise go on calling a sink that is gone.
-    m_spObject.Release();
-    EXPECT_TRUE(browser->Sinks().empty());
-    EXPECT_EQ(browser->Disconnected().size(), 1u);
-    EXPECT_EQ(browser->References(), nBrowserRefs);
-    EXPECT_EQ(site->References(), nSiteRefs);
-}
-
 TEST_F(HelperObject, FailedConnectionIsTriedAgainAtTheNextSiting)
 {
     CTestRef<CTestWebBrowser> browser(new CTestWebBrowser(m_frame.Get()));
@@ -198,24 +181,38 @@ TEST_F(HelperObject, FailedConnectionIsTriedAgainAtTheNextSiting)
     EXPECT_EQ(browser->Disconnected().size(), 1u);
 }
 
-TEST_F(HelperObject, HalfFailedSitingStillDisconnectsItsSink)
+TEST_F(HelperObject, ObjectLetGoWhileSitedDisconnectsItsSink)
 {
-    // The browser is found and connected, the command target is not: the sink stays connected
-    // and must be disconnected however the object is let go, with the cookie it was given.
-    for (const bool bReleaseWhileSited : {false, true})
+    // Fully sited, or half: the browser found and connected, the command target not. Either way
+    // the browser would otherwise go on calling a sink that is gone.
+    for (const bool bRefuseCommandTarget : {false, true})
     {
-        CTestRef<CTestWebBrowser> browser(new CTestWebBrowser(m_frame.Get()));
-        CTestRef<CTestSite> site(new CTestSite(browser.Get()));
-        site->m_bRefuseCommandTarget = true;
-        EXPECT_EQ(m_spObject->SetSite(static_cast<IServiceProvider*>(site.Get())), E_NOINTERFACE);
-        ASSERT_EQ(browser->Sinks().size(), 1u);
-        const DWORD dwCookie = browser->Sinks().begin()->first;
-        if (bReleaseWhileSited)
-            m_spObject.Release();
-        else
-            EXPECT_EQ(m_spObject->SetSite(nullptr), S_OK);
-        EXPECT_TRUE(browser->Sinks().empty()) << bReleaseWhileSited;
-        EXPECT_EQ(browser->Disconnected(), std::vector<DWORD>{dwCookie}) << bReleaseWhileSited;
+        for (const bool bReleaseWhileSited : {false, true})
+        {
+            SCOPED_TRACE(testing::Message() << "command target refused " << bRefuseCommandTarget
+                                            << ", released while sited " << bReleaseWhileSited);
+            if (!m_spObject)
+                ASSERT_EQ(CreateQuillmereObject(IID_IObjectWithSite,
+                                                reinterpret_cast<void**>(&m_spObject)),
+                          S_OK);
+            CTestRef<CTestWebBrowser> browser(new CTestWebBrowser(m_frame.Get()));
+            CTestRef<CTestSite> site(new CTestSite(browser.Get()));
+            const ULONG nBrowserRefs = browser->References();
+            const ULONG nSiteRefs = site->References();
+            site->m_bRefuseCommandTarget = bRefuseCommandTarget;
+            EXPECT_EQ(m_spObject->SetSite(static_cast<IServiceProvider*>(site.Get())),
+                      bRefuseCommandTarget ? E_NOINTERFACE : S_OK);
+            ASSERT_EQ(browser->Sinks().size(), 1u);
+            const DWORD dwCookie = browser->Sinks().begin()->first;
+            if (bReleaseWhileSited)
+                m_spObject.Release();
+            else
+                EXPECT_EQ(m_spObject->SetSite(nullptr), S_OK);
+            EXPECT_TRUE(browser->Sinks().empty());
+            EXPECT_EQ(browser->Disconnected(), std::vector<DWORD>{dwCookie});
+            EXPECT_EQ(browser->References(), nBrowserRefs);
+            EXPECT_EQ(site->References(), nSiteRefs);
+        }
     }
 }
 

@@ -150,12 +150,12 @@ TEST(AllControls, WorkTogetherInOneResizableDialog)
         EXPECT_GT(RectHeight(listDragged), RectHeight(listAfter));
         EXPECT_EQ(RectHeight(listDragged) - RectHeight(listAfter), RectHeight(editBefore) - RectHeight(editDragged));
 
-        EXPECT_TRUE(SaveWindowPng(hDialog, L"controls/all_controls_splitter.png"));
+        EXPECT_TRUE(SaveWindowBitmap(hDialog, L"controls/all_controls_splitter.bmp"));
         TabCtrl_SetCurFocus(pDialog->m_tabs.m_hWnd, 1);
         PumpMessages(50);
         EXPECT_TRUE(pDialog->m_linkPage.IsWindowVisible());
         EXPECT_FALSE(page.IsWindowVisible());
-        EXPECT_TRUE(SaveWindowPng(hDialog, L"controls/all_controls_link.png"));
+        EXPECT_TRUE(SaveWindowBitmap(hDialog, L"controls/all_controls_link.bmp"));
         pDialog->EndDialog(IDOK);
     });
     CAllControlsDialog dialog;

@@ -461,5 +461,5 @@ TEST(ControlAnchorHelper, MovedControlsArePaintedWhereTheyLand)
             }
         EXPECT_GT(nDark, 10) << "no caption drawn on button " << nId;
     }
-    EXPECT_TRUE(SaveWindowPng(dlg, L"control_anchor_helper.png"));
+    EXPECT_TRUE(SaveWindowBitmap(dlg, L"control_anchor_helper.bmp"));
 }

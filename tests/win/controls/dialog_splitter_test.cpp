@@ -425,7 +425,7 @@ TEST_F(SplitterTest, BarPaintsAFullLineAndTwoShortOnes)
     Open(false);
     ASSERT_GE(RectHeight(m_bar0), 5);
     ExpectGroove(Bar(), false);
-    SaveWindowPng(Dlg(), L"dialog_splitter_horizontal.png");
+    SaveWindowBitmap(Dlg(), L"dialog_splitter_horizontal.bmp");
 
     Open(true);
     ASSERT_GE(RectWidth(m_bar0), 5);
@@ -433,6 +433,6 @@ TEST_F(SplitterTest, BarPaintsAFullLineAndTwoShortOnes)
     ASSERT_EQ(GetFocus(), Bar());
     SetFocus(nullptr);
     ExpectGroove(Bar(), true);
-    SaveWindowPng(Dlg(), L"dialog_splitter_vertical.png");
+    SaveWindowBitmap(Dlg(), L"dialog_splitter_vertical.bmp");
 }
 } // namespace

@@ -901,5 +901,5 @@ TEST_F(HyperLinkTest, Screenshot)
     MouseMove(m_dialog.m_hWnd, AwayFromLinks(m_dialog.m_hWnd));
     ASSERT_TRUE(WaitFor([&] { return !IsUnderlined(m_dialog.m_linkCentre.m_hWnd); }, 2000));
     MouseMove(m_dialog.m_linkLeft.m_hWnd, ClientCenter(m_dialog.m_linkLeft.m_hWnd));
-    EXPECT_TRUE(SaveWindowPng(m_dialog.m_hWnd, L"hyper_link.png"));
+    EXPECT_TRUE(SaveWindowBitmap(m_dialog.m_hWnd, L"hyper_link.bmp"));
 }

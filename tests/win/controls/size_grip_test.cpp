@@ -371,7 +371,7 @@ TEST(GripAndSplitter, ResizedDialogKeepsGripInCornerAndBarDraggable)
     dlg.GetClientRect(&client);
     EXPECT_EQ(RectInParent(dlg.GetSizeGrip().m_hWnd).bottom, client.bottom);
 
-    EXPECT_TRUE(SaveWindowPng(dlg.m_hWnd, L"splitter_and_size_grip.png"));
+    EXPECT_TRUE(SaveWindowBitmap(dlg.m_hWnd, L"splitter_and_size_grip.bmp"));
 
     dlg.DestroyWindow();
     PumpMessages(0);

@@ -405,5 +405,5 @@ TEST(TabControl, PaintsTheSelectedPageOverTheTabs)
                 ++nDark;
         }
     EXPECT_GT(nDark, 20);
-    EXPECT_TRUE(SaveWindowPng(dlg, L"tab_control.png"));
+    EXPECT_TRUE(SaveWindowBitmap(dlg, L"tab_control.bmp"));
 }

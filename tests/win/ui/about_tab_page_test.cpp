@@ -105,7 +105,7 @@ TEST(AboutTabPage, ShowsVersion14AndOpensTheProductPageFromItsLink)
         EXPECT_EQ(WindowText(hLink), strAddress);
         EXPECT_EQ(link.GetURL(), strAddress);
 
-        SaveWindowPng(hDialog, L"main-dialog-about.png");
+        SaveWindowBitmap(hDialog, L"main-dialog-about.bmp");
 
         link.SetOpener(&opener);
         Click(hLink, POINT{4, 4});

@@ -689,7 +689,7 @@ TEST(SessionManagerDialog, ShrunkToItsMinimumAndGrownBackEveryControlIsWhereItWa
         RECT rcStart{};
         ::GetWindowRect(hDialog, &rcStart);
         const auto start = Layout(hDialog);
-        EXPECT_TRUE(SaveWindowPng(hDialog, L"sessions-page-start.png"));
+        EXPECT_TRUE(SaveWindowBitmap(hDialog, L"sessions-page-start.bmp"));
 
         // To the minimum with the grip, as the user does it; the tree has no height left there.
         const HWND hGrip = dialog.GetSizeGrip().m_hWnd;
@@ -702,14 +702,14 @@ TEST(SessionManagerDialog, ShrunkToItsMinimumAndGrownBackEveryControlIsWhereItWa
         ASSERT_EQ(RectWidth(rcMinimum), CSessionManagerDialog::kMinTrackWidth);
         ASSERT_EQ(RectHeight(rcMinimum), CSessionManagerDialog::kMinTrackHeight);
         EXPECT_EQ(RectHeight(ChildRect(hTree)), 0);
-        EXPECT_TRUE(SaveWindowPng(hDialog, L"sessions-page-minimum.png"));
+        EXPECT_TRUE(SaveWindowBitmap(hDialog, L"sessions-page-minimum.bmp"));
         ResizeWindow(hDialog, RectWidth(rcStart) + 150, RectHeight(rcStart) + 100);
         ResizeWindow(hDialog, RectWidth(rcStart), RectHeight(rcStart));
         {
             SCOPED_TRACE("shrunk, grown and back");
             ExpectLayout(Layout(hDialog), start);
         }
-        EXPECT_TRUE(SaveWindowPng(hDialog, L"sessions-page-grown-back.png"));
+        EXPECT_TRUE(SaveWindowBitmap(hDialog, L"sessions-page-grown-back.bmp"));
 
         // A drag of the splitter stays what it was through the minimum and back.
         const std::vector<RECT> split = SplitControls(hPage);
@@ -772,7 +772,7 @@ TEST(SessionManagerDialog, ScreenReadersFindTheListAndTheTreeByName)
         CSysColorsScope scheme(HighContrastBlackColours());
         ASSERT_TRUE(scheme.Applied());
         ::RedrawWindow(hDialog, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_FRAME);
-        EXPECT_TRUE(SaveWindowPng(hDialog, L"sessions-page-high-contrast.png"));
+        EXPECT_TRUE(SaveWindowBitmap(hDialog, L"sessions-page-high-contrast.bmp"));
     });
 }
 
@@ -856,7 +856,7 @@ TEST(SessionManagerDialog, ScreenshotOfTheSessionsPage)
         EXPECT_EQ(tree.GetCheckState(hWindow), kCheckPartly);
         // The list keeps the focus look of a user who just ticked.
         ::SetFocus(SessionsList(dialog));
-        EXPECT_TRUE(SaveWindowPng(hDialog, L"main-dialog-sessions.png"));
+        EXPECT_TRUE(SaveWindowBitmap(hDialog, L"main-dialog-sessions.bmp"));
     });
 }
 
@@ -1008,7 +1008,7 @@ TEST(SessionManagerDialog, ControlKeysSwitchPagesMnemonicsAndEnterPressTheirButt
             EXPECT_EQ(FocusedControlId(dialog), IDC_ABOUT_LINK);
             if (&s == &switches[0])
             {
-                EXPECT_TRUE(SaveWindowPng(hDialog, L"main-dialog-about-link-focused.png"));
+                EXPECT_TRUE(SaveWindowBitmap(hDialog, L"main-dialog-about-link-focused.bmp"));
             }
             PressKey(::GetFocus(), s.nKey, s.nModifiers);
             expectPage(0);

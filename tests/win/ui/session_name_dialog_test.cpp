@@ -265,7 +265,7 @@ TEST(SessionNameDialog, OpensWithTheCaretAfterTheProposalAndEveryLabelOnOneLine)
             }
         }
         EXPECT_EQ(nFound, 2u);
-        EXPECT_TRUE(SaveWindowPng(hDialog, L"session-name-dialog.png"));
+        EXPECT_TRUE(SaveWindowBitmap(hDialog, L"session-name-dialog.bmp"));
         PressKey(hEdit, VK_ESCAPE);
     });
     CSessionNameDialog dialog(strProposal.c_str(), CSessionNameDialog::kModeSave);

@@ -540,6 +540,6 @@ TEST_F(SessionsPageTest, Screenshot)
         PressKey(::GetFocus(), VK_TAB);
         PressKey(::GetFocus(), VK_TAB, kModShift);  // back on the list
         PumpMessages(50);
-        EXPECT_TRUE(SaveWindowPng(host.m_hWnd, L"sessions_page.png"));
+        EXPECT_TRUE(SaveWindowBitmap(host.m_hWnd, L"sessions_page.bmp"));
     });
 }
