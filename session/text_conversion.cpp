@@ -131,7 +131,6 @@ bool NarrowAsciiRun(const Char* p, char* pOut)
     return true;
 }
 
-
 template <class Char>
 void EncodeUnits(const std::basic_string<Char>& strText, std::string& strOut)
 {

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <string_view>
+#include <type_traits>
 
 #include "exceptions.h"
 #include "text_conversion.h"
