@@ -135,9 +135,7 @@ TEST(OsOperations, ListingSaysWhatEachPosixEntryIs)
     ASSERT_NE(pFile, nullptr);
     std::fclose(pFile);
 }
-#endif
 
-#ifndef _WIN32
 namespace
 {
 // A stand-in put in place for one scope.
