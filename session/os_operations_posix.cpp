@@ -22,6 +22,17 @@
 #include "os_operations.h"
 #include "text_conversion.h"
 
+// The calls whose rare answers tests stand in for: a file system without RENAME_NOREPLACE, a
+// write that makes no progress, a user without a passwd entry, and a name taken anew between a
+// temporary file's creation and its check (pfnCreated runs in between when set).
+namespace posix_calls
+{
+int (*pfnRenameAt2)(int, const char*, int, const char*, unsigned int) = renameat2;
+ssize_t (*pfnWrite)(int, const void*, std::size_t) = write;
+passwd* (*pfnGetPwUid)(uid_t) = getpwuid;
+void (*pfnCreated)(const std::string& strPath) = nullptr;
+}  // namespace posix_calls
+
 namespace
 {
 constexpr unsigned long kErrorNoUnicodeTranslation = 1113;
@@ -43,7 +54,7 @@ bool DecodeName(const std::string& strBytes, std::wstring& strName)
 
 bool RenameNoReplace(const std::string& strFrom, const std::string& strTo)
 {
-    if (renameat2(AT_FDCWD, strFrom.c_str(), AT_FDCWD, strTo.c_str(), RENAME_NOREPLACE) == 0)
+    if (posix_calls::pfnRenameAt2(AT_FDCWD, strFrom.c_str(), AT_FDCWD, strTo.c_str(), RENAME_NOREPLACE) == 0)
         return true;
     if (errno != EINVAL && errno != ENOSYS)
         return false;
@@ -92,6 +103,8 @@ public:
                     continue;
                 ThrowWriteFailure("cannot create the session file", errno);
             }
+            if (posix_calls::pfnCreated)
+                posix_calls::pfnCreated(strPath);
             // A writer cleaning up may have taken the new file for a leftover between the open
             // and the lock: then the name is given up.
             if (flock(fd, LOCK_EX | LOCK_NB) != 0 || !SameFile(fd, strPath))
@@ -118,7 +131,7 @@ public:
         std::size_t nDone = 0;
         while (nDone < strBytes.size())
         {
-            const ssize_t n = write(m_fd, strBytes.data() + nDone, strBytes.size() - nDone);
+            const ssize_t n = posix_calls::pfnWrite(m_fd, strBytes.data() + nDone, strBytes.size() - nDone);
             if (n < 0 && errno == EINTR)
                 continue;
             if (n <= 0)
@@ -157,7 +170,7 @@ public:
 
     bool QueryUserName(std::wstring& strName) override
     {
-        const passwd* pw = getpwuid(geteuid());
+        const passwd* pw = posix_calls::pfnGetPwUid(geteuid());
         const char* pszName = pw ? pw->pw_name : std::getenv("USER");
         return pszName && *pszName && DecodeName(pszName, strName);
     }
@@ -175,7 +188,7 @@ public:
             const char* pszHome = std::getenv("HOME");
             if (!pszHome || !*pszHome)
             {
-                const passwd* pw = getpwuid(geteuid());
+                const passwd* pw = posix_calls::pfnGetPwUid(geteuid());
                 pszHome = pw ? pw->pw_dir : nullptr;
             }
             if (!pszHome || !*pszHome)

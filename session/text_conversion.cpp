@@ -1,17 +1,24 @@
 #include "text_conversion.h"
 
+#include <algorithm>
 #include <cstdint>
 #include <cstring>
+#include <iterator>
+#include <string_view>
 #include <type_traits>
 #include <utility>
 
 namespace
 {
-constexpr bool kWide16 = sizeof(wchar_t) == 2;
+// The codec is written over the wide code unit: wchar_t holds UTF-16 on Windows and UTF-32
+// elsewhere, and char16_t lets every build run the UTF-16 forms.
+template <class Char>
+constexpr bool kUtf16 = sizeof(Char) == 2;
 
-unsigned long CodeOf(wchar_t c)
+template <class Char>
+unsigned long CodeOf(Char c)
 {
-    return static_cast<unsigned long>(static_cast<std::make_unsigned_t<wchar_t>>(c));
+    return static_cast<unsigned long>(static_cast<std::make_unsigned_t<Char>>(c));
 }
 
 // Sixteen bytes at once for the ASCII runs that make up most of every address and title: the
@@ -25,14 +32,15 @@ bool IsAsciiRun(const unsigned char* p)
     return ((n[0] | n[1]) & 0x8080808080808080ull) == 0;
 }
 
-void WidenAsciiRun(const unsigned char* p, wchar_t* pOut)
+template <class Char>
+void WidenAsciiRun(const unsigned char* p, Char* pOut)
 {
     // Through a copy of its own, which cannot overlap the output: the compiler then widens the
     // run in a few vector instructions.
     unsigned char bytes[kRun];
     std::memcpy(bytes, p, kRun);
-    for (std::size_t k = 0; k < kRun; ++k)
-        pOut[k] = static_cast<wchar_t>(bytes[k]);
+    std::transform(std::begin(bytes), std::end(bytes), pOut,
+                   [](unsigned char b) { return static_cast<Char>(b); });
 }
 
 // Whole texts of ASCII, the common case, are checked by runs, the last one overlapping the one
@@ -57,12 +65,13 @@ bool IsAscii(const unsigned char* p, std::size_t n)
 }
 
 // By runs too, the last one overlapping the one before.
-void WidenAscii(const unsigned char* p, std::size_t n, wchar_t* pOut)
+template <class Char>
+void WidenAscii(const unsigned char* p, std::size_t n, Char* pOut)
 {
     if (n < kRun)
     {
         for (std::size_t i = 0; i < n; ++i)
-            pOut[i] = static_cast<wchar_t>(p[i]);
+            pOut[i] = static_cast<Char>(p[i]);
         return;
     }
     for (std::size_t i = 0; i + kRun < n; i += kRun)
@@ -103,36 +112,30 @@ std::size_t PutUtf8(char* p, unsigned long cp)
 
 // Narrows 16 units to bytes when all of them are ASCII; otherwise writes nothing and returns
 // false.
-bool NarrowAsciiRun(const wchar_t* p, char* pOut)
+template <class Char>
+bool NarrowAsciiRun(const Char* p, char* pOut)
 {
-    // Fixed-length loops without a branch over copies of their own: the compiler does each in
-    // a few vector instructions.
-    wchar_t units[kRun];
+    // Whole-array passes without a branch over copies of their own: the compiler does each in a
+    // few vector instructions.
+    Char units[kRun];
     std::memcpy(units, p, sizeof units);
     unsigned long nAll = 0;
-    for (std::size_t k = 0; k < kRun; ++k)
-        nAll |= CodeOf(units[k]);
+    for (Char c : units)
+        nAll |= CodeOf(c);
     if (nAll >= 0x80)
         return false;
     char bytes[kRun];
-    for (std::size_t k = 0; k < kRun; ++k)
-        bytes[k] = static_cast<char>(units[k]);
+    std::transform(std::begin(units), std::end(units), bytes,
+                   [](Char c) { return static_cast<char>(c); });
     std::memcpy(pOut, bytes, kRun);
     return true;
 }
-}  // namespace
 
-std::string portable_utf8::Encode(const std::wstring& strText)
-{
-    std::string strOut;
-    Encode(strText, strOut);
-    return strOut;
-}
-
-void portable_utf8::Encode(const std::wstring& strText, std::string& strOut)
+template <class Char>
+void EncodeUnits(const std::basic_string<Char>& strText, std::string& strOut)
 {
     const unsigned long kReplacement = 0xFFFD;
-    const wchar_t* const p = strText.data();
+    const Char* const p = strText.data();
     const std::size_t n = strText.size();
     std::size_t i = 0;
     if (n >= kRun)
@@ -171,7 +174,7 @@ void portable_utf8::Encode(const std::wstring& strText, std::string& strOut)
             nBlock = 0;
         }
         unsigned long c = CodeOf(p[i]);
-        if (kWide16 && IsHighSurrogate(c) && i + 1 < n && IsLowSurrogate(CodeOf(p[i + 1])))
+        if (kUtf16<Char> && IsHighSurrogate(c) && i + 1 < n && IsLowSurrogate(CodeOf(p[i + 1])))
         {
             c = 0x10000 + ((c - 0xD800) << 10) + (CodeOf(p[i + 1]) - 0xDC00);
             ++i;
@@ -186,22 +189,24 @@ void portable_utf8::Encode(const std::wstring& strText, std::string& strOut)
     strOut.append(szBlock, nBlock);
 }
 
-bool portable_utf8::Decode(const std::string& strBytes, std::wstring& strText)
+// Takes a view, which unlike a string has no terminator to stop a read past a truncated sequence.
+template <class Char>
+bool DecodeUnits(std::string_view strBytes, std::basic_string<Char>& strText)
 {
     const std::size_t n = strBytes.size();
     const unsigned char* const pBytes = reinterpret_cast<const unsigned char*>(strBytes.data());
     if (IsAscii(pBytes, n))
     {
-        std::wstring strOut(n, L'\0');
+        std::basic_string<Char> strOut(n, Char());
         WidenAscii(pBytes, n, &strOut[0]);
         strText = std::move(strOut);
         return true;
     }
     // Sized exactly for valid text, so that the result can be kept as it is: one unit for every
-    // byte that is not a continuation byte, and a second for a four-byte sequence where wchar_t
-    // holds UTF-16. Invalid text may need fewer, never more.
+    // byte that is not a continuation byte, and a second for a four-byte sequence in UTF-16.
+    // Invalid text may need fewer, never more.
     const auto UnitsOf = [](unsigned char b) -> std::size_t {
-        return ((b & 0xC0) != 0x80) + (kWide16 && b >= 0xF0);
+        return ((b & 0xC0) != 0x80) + (kUtf16<Char> && b >= 0xF0);
     };
     std::size_t nUnits = 0;
     std::size_t i = 0;
@@ -218,8 +223,8 @@ bool portable_utf8::Decode(const std::string& strBytes, std::wstring& strText)
     for (; i < n; ++i)
         nUnits += UnitsOf(pBytes[i]);
 
-    std::wstring strOut(nUnits, L'\0');
-    wchar_t* pOut = &strOut[0];
+    std::basic_string<Char> strOut(nUnits, Char());
+    Char* pOut = &strOut[0];
     for (i = 0; i < n;)
     {
         if (i + kRun <= n && IsAsciiRun(pBytes + i))
@@ -232,7 +237,7 @@ bool portable_utf8::Decode(const std::string& strBytes, std::wstring& strText)
         const unsigned char b0 = pBytes[i];
         if (b0 < 0x80)
         {
-            *pOut++ = static_cast<wchar_t>(b0);
+            *pOut++ = static_cast<Char>(b0);
             ++i;
             continue;
         }
@@ -258,15 +263,15 @@ bool portable_utf8::Decode(const std::string& strBytes, std::wstring& strText)
         }
         if (cp < minimum || cp > 0x10FFFF || IsHighSurrogate(cp) || IsLowSurrogate(cp))
             return false;
-        if (kWide16 && cp >= 0x10000)
+        if (kUtf16<Char> && cp >= 0x10000)
         {
             cp -= 0x10000;
-            *pOut++ = static_cast<wchar_t>(0xD800 + (cp >> 10));
-            *pOut++ = static_cast<wchar_t>(0xDC00 + (cp & 0x3FF));
+            *pOut++ = static_cast<Char>(0xD800 + (cp >> 10));
+            *pOut++ = static_cast<Char>(0xDC00 + (cp & 0x3FF));
         }
         else
         {
-            *pOut++ = static_cast<wchar_t>(cp);
+            *pOut++ = static_cast<Char>(cp);
         }
         i += nTrail + 1;
     }
@@ -274,9 +279,55 @@ bool portable_utf8::Decode(const std::string& strBytes, std::wstring& strText)
     return true;
 }
 
+template <class Char>
+std::basic_string<Char> PrefixUnits(const std::basic_string<Char>& strText, std::size_t nUnits)
+{
+    std::size_t nUsed = 0;
+    std::size_t i = 0;
+    for (; i < strText.size(); ++i)
+    {
+        const std::size_t nWidth = (!kUtf16<Char> && CodeOf(strText[i]) > 0xFFFF) ? 2 : 1;
+        if (nUsed + nWidth > nUnits)
+            break;
+        nUsed += nWidth;
+    }
+    if (kUtf16<Char> && i > 0 && i < strText.size() &&
+        IsHighSurrogate(CodeOf(strText[i - 1])) && IsLowSurrogate(CodeOf(strText[i])))
+        --i;
+    return strText.substr(0, i);
+}
+}  // namespace
+
+std::string portable_utf8::Encode(const std::wstring& strText)
+{
+    std::string strOut;
+    EncodeUnits(strText, strOut);
+    return strOut;
+}
+
+void portable_utf8::Encode(const std::wstring& strText, std::string& strOut)
+{
+    EncodeUnits(strText, strOut);
+}
+
+void portable_utf8::Encode(const std::u16string& strText, std::string& strOut)
+{
+    EncodeUnits(strText, strOut);
+}
+
+bool portable_utf8::Decode(const std::string& strBytes, std::wstring& strText)
+{
+    return DecodeUnits(strBytes, strText);
+}
+
+bool portable_utf8::Decode(std::string_view strBytes, std::u16string& strText)
+{
+    return DecodeUnits(strBytes, strText);
+}
+
 std::size_t Utf16Length(const std::wstring& strText)
 {
-    if (kWide16)
+    if (kUtf16<wchar_t>)
         return strText.size();
     std::size_t nUnits = 0;
     for (wchar_t c : strText)
@@ -286,17 +337,10 @@ std::size_t Utf16Length(const std::wstring& strText)
 
 std::wstring Utf16Prefix(const std::wstring& strText, std::size_t nUnits)
 {
-    std::size_t nUsed = 0;
-    std::size_t i = 0;
-    for (; i < strText.size(); ++i)
-    {
-        const std::size_t nWidth = (!kWide16 && CodeOf(strText[i]) > 0xFFFF) ? 2 : 1;
-        if (nUsed + nWidth > nUnits)
-            break;
-        nUsed += nWidth;
-    }
-    if (kWide16 && i > 0 && i < strText.size() &&
-        IsHighSurrogate(CodeOf(strText[i - 1])) && IsLowSurrogate(CodeOf(strText[i])))
-        --i;
-    return strText.substr(0, i);
+    return PrefixUnits(strText, nUnits);
+}
+
+std::u16string Utf16Prefix(const std::u16string& strText, std::size_t nUnits)
+{
+    return PrefixUnits(strText, nUnits);
 }

@@ -3,6 +3,7 @@
 
 #include <cstddef>
 #include <string>
+#include <string_view>
 
 // Both raise the framework's COleException (CMemoryException when out of memory) when the text
 // cannot be converted. Utf8ToWide refuses every invalid sequence.
@@ -19,6 +20,7 @@ std::size_t Utf16Length(const std::wstring& strText);
 // At most nUnits UTF-16 code units of a text. A cut inside a surrogate pair drops the lone high
 // surrogate, so the result is always valid text.
 std::wstring Utf16Prefix(const std::wstring& strText, std::size_t nUnits);
+std::u16string Utf16Prefix(const std::u16string& strText, std::size_t nUnits);
 
 // The codec behind the non-Windows build, kept apart so that both builds test it. Invalid wide
 // input (a lone surrogate, a value beyond U+10FFFF) becomes U+FFFD, as the platform's own
@@ -29,4 +31,7 @@ std::string Encode(const std::wstring& strText);
 void Encode(const std::wstring& strText, std::string& strOut); // appends
 // False on any invalid sequence: overlong forms, surrogates, values beyond U+10FFFF, truncation.
 bool Decode(const std::string& strBytes, std::wstring& strText);
+// The same over UTF-16 whatever the size of wchar_t, so that every build checks surrogate pairs.
+void Encode(const std::u16string& strText, std::string& strOut); // appends
+bool Decode(std::string_view strBytes, std::u16string& strText);
 }  // namespace portable_utf8

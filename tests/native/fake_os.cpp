@@ -78,5 +78,6 @@ private:
 
 std::unique_ptr<ITempFile> CFakeWindowsOs::CreateTempFile(const std::wstring& strFolder)
 {
+    m_strTempFolder = strFolder;
     return std::make_unique<CFailingTempFile>(m_real.CreateTempFile(Real(strFolder)), *this);
 }

@@ -21,6 +21,7 @@ public:
     bool m_bFindFails = false;       // the single-file search finds nothing
     bool m_bFindFindsTwo = false;    // the single-file search finds a second match
     std::string m_strOpenRefusal;    // every open for reading fails with this reason
+    std::wstring m_strTempFolder;    // where the last temporary file was made
 
     // Creates the folder below the fake root (drive letters included).
     void MakeFolders(const std::wstring& strPath) { MakeFolder(Real(strPath)); }
