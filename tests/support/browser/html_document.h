@@ -4,7 +4,7 @@
 
 #include <string>
 
-#include "html_document_stubs.h"
+#include "com_stubs.h"
 
 class CHtmlDocument : public CHtmlDocumentStubs
 {

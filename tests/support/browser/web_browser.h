@@ -9,7 +9,7 @@
 #include <servprov.h>
 
 #include "browser_events.h"
-#include "web_browser_stubs.h"
+#include "com_stubs.h"
 
 class CBrowserTab;
 

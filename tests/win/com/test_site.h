@@ -14,7 +14,7 @@
 #include <map>
 #include <vector>
 
-#include "web_browser_stubs.h"
+#include "com_stubs.h"
 
 class CTestWebBrowser : public CWebBrowserStubs,
                         public IConnectionPointContainer,
