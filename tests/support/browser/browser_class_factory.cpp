@@ -24,19 +24,6 @@ STDMETHODIMP CBrowserClassFactory::QueryInterface(REFIID riid, void** ppv)
     return E_NOINTERFACE;
 }
 
-STDMETHODIMP_(ULONG) CBrowserClassFactory::AddRef()
-{
-    return static_cast<ULONG>(InterlockedIncrement(&m_nRefs));
-}
-
-STDMETHODIMP_(ULONG) CBrowserClassFactory::Release()
-{
-    const LONG nRefs = InterlockedDecrement(&m_nRefs);
-    if (nRefs == 0)
-        delete this;
-    return static_cast<ULONG>(nRefs);
-}
-
 STDMETHODIMP CBrowserClassFactory::CreateInstance(IUnknown* pOuter, REFIID riid, void** ppv)
 {
     if (!ppv)

@@ -4,6 +4,8 @@
 #include <windows.h>
 #include <ole2.h>
 
+#include "com_stubs.h"
+
 class CBrowserApp;
 
 class CBrowserClassFactory : public IClassFactory
@@ -15,8 +17,7 @@ public:
     CBrowserClassFactory& operator=(const CBrowserClassFactory&) = delete;
 
     STDMETHODIMP QueryInterface(REFIID riid, void** ppv) override;
-    STDMETHODIMP_(ULONG) AddRef() override;
-    STDMETHODIMP_(ULONG) Release() override;
+    QLMR_COUNTED_REFS
 
     STDMETHODIMP CreateInstance(IUnknown* pOuter, REFIID riid, void** ppv) override;
     STDMETHODIMP LockServer(BOOL bLock) override;

@@ -33,19 +33,6 @@ STDMETHODIMP CHtmlDocument::QueryInterface(REFIID riid, void** ppv)
     return E_NOINTERFACE;
 }
 
-STDMETHODIMP_(ULONG) CHtmlDocument::AddRef()
-{
-    return static_cast<ULONG>(InterlockedIncrement(&m_nRefs));
-}
-
-STDMETHODIMP_(ULONG) CHtmlDocument::Release()
-{
-    const LONG nRefs = InterlockedDecrement(&m_nRefs);
-    if (nRefs == 0)
-        delete this;
-    return static_cast<ULONG>(nRefs);
-}
-
 STDMETHODIMP CHtmlDocument::get_URL(BSTR* pbstrUrl)
 {
     return CopyToBstr(m_strUrl, pbstrUrl);

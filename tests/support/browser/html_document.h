@@ -17,8 +17,7 @@ public:
 
     // IUnknown
     STDMETHODIMP QueryInterface(REFIID riid, void** ppv) override;
-    STDMETHODIMP_(ULONG) AddRef() override;
-    STDMETHODIMP_(ULONG) Release() override;
+    QLMR_COUNTED_REFS
 
     // IHTMLDocument2
     STDMETHODIMP get_URL(BSTR* pbstrUrl) override;

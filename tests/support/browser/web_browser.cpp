@@ -79,19 +79,6 @@ STDMETHODIMP CWebBrowser::QueryInterface(REFIID riid, void** ppv)
     return S_OK;
 }
 
-STDMETHODIMP_(ULONG) CWebBrowser::AddRef()
-{
-    return static_cast<ULONG>(InterlockedIncrement(&m_nRefs));
-}
-
-STDMETHODIMP_(ULONG) CWebBrowser::Release()
-{
-    const LONG nRefs = InterlockedDecrement(&m_nRefs);
-    if (nRefs == 0)
-        delete this;
-    return static_cast<ULONG>(nRefs);
-}
-
 STDMETHODIMP CWebBrowser::Navigate(BSTR bstrUrl, VARIANT* pvFlags, VARIANT*, VARIANT*, VARIANT*)
 {
     if (!m_pTab)

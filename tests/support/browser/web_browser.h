@@ -32,8 +32,7 @@ public:
 
     // IUnknown
     STDMETHODIMP QueryInterface(REFIID riid, void** ppv) override;
-    STDMETHODIMP_(ULONG) AddRef() override;
-    STDMETHODIMP_(ULONG) Release() override;
+    QLMR_COUNTED_REFS
 
     // IServiceProvider: the browser itself, as SID_SWebBrowserApp.
     STDMETHODIMP QueryService(REFGUID guidService, REFIID riid, void** ppv) override;

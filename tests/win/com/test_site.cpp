@@ -35,19 +35,6 @@ STDMETHODIMP CTestWebBrowser::QueryInterface(REFIID riid, void** ppv)
     return S_OK;
 }
 
-STDMETHODIMP_(ULONG) CTestWebBrowser::AddRef()
-{
-    return static_cast<ULONG>(++m_nRefs);
-}
-
-STDMETHODIMP_(ULONG) CTestWebBrowser::Release()
-{
-    const LONG nRefs = --m_nRefs;
-    if (nRefs == 0)
-        delete this;
-    return static_cast<ULONG>(nRefs);
-}
-
 STDMETHODIMP CTestWebBrowser::get_HWND(SHANDLE_PTR* pHwnd)
 {
     if (!pHwnd)
@@ -173,19 +160,6 @@ STDMETHODIMP CTestSite::QueryInterface(REFIID riid, void** ppv)
         return E_NOINTERFACE;
     AddRef();
     return S_OK;
-}
-
-STDMETHODIMP_(ULONG) CTestSite::AddRef()
-{
-    return static_cast<ULONG>(++m_nRefs);
-}
-
-STDMETHODIMP_(ULONG) CTestSite::Release()
-{
-    const LONG nRefs = --m_nRefs;
-    if (nRefs == 0)
-        delete this;
-    return static_cast<ULONG>(nRefs);
 }
 
 STDMETHODIMP CTestSite::QueryService(REFGUID guidService, REFIID riid, void** ppv)

@@ -35,8 +35,7 @@ public:
 
     // IUnknown
     STDMETHODIMP QueryInterface(REFIID riid, void** ppv) override;
-    STDMETHODIMP_(ULONG) AddRef() override;
-    STDMETHODIMP_(ULONG) Release() override;
+    QLMR_COUNTED_REFS
 
     // IWebBrowser2, the calls the helper object makes.
     STDMETHODIMP get_HWND(SHANDLE_PTR* pHwnd) override;
@@ -83,8 +82,7 @@ public:
 
     // IUnknown
     STDMETHODIMP QueryInterface(REFIID riid, void** ppv) override;
-    STDMETHODIMP_(ULONG) AddRef() override;
-    STDMETHODIMP_(ULONG) Release() override;
+    QLMR_COUNTED_REFS
 
     // IServiceProvider
     STDMETHODIMP QueryService(REFGUID guidService, REFIID riid, void** ppv) override;
