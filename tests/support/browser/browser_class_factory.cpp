@@ -12,16 +12,7 @@ CBrowserClassFactory::CBrowserClassFactory(CBrowserApp& app) : m_app(app)
 
 STDMETHODIMP CBrowserClassFactory::QueryInterface(REFIID riid, void** ppv)
 {
-    if (!ppv)
-        return E_POINTER;
-    if (riid == IID_IUnknown || riid == IID_IClassFactory)
-    {
-        *ppv = static_cast<IClassFactory*>(this);
-        AddRef();
-        return S_OK;
-    }
-    *ppv = nullptr;
-    return E_NOINTERFACE;
+    return QueryFromTable(riid, ppv, {{&IID_IUnknown, this}, {&IID_IClassFactory, this}});
 }
 
 STDMETHODIMP CBrowserClassFactory::CreateInstance(IUnknown* pOuter, REFIID riid, void** ppv)

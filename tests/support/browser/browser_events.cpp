@@ -15,16 +15,7 @@ CBrowserEvents::~CBrowserEvents()
 
 STDMETHODIMP CBrowserEvents::QueryInterface(REFIID riid, void** ppv)
 {
-    if (!ppv)
-        return E_POINTER;
-    if (riid == IID_IUnknown || riid == IID_IConnectionPoint)
-    {
-        *ppv = static_cast<IConnectionPoint*>(this);
-        AddRef();
-        return S_OK;
-    }
-    *ppv = nullptr;
-    return E_NOINTERFACE;
+    return QueryFromTable(riid, ppv, {{&IID_IUnknown, this}, {&IID_IConnectionPoint, this}});
 }
 
 STDMETHODIMP_(ULONG) CBrowserEvents::AddRef()

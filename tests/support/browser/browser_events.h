@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "com_ref.h"
+#include "com_stubs.h"
 
 class CBrowserEvents : public IConnectionPoint
 {

@@ -12,14 +12,6 @@
 
 namespace
 {
-HRESULT CopyToBstr(const std::wstring& strText, BSTR* pbstr)
-{
-    if (!pbstr)
-        return E_POINTER;
-    *pbstr = SysAllocStringLen(strText.data(), static_cast<UINT>(strText.size()));
-    return *pbstr ? S_OK : E_OUTOFMEMORY;
-}
-
 // The flags as the browser reads them: any integer variant; empty, missing or absent means none.
 LONG FlagsOf(const VARIANT* pvFlags)
 {
@@ -35,8 +27,7 @@ LONG FlagsOf(const VARIANT* pvFlags)
 } // namespace
 
 CWebBrowser::CWebBrowser(CBrowserTab* pTab)
-    : m_pTab(pTab),
-      m_events(*static_cast<IWebBrowser2*>(this), *this)
+    : m_pTab(pTab), m_events(*static_cast<IWebBrowser2*>(this), *this)
 {
 }
 
@@ -61,22 +52,17 @@ void CWebBrowser::FireOnQuit()
 
 STDMETHODIMP CWebBrowser::QueryInterface(REFIID riid, void** ppv)
 {
-    if (!ppv)
-        return E_POINTER;
-    *ppv = nullptr;
-    if (riid == IID_IUnknown || riid == IID_IDispatch || riid == IID_IWebBrowser ||
-        riid == IID_IWebBrowserApp || riid == IID_IWebBrowser2)
-        *ppv = static_cast<IWebBrowser2*>(this);
-    else if (riid == IID_IServiceProvider)
-        *ppv = static_cast<IServiceProvider*>(this);
-    else if (riid == IID_IOleCommandTarget)
-        *ppv = static_cast<IOleCommandTarget*>(this);
-    else if (riid == IID_IConnectionPointContainer)
-        *ppv = static_cast<IConnectionPointContainer*>(this);
-    else
-        return E_NOINTERFACE;
-    AddRef();
-    return S_OK;
+    IWebBrowser2* pBrowser = this;
+    return QueryFromTable(
+        riid, ppv,
+        {{&IID_IUnknown, pBrowser},
+         {&IID_IDispatch, pBrowser},
+         {&IID_IWebBrowser, pBrowser},
+         {&IID_IWebBrowserApp, pBrowser},
+         {&IID_IWebBrowser2, pBrowser},
+         {&IID_IServiceProvider, static_cast<IServiceProvider*>(this)},
+         {&IID_IOleCommandTarget, static_cast<IOleCommandTarget*>(this)},
+         {&IID_IConnectionPointContainer, static_cast<IConnectionPointContainer*>(this)}});
 }
 
 STDMETHODIMP CWebBrowser::Navigate(BSTR bstrUrl, VARIANT* pvFlags, VARIANT*, VARIANT*, VARIANT*)

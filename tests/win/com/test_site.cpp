@@ -19,20 +19,16 @@ CTestWebBrowser::~CTestWebBrowser()
 
 STDMETHODIMP CTestWebBrowser::QueryInterface(REFIID riid, void** ppv)
 {
-    if (!ppv)
-        return E_POINTER;
-    *ppv = nullptr;
-    if (riid == IID_IUnknown || riid == IID_IDispatch || riid == IID_IWebBrowser ||
-        riid == IID_IWebBrowserApp || riid == IID_IWebBrowser2)
-        *ppv = static_cast<IWebBrowser2*>(this);
-    else if (riid == IID_IConnectionPointContainer)
-        *ppv = static_cast<IConnectionPointContainer*>(this);
-    else if (riid == IID_IConnectionPoint)
-        *ppv = static_cast<IConnectionPoint*>(this);
-    else
-        return E_NOINTERFACE;
-    AddRef();
-    return S_OK;
+    IWebBrowser2* pBrowser = this;
+    return QueryFromTable(
+        riid, ppv,
+        {{&IID_IUnknown, pBrowser},
+         {&IID_IDispatch, pBrowser},
+         {&IID_IWebBrowser, pBrowser},
+         {&IID_IWebBrowserApp, pBrowser},
+         {&IID_IWebBrowser2, pBrowser},
+         {&IID_IConnectionPointContainer, static_cast<IConnectionPointContainer*>(this)},
+         {&IID_IConnectionPoint, static_cast<IConnectionPoint*>(this)}});
 }
 
 STDMETHODIMP CTestWebBrowser::get_HWND(SHANDLE_PTR* pHwnd)
