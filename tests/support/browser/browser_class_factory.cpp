@@ -6,15 +6,6 @@
 #include "browser_frame.h"
 #include "browser_tab.h"
 
-CBrowserClassFactory::CBrowserClassFactory(CBrowserApp& app) : m_app(app)
-{
-}
-
-STDMETHODIMP CBrowserClassFactory::QueryInterface(REFIID riid, void** ppv)
-{
-    return QueryFromTable(riid, ppv, {{&IID_IUnknown, this}, {&IID_IClassFactory, this}});
-}
-
 STDMETHODIMP CBrowserClassFactory::CreateInstance(IUnknown* pOuter, REFIID riid, void** ppv)
 {
     if (!ppv)
@@ -30,9 +21,4 @@ STDMETHODIMP CBrowserClassFactory::CreateInstance(IUnknown* pOuter, REFIID riid,
         return E_FAIL;
     IWebBrowser2* pWebBrowser = pFrame->FirstTab()->WebBrowser();
     return pWebBrowser ? pWebBrowser->QueryInterface(riid, ppv) : E_FAIL;
-}
-
-STDMETHODIMP CBrowserClassFactory::LockServer(BOOL)
-{
-    return S_OK;
 }

@@ -3,31 +3,6 @@
 #include <exdisp.h>
 #include <exdispid.h>
 
-CBrowserEvents::CBrowserEvents(IUnknown& owner, IConnectionPointContainer& container)
-    : m_owner(owner), m_container(container)
-{
-}
-
-CBrowserEvents::~CBrowserEvents()
-{
-    DisconnectAll();
-}
-
-STDMETHODIMP CBrowserEvents::QueryInterface(REFIID riid, void** ppv)
-{
-    return QueryFromTable(riid, ppv, {{&IID_IUnknown, this}, {&IID_IConnectionPoint, this}});
-}
-
-STDMETHODIMP_(ULONG) CBrowserEvents::AddRef()
-{
-    return m_owner.AddRef();
-}
-
-STDMETHODIMP_(ULONG) CBrowserEvents::Release()
-{
-    return m_owner.Release();
-}
-
 STDMETHODIMP CBrowserEvents::GetConnectionInterface(IID* pIid)
 {
     if (!pIid)

@@ -50,21 +50,6 @@ void CWebBrowser::FireOnQuit()
         m_events.FireOnQuit();
 }
 
-STDMETHODIMP CWebBrowser::QueryInterface(REFIID riid, void** ppv)
-{
-    IWebBrowser2* pBrowser = this;
-    return QueryFromTable(
-        riid, ppv,
-        {{&IID_IUnknown, pBrowser},
-         {&IID_IDispatch, pBrowser},
-         {&IID_IWebBrowser, pBrowser},
-         {&IID_IWebBrowserApp, pBrowser},
-         {&IID_IWebBrowser2, pBrowser},
-         {&IID_IServiceProvider, static_cast<IServiceProvider*>(this)},
-         {&IID_IOleCommandTarget, static_cast<IOleCommandTarget*>(this)},
-         {&IID_IConnectionPointContainer, static_cast<IConnectionPointContainer*>(this)}});
-}
-
 STDMETHODIMP CWebBrowser::Navigate(BSTR bstrUrl, VARIANT* pvFlags, VARIANT*, VARIANT*, VARIANT*)
 {
     if (!m_pTab)
@@ -147,18 +132,6 @@ STDMETHODIMP CWebBrowser::QueryStatus(const GUID* pguidCmdGroup, ULONG cCmds, OL
     if (pCmdText)
         pCmdText->cwActual = 0;
     return S_OK;
-}
-
-STDMETHODIMP CWebBrowser::Exec(const GUID* pguidCmdGroup, DWORD, DWORD, VARIANT*, VARIANT*)
-{
-    return pguidCmdGroup ? OLECMDERR_E_UNKNOWNGROUP : OLECMDERR_E_NOTSUPPORTED;
-}
-
-STDMETHODIMP CWebBrowser::EnumConnectionPoints(IEnumConnectionPoints** ppEnum)
-{
-    if (ppEnum)
-        *ppEnum = nullptr;
-    return E_NOTIMPL;
 }
 
 STDMETHODIMP CWebBrowser::FindConnectionPoint(REFIID riid, IConnectionPoint** ppPoint)
