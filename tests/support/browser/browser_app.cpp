@@ -109,16 +109,6 @@ int CBrowserApp::Run()
     return 0;
 }
 
-bool CBrowserApp::IsFailingUrl(const std::wstring& strUrl) const
-{
-    for (const std::wstring& strFailing : m_commandLine.m_failingUrls)
-    {
-        if (strFailing == strUrl)
-            return true;
-    }
-    return false;
-}
-
 CBrowserFrame* CBrowserApp::NewFrame(const CWindowSetup& window, bool bFromCom)
 {
     m_frames.push_back(
@@ -133,12 +123,6 @@ void CBrowserApp::OnFrameDestroyed()
     // A process that serves automation stays for the next client.
     if (--m_nOpenFrames == 0 && !m_commandLine.m_bEmbedding)
         PostQuitMessage(0);
-}
-
-void CBrowserApp::ReleaseHungTabs()
-{
-    if (m_hRelease)
-        SetEvent(m_hRelease);
 }
 
 int RunTabHost(const CCommandLine& commandLine)

@@ -4,6 +4,7 @@
 
 #include <windows.h>
 
+#include <algorithm>
 #include <memory>
 #include <string>
 #include <vector>
@@ -27,12 +28,20 @@ public:
 
     CEventLog& Log() { return m_log; }
     const std::wstring& StartPage() const { return m_strStartPage; }
-    bool IsFailingUrl(const std::wstring& strUrl) const;
+    bool IsFailingUrl(const std::wstring& strUrl) const
+    {
+        const std::vector<std::wstring>& failing = m_commandLine.m_failingUrls;
+        return std::find(failing.begin(), failing.end(), strUrl) != failing.end();
+    }
 
     // A new frame window; null when it could not be made.
     CBrowserFrame* NewFrame(const CWindowSetup& window, bool bFromCom);
     void OnFrameDestroyed();
-    void ReleaseHungTabs();
+    void ReleaseHungTabs()
+    {
+        if (m_hRelease)
+            SetEvent(m_hRelease);
+    }
 
 private:
     const CCommandLine& m_commandLine;

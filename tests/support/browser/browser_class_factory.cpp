@@ -6,37 +6,6 @@
 #include "browser_frame.h"
 #include "browser_tab.h"
 
-CBrowserClassFactory::CBrowserClassFactory(CBrowserApp& app) : m_app(app)
-{
-}
-
-STDMETHODIMP CBrowserClassFactory::QueryInterface(REFIID riid, void** ppv)
-{
-    if (!ppv)
-        return E_POINTER;
-    if (riid == IID_IUnknown || riid == IID_IClassFactory)
-    {
-        *ppv = static_cast<IClassFactory*>(this);
-        AddRef();
-        return S_OK;
-    }
-    *ppv = nullptr;
-    return E_NOINTERFACE;
-}
-
-STDMETHODIMP_(ULONG) CBrowserClassFactory::AddRef()
-{
-    return static_cast<ULONG>(InterlockedIncrement(&m_nRefs));
-}
-
-STDMETHODIMP_(ULONG) CBrowserClassFactory::Release()
-{
-    const LONG nRefs = InterlockedDecrement(&m_nRefs);
-    if (nRefs == 0)
-        delete this;
-    return static_cast<ULONG>(nRefs);
-}
-
 STDMETHODIMP CBrowserClassFactory::CreateInstance(IUnknown* pOuter, REFIID riid, void** ppv)
 {
     if (!ppv)
@@ -52,9 +21,4 @@ STDMETHODIMP CBrowserClassFactory::CreateInstance(IUnknown* pOuter, REFIID riid,
         return E_FAIL;
     IWebBrowser2* pWebBrowser = pFrame->FirstTab()->WebBrowser();
     return pWebBrowser ? pWebBrowser->QueryInterface(riid, ppv) : E_FAIL;
-}
-
-STDMETHODIMP CBrowserClassFactory::LockServer(BOOL)
-{
-    return S_OK;
 }

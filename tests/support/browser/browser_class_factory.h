@@ -4,22 +4,26 @@
 #include <windows.h>
 #include <ole2.h>
 
+#include "com_stubs.h"
+
 class CBrowserApp;
 
 class CBrowserClassFactory : public IClassFactory
 {
 public:
-    explicit CBrowserClassFactory(CBrowserApp& app);
+    explicit CBrowserClassFactory(CBrowserApp& app) : m_app(app) {}
 
     CBrowserClassFactory(const CBrowserClassFactory&) = delete;
     CBrowserClassFactory& operator=(const CBrowserClassFactory&) = delete;
 
-    STDMETHODIMP QueryInterface(REFIID riid, void** ppv) override;
-    STDMETHODIMP_(ULONG) AddRef() override;
-    STDMETHODIMP_(ULONG) Release() override;
+    STDMETHODIMP QueryInterface(REFIID riid, void** ppv) override
+    {
+        return QueryFromTable(riid, ppv, {{&IID_IUnknown, this}, {&IID_IClassFactory, this}});
+    }
+    QLMR_COUNTED_REFS
 
     STDMETHODIMP CreateInstance(IUnknown* pOuter, REFIID riid, void** ppv) override;
-    STDMETHODIMP LockServer(BOOL bLock) override;
+    STDMETHODIMP LockServer(BOOL) override { return S_OK; }
 
 private:
     virtual ~CBrowserClassFactory() = default;

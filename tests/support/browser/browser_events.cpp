@@ -3,40 +3,6 @@
 #include <exdisp.h>
 #include <exdispid.h>
 
-CBrowserEvents::CBrowserEvents(IUnknown& owner, IConnectionPointContainer& container)
-    : m_owner(owner), m_container(container)
-{
-}
-
-CBrowserEvents::~CBrowserEvents()
-{
-    DisconnectAll();
-}
-
-STDMETHODIMP CBrowserEvents::QueryInterface(REFIID riid, void** ppv)
-{
-    if (!ppv)
-        return E_POINTER;
-    if (riid == IID_IUnknown || riid == IID_IConnectionPoint)
-    {
-        *ppv = static_cast<IConnectionPoint*>(this);
-        AddRef();
-        return S_OK;
-    }
-    *ppv = nullptr;
-    return E_NOINTERFACE;
-}
-
-STDMETHODIMP_(ULONG) CBrowserEvents::AddRef()
-{
-    return m_owner.AddRef();
-}
-
-STDMETHODIMP_(ULONG) CBrowserEvents::Release()
-{
-    return m_owner.Release();
-}
-
 STDMETHODIMP CBrowserEvents::GetConnectionInterface(IID* pIid)
 {
     if (!pIid)

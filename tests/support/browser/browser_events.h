@@ -11,22 +11,27 @@
 #include <vector>
 
 #include "com_ref.h"
+#include "com_stubs.h"
 
 class CBrowserEvents : public IConnectionPoint
 {
 public:
     // The owner's IUnknown counts the references; pContainer is the owner's container interface.
-    CBrowserEvents(IUnknown& owner, IConnectionPointContainer& container);
-    ~CBrowserEvents();
+    CBrowserEvents(IUnknown& owner, IConnectionPointContainer& container)
+        : m_owner(owner), m_container(container)
+    {
+    }
+    ~CBrowserEvents() { DisconnectAll(); }
     CBrowserEvents(const CBrowserEvents&) = delete;
     CBrowserEvents& operator=(const CBrowserEvents&) = delete;
 
-    // IUnknown
-    STDMETHODIMP QueryInterface(REFIID riid, void** ppv) override;
-    STDMETHODIMP_(ULONG) AddRef() override;
-    STDMETHODIMP_(ULONG) Release() override;
+    STDMETHODIMP QueryInterface(REFIID riid, void** ppv) override
+    {
+        return QueryFromTable(riid, ppv, {{&IID_IUnknown, this}, {&IID_IConnectionPoint, this}});
+    }
+    STDMETHODIMP_(ULONG) AddRef() override { return m_owner.AddRef(); }
+    STDMETHODIMP_(ULONG) Release() override { return m_owner.Release(); }
 
-    // IConnectionPoint
     STDMETHODIMP GetConnectionInterface(IID* pIid) override;
     STDMETHODIMP GetConnectionPointContainer(IConnectionPointContainer** ppContainer) override;
     STDMETHODIMP Advise(IUnknown* pSink, DWORD* pdwCookie) override;

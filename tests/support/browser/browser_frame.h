@@ -30,7 +30,6 @@ public:
 
     HWND Hwnd() const { return m_hWnd; }
     int Number() const { return m_nNumber; }
-    CBrowserApp& App() { return m_app; }
     CBrowserTab* FirstTab() { return m_tabs.empty() ? nullptr : m_tabs.front().get(); }
     // The command id of the Tools item with this text; false when there is none.
     bool FindTool(const std::wstring& strMenuText, UINT& nCommand) const

@@ -2,8 +2,6 @@
 
 #include "argument_quoting.h"
 #include "browser_frame.h"
-#include "tab_content.h"
-#include "web_browser.h"
 
 namespace
 {
@@ -150,42 +148,4 @@ bool CBrowserTab::CreateRemoteContent()
         }
     }
     return m_hServer != nullptr;
-}
-
-void CBrowserTab::Show(bool bShow)
-{
-    ShowWindow(m_hTabWindow, bShow ? SW_SHOWNA : SW_HIDE);
-}
-
-IWebBrowser2* CBrowserTab::WebBrowser() const
-{
-    return m_pWebBrowser;
-}
-
-const std::wstring& CBrowserTab::Url() const
-{
-    return m_spContent ? m_spContent->Url() : m_setup.strUrl;
-}
-
-const std::wstring& CBrowserTab::Title() const
-{
-    return m_spContent ? m_spContent->Title() : m_setup.strTitle;
-}
-
-void CBrowserTab::SetPage(const std::wstring& strUrl)
-{
-    if (m_spContent)
-        m_spContent->SetPage(strUrl);
-}
-
-void CBrowserTab::FireDocumentComplete()
-{
-    if (m_pWebBrowser)
-        m_pWebBrowser->FireDocumentComplete();
-}
-
-void CBrowserTab::FireOnQuit()
-{
-    if (m_pWebBrowser)
-        m_pWebBrowser->FireOnQuit();
 }

@@ -11,11 +11,10 @@
 #include <thread>
 
 #include "command_line.h"
+#include "tab_content.h"
+#include "web_browser.h"
 
-struct IWebBrowser2;
 class CBrowserFrame;
-class CTabContent;
-class CWebBrowser;
 
 class CBrowserTab
 {
@@ -29,19 +28,34 @@ public:
 
     // Creates the windows below hParent, hidden. False when the content window did not appear.
     bool Create(HWND hParent);
-    void Show(bool bShow);
+    void Show(bool bShow) { ShowWindow(m_hTabWindow, bShow ? SW_SHOWNA : SW_HIDE); }
 
     CBrowserFrame& Frame() { return m_frame; }
     HWND ServerWindow() const { return m_hServer; }
     // The tab's automation object; null for a tab that hangs or lives in another process.
-    IWebBrowser2* WebBrowser() const;
-    const std::wstring& Url() const;
-    const std::wstring& Title() const;
+    IWebBrowser2* WebBrowser() const { return m_pWebBrowser; }
+    const std::wstring& Url() const { return m_spContent ? m_spContent->Url() : m_setup.strUrl; }
+    const std::wstring& Title() const
+    {
+        return m_spContent ? m_spContent->Title() : m_setup.strTitle;
+    }
     // Replaces the page (tabs of this process only).
-    void SetPage(const std::wstring& strUrl);
+    void SetPage(const std::wstring& strUrl)
+    {
+        if (m_spContent)
+            m_spContent->SetPage(strUrl);
+    }
     // The browser events of this tab; nothing for a tab without an automation object.
-    void FireDocumentComplete();
-    void FireOnQuit();
+    void FireDocumentComplete()
+    {
+        if (m_pWebBrowser)
+            m_pWebBrowser->FireDocumentComplete();
+    }
+    void FireOnQuit()
+    {
+        if (m_pWebBrowser)
+            m_pWebBrowser->FireOnQuit();
+    }
 
 private:
     bool CreateRemoteContent();

@@ -69,26 +69,6 @@ bool ParseClassId(const std::wstring& strText, CLSID& clsid)
     return SUCCEEDED(CLSIDFromString(strText.c_str(), &clsid));
 }
 
-void ReadExtensions(HKEY hRoot, std::vector<CToolExtension>& extensions)
-{
-    CKey key(hRoot, kExtensionsKey);
-    if (!key)
-        return;
-    CLSID handler = CLSID_NULL;
-    ParseClassId(kComExtensionHandler, handler);
-    for (const std::wstring& strName : key.SubkeyNames())
-    {
-        CLSID clsidHandler = CLSID_NULL;
-        CToolExtension extension;
-        extension.strMenuText = key.Text(strName, L"MenuText");
-        // Buttons without a menu item, and script or program extensions, are not ours to run.
-        if (!ParseClassId(key.Text(strName, L"CLSID"), clsidHandler) || clsidHandler != handler ||
-            extension.strMenuText.empty() ||
-            !ParseClassId(key.Text(strName, L"ClsIDExtension"), extension.clsid))
-            continue;
-        extensions.push_back(extension);
-    }
-}
 } // namespace
 
 std::vector<CHelperEntry> ReadHelperObjects()
@@ -111,7 +91,23 @@ std::vector<CHelperEntry> ReadHelperObjects()
 std::vector<CToolExtension> ReadToolExtensions()
 {
     std::vector<CToolExtension> extensions;
-    ReadExtensions(HKEY_LOCAL_MACHINE, extensions);
+    CKey key(HKEY_LOCAL_MACHINE, kExtensionsKey);
+    if (!key)
+        return extensions;
+    CLSID handler = CLSID_NULL;
+    ParseClassId(kComExtensionHandler, handler);
+    for (const std::wstring& strName : key.SubkeyNames())
+    {
+        CLSID clsidHandler = CLSID_NULL;
+        CToolExtension extension;
+        extension.strMenuText = key.Text(strName, L"MenuText");
+        // Buttons without a menu item, and script or program extensions, are not ours to run.
+        if (!ParseClassId(key.Text(strName, L"CLSID"), clsidHandler) || clsidHandler != handler ||
+            extension.strMenuText.empty() ||
+            !ParseClassId(key.Text(strName, L"ClsIDExtension"), extension.clsid))
+            continue;
+        extensions.push_back(extension);
+    }
     return extensions;
 }
 

@@ -3,26 +3,42 @@
 #pragma once
 
 #include <string>
+#include <utility>
 
-#include "html_document_stubs.h"
+#include "com_stubs.h"
 
 class CHtmlDocument : public CHtmlDocumentStubs
 {
 public:
     // The title fails to read with E_FAIL when bTitleFails is set, as a page still loading does.
-    CHtmlDocument(std::wstring strUrl, std::wstring strTitle, bool bTitleFails);
+    CHtmlDocument(std::wstring strUrl, std::wstring strTitle, bool bTitleFails)
+        : m_strUrl(std::move(strUrl)), m_strTitle(std::move(strTitle)), m_bTitleFails(bTitleFails)
+    {
+    }
 
     CHtmlDocument(const CHtmlDocument&) = delete;
     CHtmlDocument& operator=(const CHtmlDocument&) = delete;
 
-    // IUnknown
-    STDMETHODIMP QueryInterface(REFIID riid, void** ppv) override;
-    STDMETHODIMP_(ULONG) AddRef() override;
-    STDMETHODIMP_(ULONG) Release() override;
+    STDMETHODIMP QueryInterface(REFIID riid, void** ppv) override
+    {
+        IHTMLDocument2* pDocument = this;
+        return QueryFromTable(riid, ppv,
+                              {{&IID_IUnknown, pDocument},
+                               {&IID_IDispatch, pDocument},
+                               {&IID_IHTMLDocument, pDocument},
+                               {&IID_IHTMLDocument2, pDocument}});
+    }
+    QLMR_COUNTED_REFS
 
-    // IHTMLDocument2
-    STDMETHODIMP get_URL(BSTR* pbstrUrl) override;
-    STDMETHODIMP get_title(BSTR* pbstrTitle) override;
+    STDMETHODIMP get_URL(BSTR* pbstrUrl) override { return CopyToBstr(m_strUrl, pbstrUrl); }
+    STDMETHODIMP get_title(BSTR* pbstrTitle) override
+    {
+        if (!m_bTitleFails)
+            return CopyToBstr(m_strTitle, pbstrTitle);
+        if (pbstrTitle)
+            *pbstrTitle = nullptr;
+        return E_FAIL;
+    }
 
 private:
     ~CHtmlDocument() override = default;

@@ -237,25 +237,25 @@ std::vector<std::wstring> CStandInBrowser::Events(const wchar_t* pszKind) const
 
 HWND CStandInBrowser::Window(int nWindow) const
 {
-    for (const std::vector<std::wstring>& fields : LogLines())
-    {
-        if (fields.size() >= 3 && fields[0] == standin::kLogWindow &&
-            fields[1] == std::to_wstring(nWindow))
-            return reinterpret_cast<HWND>(static_cast<ULONG_PTR>(std::stoull(fields[2])));
-    }
-    return nullptr;
+    const std::vector<HWND> windows = Logged(standin::kLogWindow, nWindow);
+    return windows.empty() ? nullptr : windows[0];
 }
 
 std::vector<HWND> CStandInBrowser::Tabs(int nWindow) const
 {
-    std::vector<HWND> tabs;
+    return Logged(standin::kLogTab, nWindow);
+}
+
+std::vector<HWND> CStandInBrowser::Logged(const wchar_t* pszKind, int nWindow) const
+{
+    std::vector<HWND> windows;
     for (const std::vector<std::wstring>& fields : LogLines())
     {
-        if (fields.size() >= 3 && fields[0] == standin::kLogTab &&
-            fields[1] == std::to_wstring(nWindow))
-            tabs.push_back(reinterpret_cast<HWND>(static_cast<ULONG_PTR>(std::stoull(fields[2]))));
+        if (fields.size() >= 3 && fields[0] == pszKind && fields[1] == std::to_wstring(nWindow))
+            windows.push_back(
+                reinterpret_cast<HWND>(static_cast<ULONG_PTR>(std::stoull(fields[2]))));
     }
-    return tabs;
+    return windows;
 }
 
 bool StandInWebBrowser(HWND hServer, IWebBrowser2** ppWebBrowser)

@@ -46,6 +46,9 @@ public:
     std::vector<HWND> Tabs(int nWindow) const;
 
 private:
+    // The window handles of the log lines of one kind (window, tab) for frame window n.
+    std::vector<HWND> Logged(const wchar_t* pszKind, int nWindow) const;
+
     std::wstring m_strFolder;
     std::wstring m_strLogFile;
     HANDLE m_hProcess = nullptr;

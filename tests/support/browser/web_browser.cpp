@@ -12,14 +12,6 @@
 
 namespace
 {
-HRESULT CopyToBstr(const std::wstring& strText, BSTR* pbstr)
-{
-    if (!pbstr)
-        return E_POINTER;
-    *pbstr = SysAllocStringLen(strText.data(), static_cast<UINT>(strText.size()));
-    return *pbstr ? S_OK : E_OUTOFMEMORY;
-}
-
 // The flags as the browser reads them: any integer variant; empty, missing or absent means none.
 LONG FlagsOf(const VARIANT* pvFlags)
 {
@@ -35,8 +27,7 @@ LONG FlagsOf(const VARIANT* pvFlags)
 } // namespace
 
 CWebBrowser::CWebBrowser(CBrowserTab* pTab)
-    : m_pTab(pTab),
-      m_events(*static_cast<IWebBrowser2*>(this), *this)
+    : m_pTab(pTab), m_events(*static_cast<IWebBrowser2*>(this), *this)
 {
 }
 
@@ -57,39 +48,6 @@ void CWebBrowser::FireOnQuit()
 {
     if (m_pTab)
         m_events.FireOnQuit();
-}
-
-STDMETHODIMP CWebBrowser::QueryInterface(REFIID riid, void** ppv)
-{
-    if (!ppv)
-        return E_POINTER;
-    *ppv = nullptr;
-    if (riid == IID_IUnknown || riid == IID_IDispatch || riid == IID_IWebBrowser ||
-        riid == IID_IWebBrowserApp || riid == IID_IWebBrowser2)
-        *ppv = static_cast<IWebBrowser2*>(this);
-    else if (riid == IID_IServiceProvider)
-        *ppv = static_cast<IServiceProvider*>(this);
-    else if (riid == IID_IOleCommandTarget)
-        *ppv = static_cast<IOleCommandTarget*>(this);
-    else if (riid == IID_IConnectionPointContainer)
-        *ppv = static_cast<IConnectionPointContainer*>(this);
-    else
-        return E_NOINTERFACE;
-    AddRef();
-    return S_OK;
-}
-
-STDMETHODIMP_(ULONG) CWebBrowser::AddRef()
-{
-    return static_cast<ULONG>(InterlockedIncrement(&m_nRefs));
-}
-
-STDMETHODIMP_(ULONG) CWebBrowser::Release()
-{
-    const LONG nRefs = InterlockedDecrement(&m_nRefs);
-    if (nRefs == 0)
-        delete this;
-    return static_cast<ULONG>(nRefs);
 }
 
 STDMETHODIMP CWebBrowser::Navigate(BSTR bstrUrl, VARIANT* pvFlags, VARIANT*, VARIANT*, VARIANT*)
@@ -174,18 +132,6 @@ STDMETHODIMP CWebBrowser::QueryStatus(const GUID* pguidCmdGroup, ULONG cCmds, OL
     if (pCmdText)
         pCmdText->cwActual = 0;
     return S_OK;
-}
-
-STDMETHODIMP CWebBrowser::Exec(const GUID* pguidCmdGroup, DWORD, DWORD, VARIANT*, VARIANT*)
-{
-    return pguidCmdGroup ? OLECMDERR_E_UNKNOWNGROUP : OLECMDERR_E_NOTSUPPORTED;
-}
-
-STDMETHODIMP CWebBrowser::EnumConnectionPoints(IEnumConnectionPoints** ppEnum)
-{
-    if (ppEnum)
-        *ppEnum = nullptr;
-    return E_NOTIMPL;
 }
 
 STDMETHODIMP CWebBrowser::FindConnectionPoint(REFIID riid, IConnectionPoint** ppPoint)

@@ -9,7 +9,7 @@
 #include <servprov.h>
 
 #include "browser_events.h"
-#include "web_browser_stubs.h"
+#include "com_stubs.h"
 
 class CBrowserTab;
 
@@ -30,10 +30,21 @@ public:
     void FireDocumentComplete();
     void FireOnQuit();
 
-    // IUnknown
-    STDMETHODIMP QueryInterface(REFIID riid, void** ppv) override;
-    STDMETHODIMP_(ULONG) AddRef() override;
-    STDMETHODIMP_(ULONG) Release() override;
+    STDMETHODIMP QueryInterface(REFIID riid, void** ppv) override
+    {
+        IWebBrowser2* pBrowser = this;
+        return QueryFromTable(
+            riid, ppv,
+            {{&IID_IUnknown, pBrowser},
+             {&IID_IDispatch, pBrowser},
+             {&IID_IWebBrowser, pBrowser},
+             {&IID_IWebBrowserApp, pBrowser},
+             {&IID_IWebBrowser2, pBrowser},
+             {&IID_IServiceProvider, static_cast<IServiceProvider*>(this)},
+             {&IID_IOleCommandTarget, static_cast<IOleCommandTarget*>(this)},
+             {&IID_IConnectionPointContainer, static_cast<IConnectionPointContainer*>(this)}});
+    }
+    QLMR_COUNTED_REFS
 
     // IServiceProvider: the browser itself, as SID_SWebBrowserApp.
     STDMETHODIMP QueryService(REFGUID guidService, REFIID riid, void** ppv) override;
@@ -41,11 +52,18 @@ public:
     // IOleCommandTarget: the browser's own commands, of which the stand-in has none.
     STDMETHODIMP QueryStatus(const GUID* pguidCmdGroup, ULONG cCmds, OLECMD prgCmds[],
                              OLECMDTEXT* pCmdText) override;
-    STDMETHODIMP Exec(const GUID* pguidCmdGroup, DWORD nCmdID, DWORD nCmdexecopt, VARIANT* pvaIn,
-                      VARIANT* pvaOut) override;
+    STDMETHODIMP Exec(const GUID* pguidCmdGroup, DWORD, DWORD, VARIANT*, VARIANT*) override
+    {
+        return pguidCmdGroup ? OLECMDERR_E_UNKNOWNGROUP : OLECMDERR_E_NOTSUPPORTED;
+    }
 
     // IConnectionPointContainer: DWebBrowserEvents2 only.
-    STDMETHODIMP EnumConnectionPoints(IEnumConnectionPoints** ppEnum) override;
+    STDMETHODIMP EnumConnectionPoints(IEnumConnectionPoints** ppEnum) override
+    {
+        if (ppEnum)
+            *ppEnum = nullptr;
+        return E_NOTIMPL;
+    }
     STDMETHODIMP FindConnectionPoint(REFIID riid, IConnectionPoint** ppPoint) override;
 
     // IWebBrowser
@@ -62,7 +80,6 @@ public:
 
 private:
     ~CWebBrowser() override = default;
-
 
     LONG m_nRefs = 1;
     CBrowserTab* m_pTab;

@@ -6,6 +6,8 @@
 
 #include <algorithm>
 #include <cstdlib>
+#include <iterator>
+#include <utility>
 #include <vector>
 
 namespace
@@ -89,17 +91,12 @@ void PlaceCursor(POINT ptScreen)
     }
 }
 
-void SetKeyDown(BYTE* pKeys, int nVirtualKey, bool bDown)
-{
-    pKeys[nVirtualKey] = bDown ? 0x80 : 0;
-}
-
 // The thread's key state says the button is held (or not), as it would during a real drag.
 void SetLeftButtonState(bool bDown)
 {
     BYTE keys[256];
     GetKeyboardState(keys);
-    SetKeyDown(keys, VK_LBUTTON, bDown);
+    keys[VK_LBUTTON] = bDown ? 0x80 : 0;
     SetKeyboardState(keys);
 }
 
@@ -107,14 +104,13 @@ void SetLeftButtonState(bool bDown)
 WPARAM MouseKeyFlags()
 {
     WPARAM nFlags = 0;
-    if (GetKeyState(VK_LBUTTON) < 0)
-        nFlags |= MK_LBUTTON;
-    if (GetKeyState(VK_RBUTTON) < 0)
-        nFlags |= MK_RBUTTON;
-    if (GetKeyState(VK_SHIFT) < 0)
-        nFlags |= MK_SHIFT;
-    if (GetKeyState(VK_CONTROL) < 0)
-        nFlags |= MK_CONTROL;
+    for (const auto& key :
+         {std::make_pair(VK_LBUTTON, MK_LBUTTON), std::make_pair(VK_RBUTTON, MK_RBUTTON),
+          std::make_pair(VK_SHIFT, MK_SHIFT), std::make_pair(VK_CONTROL, MK_CONTROL)})
+    {
+        if (GetKeyState(key.first) < 0)
+            nFlags |= key.second;
+    }
     return nFlags;
 }
 
@@ -135,30 +131,26 @@ HWND MouseTarget(HWND hWnd)
 class CModifierKeys
 {
 public:
-    explicit CModifierKeys(UINT nModifiers)
+    explicit CModifierKeys(UINT nModifiers) : m_bChanged(nModifiers != 0)
     {
         GetKeyboardState(m_saved);
-        if (!nModifiers)
+        if (!m_bChanged)
             return;
         BYTE keys[256];
         std::copy(std::begin(m_saved), std::end(m_saved), keys);
-        if (nModifiers & kModShift)
+        const struct
         {
-            SetKeyDown(keys, VK_SHIFT, true);
-            SetKeyDown(keys, VK_LSHIFT, true);
-        }
-        if (nModifiers & kModControl)
+            UINT nModifier;
+            BYTE nKey, nLeftKey;
+        } modifiers[] = {{kModShift, VK_SHIFT, VK_LSHIFT},
+                         {kModControl, VK_CONTROL, VK_LCONTROL},
+                         {kModAlt, VK_MENU, VK_LMENU}};
+        for (const auto& modifier : modifiers)
         {
-            SetKeyDown(keys, VK_CONTROL, true);
-            SetKeyDown(keys, VK_LCONTROL, true);
-        }
-        if (nModifiers & kModAlt)
-        {
-            SetKeyDown(keys, VK_MENU, true);
-            SetKeyDown(keys, VK_LMENU, true);
+            if (nModifiers & modifier.nModifier)
+                keys[modifier.nKey] = keys[modifier.nLeftKey] = 0x80;
         }
         SetKeyboardState(keys);
-        m_bChanged = true;
     }
     ~CModifierKeys()
     {
@@ -170,35 +162,17 @@ public:
 
 private:
     BYTE m_saved[256];
-    bool m_bChanged = false;
+    bool m_bChanged;
 };
 
 bool IsExtendedKey(UINT nVirtualKey)
 {
-    switch (nVirtualKey)
-    {
-    case VK_INSERT:
-    case VK_DELETE:
-    case VK_HOME:
-    case VK_END:
-    case VK_PRIOR:
-    case VK_NEXT:
-    case VK_LEFT:
-    case VK_RIGHT:
-    case VK_UP:
-    case VK_DOWN:
-    case VK_NUMLOCK:
-    case VK_DIVIDE:
-    case VK_RCONTROL:
-    case VK_RMENU:
-    case VK_LWIN:
-    case VK_RWIN:
-    case VK_APPS:
-    case VK_SNAPSHOT:
-        return true;
-    default:
-        return false;
-    }
+    static const UINT kExtended[] = {VK_INSERT,  VK_DELETE, VK_HOME,     VK_END,   VK_PRIOR,
+                                     VK_NEXT,    VK_LEFT,   VK_RIGHT,    VK_UP,    VK_DOWN,
+                                     VK_NUMLOCK, VK_DIVIDE, VK_RCONTROL, VK_RMENU, VK_LWIN,
+                                     VK_RWIN,    VK_APPS,   VK_SNAPSHOT};
+    return std::find(std::begin(kExtended), std::end(kExtended), nVirtualKey) !=
+           std::end(kExtended);
 }
 
 // One posted mouse message of a sequence. The point is on the screen: a window that moves under
@@ -380,30 +354,19 @@ void PressKey(HWND hWnd, UINT nVirtualKey, UINT nModifiers)
 
 void TypeText(HWND hWnd, const std::wstring& strText)
 {
+    static const std::pair<wchar_t, UINT> kKeys[] = {{L'\r', VK_RETURN},
+                                                     {L'\n', VK_RETURN},
+                                                     {L'\t', VK_TAB},
+                                                     {L'\b', VK_BACK},
+                                                     {0x1B, VK_ESCAPE}};
     for (wchar_t ch : strText)
     {
-        UINT nKey = 0;
-        switch (ch)
+        const auto key =
+            std::find_if(std::begin(kKeys), std::end(kKeys),
+                         [ch](const std::pair<wchar_t, UINT>& k) { return k.first == ch; });
+        if (key != std::end(kKeys))
         {
-        case L'\r':
-        case L'\n':
-            nKey = VK_RETURN;
-            break;
-        case L'\t':
-            nKey = VK_TAB;
-            break;
-        case L'\b':
-            nKey = VK_BACK;
-            break;
-        case 0x1B:
-            nKey = VK_ESCAPE;
-            break;
-        default:
-            break;
-        }
-        if (nKey)
-        {
-            PressKey(hWnd, nKey);
+            PressKey(hWnd, key->second);
         }
         else
         {

@@ -51,29 +51,12 @@ std::wstring Printable(const std::wstring& strText)
 
 std::string ButtonName(int nId)
 {
-    switch (nId)
-    {
-    case IDOK:
-        return "IDOK";
-    case IDCANCEL:
-        return "IDCANCEL";
-    case IDABORT:
-        return "IDABORT";
-    case IDRETRY:
-        return "IDRETRY";
-    case IDIGNORE:
-        return "IDIGNORE";
-    case IDYES:
-        return "IDYES";
-    case IDNO:
-        return "IDNO";
-    case IDTRYAGAIN:
-        return "IDTRYAGAIN";
-    case IDCONTINUE:
-        return "IDCONTINUE";
-    default:
-        return "button " + std::to_string(nId);
-    }
+    static const char* const kNames[] = {nullptr,   "IDOK",     "IDCANCEL",   "IDABORT",
+                                         "IDRETRY", "IDIGNORE", "IDYES",      "IDNO",
+                                         nullptr,   nullptr,    "IDTRYAGAIN", "IDCONTINUE"};
+    if (nId > 0 && nId < static_cast<int>(ARRAYSIZE(kNames)) && kNames[nId])
+        return kNames[nId];
+    return "button " + std::to_string(nId);
 }
 
 bool HasButton(const CMessageBoxRecord& record, int nId)

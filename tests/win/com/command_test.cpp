@@ -6,6 +6,7 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <stdexcept>
 #include <string>
 #include <vector>
@@ -26,33 +27,19 @@ const wchar_t kStartPage[] = L"http://start.example/";
 
 using CEvents = std::vector<std::wstring>;
 
-std::wstring SessionFolder()
+// The saved sessions of a case go with it.
+void EmptySessionFolder()
 {
     std::wstring strFolder;
     GetSessionFolder(strFolder);
-    return strFolder;
-}
-
-std::vector<std::wstring> SessionFiles()
-{
-    std::vector<std::wstring> names;
-    WIN32_FIND_DATAW found = {};
-    const HANDLE hFind = FindFirstFileW((SessionFolder() + L"\\*").c_str(), &found);
-    if (hFind == INVALID_HANDLE_VALUE)
-        return names;
-    do
+    std::error_code error;
+    for (const auto& entry : std::filesystem::directory_iterator(strFolder, error))
     {
-        if (!(found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))
-            names.push_back(found.cFileName);
-    } while (FindNextFileW(hFind, &found));
-    FindClose(hFind);
-    return names;
-}
-
-void EmptySessionFolder()
-{
-    for (const std::wstring& strName : SessionFiles())
-        EXPECT_TRUE(DeleteFileW((SessionFolder() + L"\\" + strName).c_str())) << strName.c_str();
+        if (entry.is_regular_file())
+        {
+            EXPECT_TRUE(std::filesystem::remove(entry.path(), error)) << entry.path();
+        }
+    }
 }
 
 // A saved session of windows given as lists of URLs, written by the product's writer.
@@ -110,7 +97,6 @@ protected:
         m_browser.End();
         EndBrowserProcesses();
         EmptySessionFolder();
-        EXPECT_TRUE(SessionFiles().empty());
     }
 
     void StartBrowser(std::vector<std::wstring> args)

@@ -72,8 +72,15 @@ protected:
         return CommandTarget()->Exec(nullptr, 0, OLECMDEXECOPT_DODEFAULT, nullptr, nullptr);
     }
 
+    HRESULT SiteIn(CTestSite* pSite)
+    {
+        return m_spObject->SetSite(static_cast<IServiceProvider*>(pSite));
+    }
+
     CFrameWindow m_frame;
     CComPtr<IObjectWithSite> m_spObject;
+    CTestRef<CTestWebBrowser> browser{new CTestWebBrowser(m_frame.Get())};
+    CTestRef<CTestSite> site{new CTestSite(browser.Get())};
 };
 
 // The file whose manifest made the thread's active activation context.
@@ -107,12 +114,10 @@ CComPtr<IUnknown> Identity(IUnknown* p)
 
 TEST_F(HelperObject, SitingConnectsOnceAndUnsitingLetsEverythingGo)
 {
-    CTestRef<CTestWebBrowser> browser(new CTestWebBrowser(m_frame.Get()));
-    CTestRef<CTestSite> site(new CTestSite(browser.Get()));
     const ULONG nBrowserRefs = browser->References();
     const ULONG nSiteRefs = site->References();
 
-    ASSERT_EQ(m_spObject->SetSite(static_cast<IServiceProvider*>(site.Get())), S_OK);
+    ASSERT_EQ(SiteIn(site.Get()), S_OK);
     ASSERT_EQ(browser->Sinks().size(), 1u);
     const DWORD dwCookie = browser->Sinks().begin()->first;
     IDispatch* pSink = browser->Sinks().begin()->second;
@@ -139,7 +144,7 @@ TEST_F(HelperObject, SitingConnectsOnceAndUnsitingLetsEverythingGo)
     EXPECT_EQ(commands[1].cmdf, static_cast<DWORD>(OLECMDF_SUPPORTED | OLECMDF_ENABLED));
 
     // Sited again: no second connection.
-    ASSERT_EQ(m_spObject->SetSite(static_cast<IServiceProvider*>(site.Get())), S_OK);
+    ASSERT_EQ(SiteIn(site.Get()), S_OK);
     EXPECT_EQ(browser->Sinks().size(), 1u);
 
     ASSERT_EQ(m_spObject->SetSite(nullptr), S_OK);
@@ -155,7 +160,7 @@ TEST_F(HelperObject, SitingConnectsOnceAndUnsitingLetsEverythingGo)
     EXPECT_EQ(site->QueryStatusCalls(), 1);
 
     // And sited anew, connected anew.
-    ASSERT_EQ(m_spObject->SetSite(static_cast<IServiceProvider*>(site.Get())), S_OK);
+    ASSERT_EQ(SiteIn(site.Get()), S_OK);
     ASSERT_EQ(browser->Sinks().size(), 1u);
     EXPECT_NE(browser->Sinks().begin()->first, dwCookie);
     ASSERT_EQ(m_spObject->SetSite(nullptr), S_OK);
@@ -164,17 +169,15 @@ TEST_F(HelperObject, SitingConnectsOnceAndUnsitingLetsEverythingGo)
 
 TEST_F(HelperObject, FailedConnectionIsTriedAgainAtTheNextSiting)
 {
-    CTestRef<CTestWebBrowser> browser(new CTestWebBrowser(m_frame.Get()));
-    CTestRef<CTestSite> site(new CTestSite(browser.Get()));
     browser->m_adviseAnswers = {CONNECT_E_ADVISELIMIT};
 
-    EXPECT_EQ(m_spObject->SetSite(static_cast<IServiceProvider*>(site.Get())),
+    EXPECT_EQ(SiteIn(site.Get()),
               CONNECT_E_ADVISELIMIT);
     EXPECT_TRUE(browser->Sinks().empty());
     CComPtr<IUnknown> spSite;
     EXPECT_EQ(m_spObject->GetSite(IID_IUnknown, reinterpret_cast<void**>(&spSite)), E_FAIL);
 
-    ASSERT_EQ(m_spObject->SetSite(static_cast<IServiceProvider*>(site.Get())), S_OK);
+    ASSERT_EQ(SiteIn(site.Get()), S_OK);
     EXPECT_EQ(browser->Sinks().size(), 1u);
     ASSERT_EQ(m_spObject->SetSite(nullptr), S_OK);
     EXPECT_TRUE(browser->Sinks().empty());
@@ -192,42 +195,43 @@ TEST_F(HelperObject, ObjectLetGoWhileSitedDisconnectsItsSink)
             SCOPED_TRACE(testing::Message() << "command target refused " << bRefuseCommandTarget
                                             << ", released while sited " << bReleaseWhileSited);
             if (!m_spObject)
+            {
                 ASSERT_EQ(CreateQuillmereObject(IID_IObjectWithSite,
                                                 reinterpret_cast<void**>(&m_spObject)),
                           S_OK);
-            CTestRef<CTestWebBrowser> browser(new CTestWebBrowser(m_frame.Get()));
-            CTestRef<CTestSite> site(new CTestSite(browser.Get()));
-            const ULONG nBrowserRefs = browser->References();
-            const ULONG nSiteRefs = site->References();
-            site->m_bRefuseCommandTarget = bRefuseCommandTarget;
-            EXPECT_EQ(m_spObject->SetSite(static_cast<IServiceProvider*>(site.Get())),
-                      bRefuseCommandTarget ? E_NOINTERFACE : S_OK);
-            ASSERT_EQ(browser->Sinks().size(), 1u);
-            const DWORD dwCookie = browser->Sinks().begin()->first;
+            }
+            CTestRef<CTestWebBrowser> freshBrowser(new CTestWebBrowser(m_frame.Get()));
+            CTestRef<CTestSite> freshSite(new CTestSite(freshBrowser.Get()));
+            const ULONG nBrowserRefs = freshBrowser->References();
+            const ULONG nSiteRefs = freshSite->References();
+            freshSite->m_bRefuseCommandTarget = bRefuseCommandTarget;
+            EXPECT_EQ(SiteIn(freshSite.Get()), bRefuseCommandTarget ? E_NOINTERFACE : S_OK);
+            ASSERT_EQ(freshBrowser->Sinks().size(), 1u);
+            const DWORD dwCookie = freshBrowser->Sinks().begin()->first;
             if (bReleaseWhileSited)
                 m_spObject.Release();
             else
                 EXPECT_EQ(m_spObject->SetSite(nullptr), S_OK);
-            EXPECT_TRUE(browser->Sinks().empty());
-            EXPECT_EQ(browser->Disconnected(), std::vector<DWORD>{dwCookie});
-            EXPECT_EQ(browser->References(), nBrowserRefs);
-            EXPECT_EQ(site->References(), nSiteRefs);
+            EXPECT_TRUE(freshBrowser->Sinks().empty());
+            EXPECT_EQ(freshBrowser->Disconnected(), std::vector<DWORD>{dwCookie});
+            EXPECT_EQ(freshBrowser->References(), nBrowserRefs);
+            EXPECT_EQ(freshSite->References(), nSiteRefs);
         }
     }
 }
 
 TEST_F(HelperObject, SiteWithoutServiceProviderIsRefusedAndKeptNowhere)
 {
-    CTestRef<CTestWebBrowser> browser(new CTestWebBrowser(m_frame.Get()));
-    CTestRef<CTestSite> site(new CTestSite(browser.Get(), false));
-    const ULONG nSiteRefs = site->References();
+    CTestRef<CTestSite> plainSite(new CTestSite(browser.Get(), false));
+    const ULONG nSiteRefs = plainSite->References();
 
-    EXPECT_EQ(m_spObject->SetSite(static_cast<IOleCommandTarget*>(site.Get())), E_NOINTERFACE);
-    EXPECT_EQ(site->References(), nSiteRefs);
+    EXPECT_EQ(m_spObject->SetSite(static_cast<IOleCommandTarget*>(plainSite.Get())),
+              E_NOINTERFACE);
+    EXPECT_EQ(plainSite->References(), nSiteRefs);
     EXPECT_TRUE(browser->Sinks().empty());
     OLECMD command = {1, 0};
     EXPECT_EQ(CommandTarget()->QueryStatus(nullptr, 1, &command, nullptr), E_UNEXPECTED);
-    EXPECT_EQ(site->QueryStatusCalls(), 0);
+    EXPECT_EQ(plainSite->QueryStatusCalls(), 0);
 }
 
 TEST_F(HelperObject, CommandWithoutTheBrowserWindowStopsAtOnce)
@@ -238,10 +242,8 @@ TEST_F(HelperObject, CommandWithoutTheBrowserWindowStopsAtOnce)
     EXPECT_EQ(Exec(), E_UNEXPECTED);
 
     // Sited with a browser that cannot give its window.
-    CTestRef<CTestWebBrowser> browser(new CTestWebBrowser(m_frame.Get()));
-    CTestRef<CTestSite> site(new CTestSite(browser.Get()));
     browser->m_hrGetHwnd = E_ACCESSDENIED;
-    ASSERT_EQ(m_spObject->SetSite(static_cast<IServiceProvider*>(site.Get())), S_OK);
+    ASSERT_EQ(SiteIn(site.Get()), S_OK);
     responder.Answer(IDOK);
     EXPECT_EQ(Exec(), E_ACCESSDENIED);
 
@@ -259,9 +261,7 @@ TEST_F(HelperObject, CommandWithoutTheBrowserWindowStopsAtOnce)
 
 TEST_F(HelperObject, CommandOnAThreadOfAnotherApartmentStopsAfterItsMessage)
 {
-    CTestRef<CTestWebBrowser> browser(new CTestWebBrowser(m_frame.Get()));
-    CTestRef<CTestSite> site(new CTestSite(browser.Get()));
-    ASSERT_EQ(m_spObject->SetSite(static_cast<IServiceProvider*>(site.Get())), S_OK);
+    ASSERT_EQ(SiteIn(site.Get()), S_OK);
     CComPtr<IOleCommandTarget> spTarget = CommandTarget();
 
     // A thread of the multithreaded apartment, where CoInitialize must fail.
@@ -296,9 +296,7 @@ TEST_F(HelperObject, CommandsRunTheDllsOwnDialogAndLoadTheAccessibilityLibraryOn
 {
     // Only the object loads the library in this program, so its load count is the object's.
     ASSERT_EQ(GetModuleHandleW(L"oleacc.dll"), nullptr) << "the test program itself loads oleacc";
-    CTestRef<CTestWebBrowser> browser(new CTestWebBrowser(m_frame.Get()));
-    CTestRef<CTestSite> site(new CTestSite(browser.Get()));
-    ASSERT_EQ(m_spObject->SetSite(static_cast<IServiceProvider*>(site.Get())), S_OK);
+    ASSERT_EQ(SiteIn(site.Get()), S_OK);
 
     CMessageBoxResponder responder;
     for (int i = 0; i < 2; ++i)
