@@ -7,12 +7,11 @@
 #include "about_tab_page.h"
 #include "harness/input.h"
 #include "harness/message_box_responder.h"
-#include "harness/screenshot.h"
-#include "main_dialog_test_support.h"
+#include "ui_test_support.h"
 #include "resource.h"
 #include "session_manager_dialog.h"
 
-using namespace main_dialog_test;
+using namespace ui_test;
 
 namespace
 {
@@ -104,8 +103,6 @@ TEST(AboutTabPage, ShowsVersion14AndOpensTheProductPageFromItsLink)
         EXPECT_EQ(link.m_hWnd, hLink);
         EXPECT_EQ(WindowText(hLink), strAddress);
         EXPECT_EQ(link.GetURL(), strAddress);
-
-        SaveWindowPng(hDialog, L"main-dialog-about.png");
 
         link.SetOpener(&opener);
         Click(hLink, POINT{4, 4});

@@ -5,7 +5,6 @@
 #include "filename_edit.h"
 #include "harness/input.h"
 #include "harness/message_box_responder.h"
-#include "harness/screenshot.h"
 #include "resource.h"
 #include "session_folder.h"
 #include "session_name_dialog.h"
@@ -265,7 +264,6 @@ TEST(SessionNameDialog, OpensWithTheCaretAfterTheProposalAndEveryLabelOnOneLine)
             }
         }
         EXPECT_EQ(nFound, 2u);
-        EXPECT_TRUE(SaveWindowPng(hDialog, L"session-name-dialog.png"));
         PressKey(hEdit, VK_ESCAPE);
     });
     CSessionNameDialog dialog(strProposal.c_str(), CSessionNameDialog::kModeSave);
