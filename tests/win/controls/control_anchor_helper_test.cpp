@@ -10,43 +10,18 @@
 #include <vector>
 
 #include "control_anchor_helper.h"
-#include "control_anchor_helper_test.h"
 #include "common_controls.h"
-#include "dialog.h"
 #include "get_child_windows.h"
-#include "harness/input.h"
-#include "harness/screenshot.h"
+#include "control_test_support.h"
 
 namespace
 {
-// A control's place in its parent's client area.
-RECT ChildRect(HWND hWnd)
-{
-    RECT rect{};
-    ::GetWindowRect(hWnd, &rect);
-    ::MapWindowPoints(nullptr, ::GetParent(hWnd), reinterpret_cast<POINT*>(&rect), 2);
-    return rect;
-}
-
 void ExpectRect(const RECT& actual, LONG left, LONG top, LONG right, LONG bottom, const char* pszWhat)
 {
     EXPECT_EQ(actual.left, left) << pszWhat;
     EXPECT_EQ(actual.top, top) << pszWhat;
     EXPECT_EQ(actual.right, right) << pszWhat;
     EXPECT_EQ(actual.bottom, bottom) << pszWhat;
-}
-
-std::string ThrownMessage(const std::function<void()>& fn)
-{
-    try
-    {
-        fn();
-    }
-    catch (const std::exception& e)
-    {
-        return e.what();
-    }
-    return "(nothing thrown)";
 }
 
 CControlAnchor Anchor(int fixed, int left, int right, int top, int bottom)
@@ -56,19 +31,10 @@ CControlAnchor Anchor(int fixed, int left, int right, int top, int bottom)
 
 // A resizable dialog whose size changes reach its anchor helper, measured as the window
 // rectangle, the way the session manager measures its own.
-class CAnchorHostDialog : public CDialog
+class CAnchorHostDialog : public CHostDialog
 {
 public:
-    CAnchorHostDialog(UINT nTemplate = IDD_ANCHOR_HOST) : CDialog(nTemplate) {}
-
-    bool Open()
-    {
-        if (!Create(m_nIdTemplate, nullptr))
-            return false;
-        ShowWindow(SW_SHOWNA);
-        PumpMessages(0);
-        return true;
-    }
+    explicit CAnchorHostDialog(UINT nTemplate = IDD_ANCHOR_HOST) : CHostDialog(nTemplate) {}
 
     void StartAnchoring()
     {
@@ -82,9 +48,6 @@ public:
         GetWindowRect(&rect);
         m_pAnchorHelper->OnParentSize(RectWidth(rect), RectHeight(rect));
     }
-
-    HWND Item(int nId) const { return ::GetDlgItem(m_hWnd, nId); }
-    CWnd* ItemObject(int nId) const { return GetDlgItem(nId); }
 
     std::unique_ptr<CControlAnchorHelper> m_pAnchorHelper;
 
@@ -448,18 +411,9 @@ TEST(ControlAnchorHelper, MovedControlsArePaintedWhereTheyLand)
 
     for (const int nId : {IDC_ANCHOR_CORNER, IDC_ANCHOR_LATE})
     {
-        const HWND hButton = dlg.Item(nId);
         RECT face{};
-        ::GetClientRect(hButton, &face);
-        int nDark = 0;
-        for (int y = face.top + 3; y < face.bottom - 3; ++y)
-            for (int x = face.left + 3; x < face.right - 3; ++x)
-            {
-                const COLORREF color = PixelAt(hButton, POINT{x, y});
-                if (GetRValue(color) + GetGValue(color) + GetBValue(color) < 200)
-                    ++nDark;
-            }
-        EXPECT_GT(nDark, 10) << "no caption drawn on button " << nId;
+        ::GetClientRect(dlg.Item(nId), &face);
+        ::InflateRect(&face, -3, -3);
+        EXPECT_GT(CountPixels(dlg.Item(nId), face, IsDark), 10) << "no caption drawn on button " << nId;
     }
-    EXPECT_TRUE(SaveWindowPng(dlg, L"control_anchor_helper.png"));
 }

@@ -3,11 +3,8 @@
 #include <memory>
 #include <string>
 
-#include "dialog.h"
 #include "dialog_splitter.h"
-#include "dialog_splitter_test.h"
-#include "harness/input.h"
-#include "harness/screenshot.h"
+#include "control_test_support.h"
 
 namespace
 {
@@ -127,11 +124,11 @@ TEST(SplitCursorCache, LoadsOnceReplacesAndSurvivesAFailedLoad)
 }
 
 // A dialog of a test template with a splitter between two controls.
-class CSplitterHost : public CDialog
+class CSplitterHost : public CHostDialog
 {
 public:
     CSplitterHost(UINT nIdTemplate, int nFirst, int nBar, int nSecond)
-        : CDialog(nIdTemplate), m_nIds{nFirst, nBar, nSecond}
+        : CHostDialog(nIdTemplate), m_nIds{nFirst, nBar, nSecond}
     {
     }
 
@@ -156,12 +153,6 @@ protected:
 private:
     int m_nIds[3];
 };
-
-std::string Describe(const RECT& rect)
-{
-    return "(" + std::to_string(rect.left) + ", " + std::to_string(rect.top) + ", " +
-           std::to_string(rect.right) + ", " + std::to_string(rect.bottom) + ")";
-}
 
 // The bar's pixels: button face with three black lines, read back from the window.
 void ExpectGroove(HWND hBar, bool bVertical)
@@ -202,9 +193,7 @@ protected:
                                                         IDC_SPLITTER_VBAR, IDC_SPLITTER_RIGHT)
                       : std::make_unique<CSplitterHost>(IDD_SPLITTER_HORIZONTAL, IDC_SPLITTER_UPPER,
                                                         IDC_SPLITTER_BAR, IDC_SPLITTER_LOWER);
-        ASSERT_TRUE(m_pHost->Create(m_pHost->GetTemplateId(), nullptr));
-        SetWindowPos(Dlg(), HWND_TOP, 40, 40, 0, 0, SWP_NOSIZE | SWP_SHOWWINDOW);
-        PumpMessages(50);
+        ASSERT_TRUE(m_pHost->Open());
         Snapshot();
     }
 
@@ -425,7 +414,6 @@ TEST_F(SplitterTest, BarPaintsAFullLineAndTwoShortOnes)
     Open(false);
     ASSERT_GE(RectHeight(m_bar0), 5);
     ExpectGroove(Bar(), false);
-    SaveWindowPng(Dlg(), L"dialog_splitter_horizontal.png");
 
     Open(true);
     ASSERT_GE(RectWidth(m_bar0), 5);
@@ -433,6 +421,5 @@ TEST_F(SplitterTest, BarPaintsAFullLineAndTwoShortOnes)
     ASSERT_EQ(GetFocus(), Bar());
     SetFocus(nullptr);
     ExpectGroove(Bar(), true);
-    SaveWindowPng(Dlg(), L"dialog_splitter_vertical.png");
 }
 } // namespace

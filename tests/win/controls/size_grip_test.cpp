@@ -4,25 +4,12 @@
 #include <string>
 #include <thread>
 
-#include "control_anchor_helper.h"
-#include "dialog_splitter.h"
 #include "gdi.h"
-#include "harness/input.h"
-#include "harness/screenshot.h"
+#include "control_test_support.h"
 #include "size_grip_dialog.h"
-#include "size_grip_test.h"
 
 namespace
 {
-// A window's rectangle in its parent's client coordinates.
-RECT RectInParent(HWND hWnd)
-{
-    RECT rect{};
-    GetWindowRect(hWnd, &rect);
-    MapWindowPoints(nullptr, GetParent(hWnd), reinterpret_cast<POINT*>(&rect), 2);
-    return rect;
-}
-
 class CGripDialog : public CSizeGripDialog
 {
 public:
@@ -53,7 +40,7 @@ protected:
     {
         RECT client{};
         GetClientRect(Dlg(), &client);
-        const RECT grip = RectInParent(Grip());
+        const RECT grip = ChildRect(Grip());
         EXPECT_EQ(grip.right, client.right);
         EXPECT_EQ(grip.bottom, client.bottom);
         EXPECT_EQ(RectWidth(grip), GetSystemMetrics(SM_CXVSCROLL));
@@ -295,85 +282,4 @@ TEST_F(SizeGripTest, DraggingTheGripSizesTheDialog)
     ExpectGripInCorner();
 }
 
-// --- Both controls in one resizable dialog -------------------------------------------------------
-
-// Laid out like the Sessions page: the list and the bar widen with the dialog, the box below
-// grows both ways, the buttons keep to the right.
-class CGripAndSplitterDialog : public CSizeGripDialog
-{
-public:
-    CGripAndSplitterDialog() : CSizeGripDialog(IDD_GRIP_AND_SPLITTER) {}
-
-    CListCtrl m_list;
-    CDialogSplitter m_splitter;
-    CStatic m_box;
-    CButton m_btnSave;
-    CButton m_btnLoad;
-    std::unique_ptr<CControlAnchorHelper> m_pAnchorHelper;
-
-protected:
-    void DoDataExchange(CDataExchange& dx) override
-    {
-        DDX_Control(dx, IDC_GRIP_AND_SPLITTER_LIST, m_list);
-        DDX_Control(dx, IDC_GRIP_AND_SPLITTER_BAR, m_splitter);
-        DDX_Control(dx, IDC_GRIP_AND_SPLITTER_BOX, m_box);
-        DDX_Control(dx, IDC_GRIP_AND_SPLITTER_SAVE, m_btnSave);
-        DDX_Control(dx, IDC_GRIP_AND_SPLITTER_LOAD, m_btnLoad);
-    }
-    BOOL OnInitDialog() override
-    {
-        CSizeGripDialog::OnInitDialog();
-        m_pAnchorHelper = std::make_unique<CControlAnchorHelper>(this);
-        m_pAnchorHelper->InitializeAnchors();
-        m_pAnchorHelper->SetAnchor(&m_btnSave, 0, 0, 1, 1, 0);
-        m_pAnchorHelper->SetAnchor(&m_btnLoad, 0, 0, 1, 1, 0);
-        m_pAnchorHelper->SetAnchor(&m_list, 0, 1, 1, 1, 0);
-        m_pAnchorHelper->SetAnchor(&m_splitter, 0, 1, 1, 1, 0);
-        m_pAnchorHelper->SetAnchor(&m_box, 0, 1, 1, 1, 1);
-        RECT client{};
-        GetClientRect(&client);
-        m_pAnchorHelper->OnParentSize(client.right, client.bottom);
-
-        m_list.InsertColumn(0, L"Name", LVCFMT_LEFT, 160);
-        for (const wchar_t* pszName : {L"Travel plans", L"Morning reading", L"[Current Session]"})
-            m_list.InsertItem(0, pszName);
-        m_splitter.AttachControls(&m_list, &m_box);
-        return TRUE;
-    }
-    void OnSize(UINT nType, int cx, int cy) override
-    {
-        CSizeGripDialog::OnSize(nType, cx, cy);
-        if (m_pAnchorHelper)
-            m_pAnchorHelper->OnParentSize(cx, cy);
-    }
-};
-
-TEST(GripAndSplitter, ResizedDialogKeepsGripInCornerAndBarDraggable)
-{
-    CGripAndSplitterDialog dlg;
-    ASSERT_TRUE(dlg.Create(IDD_GRIP_AND_SPLITTER, nullptr));
-    SetWindowPos(dlg.m_hWnd, HWND_TOP, 40, 40, 0, 0, SWP_NOSIZE | SWP_SHOWWINDOW);
-    PumpMessages(50);
-
-    RECT window{};
-    GetWindowRect(dlg.m_hWnd, &window);
-    ResizeWindow(dlg.m_hWnd, RectWidth(window) + 80, RectHeight(window) + 60);
-
-    // The bar widened with the dialog and still shares the height between the list and the box.
-    const RECT bar0 = RectInParent(dlg.m_splitter.m_hWnd);
-    const RECT box0 = RectInParent(dlg.m_box.m_hWnd);
-    EXPECT_EQ(RectWidth(bar0), RectWidth(RectInParent(dlg.m_list.m_hWnd)));
-    const POINT pt = ClientCenter(dlg.m_splitter.m_hWnd);
-    Drag(dlg.m_splitter.m_hWnd, pt, POINT{pt.x, pt.y + 24});
-    EXPECT_EQ(RectInParent(dlg.m_splitter.m_hWnd).top, bar0.top + 24);
-    EXPECT_EQ(RectInParent(dlg.m_box.m_hWnd).top, box0.top + 24);
-    RECT client{};
-    dlg.GetClientRect(&client);
-    EXPECT_EQ(RectInParent(dlg.GetSizeGrip().m_hWnd).bottom, client.bottom);
-
-    EXPECT_TRUE(SaveWindowPng(dlg.m_hWnd, L"splitter_and_size_grip.png"));
-
-    dlg.DestroyWindow();
-    PumpMessages(0);
-}
 } // namespace

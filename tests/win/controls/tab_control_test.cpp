@@ -11,11 +11,8 @@
 
 #include "common_controls.h"
 #include "control_anchor_helper.h"
-#include "dialog.h"
-#include "harness/input.h"
-#include "harness/screenshot.h"
+#include "control_test_support.h"
 #include "tab_control.h"
-#include "tab_control_test.h"
 #include "tab_page.h"
 
 namespace
@@ -55,10 +52,10 @@ public:
 // A resizable dialog that holds a tab control the way the session manager does: the pages are
 // its own, registered in tab order, created and shown from its initialisation, and the tab
 // control grows and shrinks with the dialog.
-class CTabHostDialog : public CDialog
+class CTabHostDialog : public CHostDialog
 {
 public:
-    explicit CTabHostDialog(UINT nTemplate = IDD_TAB_HOST) : CDialog(nTemplate) {}
+    explicit CTabHostDialog(UINT nTemplate = IDD_TAB_HOST) : CHostDialog(nTemplate) {}
     ~CTabHostDialog() override
     {
         // The pages go before the tab control, which does not own them.
@@ -71,15 +68,6 @@ public:
         m_tabControl.AddTabPage(pPage.get(), strTitle);
         m_pages.push_back(std::move(pPage));
         return m_pages.back().get();
-    }
-
-    bool Open()
-    {
-        if (!Create(m_nIdTemplate, nullptr))
-            return false;
-        ShowWindow(SW_SHOWNA);
-        PumpMessages(0);
-        return true;
     }
 
     CTabControl m_tabControl;
@@ -167,20 +155,6 @@ RECT DisplayArea(HWND hTab)
     return rect;
 }
 
-RECT ChildRect(HWND hWnd)
-{
-    RECT rect{};
-    ::GetWindowRect(hWnd, &rect);
-    ::MapWindowPoints(nullptr, ::GetParent(hWnd), reinterpret_cast<POINT*>(&rect), 2);
-    return rect;
-}
-
-std::string Describe(const RECT& rect)
-{
-    return "(" + std::to_string(rect.left) + "," + std::to_string(rect.top) + ")-(" + std::to_string(rect.right) +
-           "," + std::to_string(rect.bottom) + ")";
-}
-
 // Every page covers the display area; the selected one alone is visible.
 void ExpectPagesLaidOut(CTabHostDialog& dlg, int nSelected)
 {
@@ -225,18 +199,6 @@ void ClickTab(HWND hTab, int nIndex)
     Click(hTab, POINT{(rect.left + rect.right) / 2, (rect.top + rect.bottom) / 2});
 }
 
-std::string ThrownMessage(const std::function<void()>& fn)
-{
-    try
-    {
-        fn();
-    }
-    catch (const std::exception& e)
-    {
-        return e.what();
-    }
-    return "(nothing thrown)";
-}
 }  // namespace
 
 TEST(TabControl, RefusesToActivateWithoutPages)
@@ -396,14 +358,5 @@ TEST(TabControl, PaintsTheSelectedPageOverTheTabs)
     const HWND hLabel = ::GetDlgItem(dlg.m_pages[1]->m_hWnd, IDC_TAB_PAGE_OPTIONS_LABEL);
     RECT label{};
     ::GetClientRect(hLabel, &label);
-    int nDark = 0;
-    for (int y = label.top; y < label.bottom; ++y)
-        for (int x = label.left; x < label.right; ++x)
-        {
-            const COLORREF color = PixelAt(hLabel, POINT{x, y});
-            if (GetRValue(color) + GetGValue(color) + GetBValue(color) < 200)
-                ++nDark;
-        }
-    EXPECT_GT(nDark, 20);
-    EXPECT_TRUE(SaveWindowPng(dlg, L"tab_control.png"));
+    EXPECT_GT(CountPixels(hLabel, label, IsDark), 20);
 }
