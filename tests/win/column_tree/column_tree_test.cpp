@@ -9,12 +9,9 @@
 #include <oleacc.h>
 
 #include "column_tree_ctrl.h"
-#include "column_tree_test_ids.h"
 #include "com.h"
-#include "dialog.h"
 #include "gdi.h"
-#include "harness/input.h"
-#include "harness/screenshot.h"
+#include "control_test_support.h"
 #include "harness/sys_colors.h"
 
 namespace
@@ -125,10 +122,10 @@ private:
     }
 };
 
-class CHostDialog : public CDialog
+class CTreeHostDialog : public CHostDialog
 {
 public:
-    CHostDialog() : CDialog(IDD_COLUMN_TREE_HOST) {}
+    CTreeHostDialog() : CHostDialog(IDD_COLUMN_TREE_HOST) {}
 
     CTestColumnTree m_tree;
     std::vector<CNotification> m_notifications;
@@ -158,14 +155,6 @@ protected:
     }
 };
 
-RECT RectInParent(HWND hWnd)
-{
-    RECT rect{};
-    ::GetWindowRect(hWnd, &rect);
-    ::MapWindowPoints(nullptr, ::GetParent(hWnd), reinterpret_cast<POINT*>(&rect), 2);
-    return rect;
-}
-
 std::wstring Text(const CComBSTR& bstr)
 {
     return std::wstring(bstr.Get(), bstr.Length());
@@ -181,8 +170,7 @@ class ColumnTree : public testing::Test
 protected:
     void SetUp() override
     {
-        ASSERT_TRUE(m_dialog.Create(IDD_COLUMN_TREE_HOST, nullptr));
-        ::SetWindowPos(m_dialog, HWND_TOP, 30, 30, 0, 0, SWP_NOSIZE | SWP_SHOWWINDOW);
+        ASSERT_TRUE(m_dialog.Open());
         ::SetForegroundWindow(m_dialog);
         SetMessageFilter(PreTranslateChain);
         PumpMessages(0);
@@ -213,7 +201,7 @@ protected:
         RECT rcClient{};
         ::GetWindowRect(Tree(), &rcWindow);
         Tree().GetClientRect(&rcClient);
-        const RECT rcPlace = RectInParent(Tree());
+        const RECT rcPlace = ChildRect(Tree());
         Tree().MoveWindow(rcPlace.left, rcPlace.top, cx + RectWidth(rcWindow) - rcClient.right,
                           cy + RectHeight(rcWindow) - rcClient.bottom);
         PumpMessages(0);
@@ -291,7 +279,7 @@ protected:
         return nDark;
     }
 
-    CHostDialog m_dialog;
+    CTreeHostDialog m_dialog;
 };
 
 TEST_F(ColumnTree, SubclassingThePlaceholderBuildsTheFourChildrenOnce)
@@ -321,10 +309,10 @@ TEST_F(ColumnTree, SubclassingThePlaceholderBuildsTheFourChildrenOnce)
     RECT rcClient{};
     Tree().GetClientRect(&rcClient);
     EXPECT_GT(Tree().GetHeaderHeight(), 0);
-    EXPECT_EQ(Tree().GetHeaderHeight(), RectHeight(RectInParent(hHeader)));
-    EXPECT_EQ(Tree().GetHeaderHeight(), RectInParent(hTree).top);
-    EXPECT_EQ(rcClient.right - 1, RectInParent(hTree).right);
-    EXPECT_EQ(rcClient.bottom - 1, RectInParent(hTree).bottom);
+    EXPECT_EQ(Tree().GetHeaderHeight(), RectHeight(ChildRect(hHeader)));
+    EXPECT_EQ(Tree().GetHeaderHeight(), ChildRect(hTree).top);
+    EXPECT_EQ(rcClient.right - 1, ChildRect(hTree).right);
+    EXPECT_EQ(rcClient.bottom - 1, ChildRect(hTree).bottom);
 
     Tree().Initialize();
     int nTreeChildren = 0;
@@ -640,7 +628,7 @@ TEST_F(ColumnTree, HorizontalScrollingMovesHeaderAndTreeTogetherWithinTheColumns
     const HWND hScroll = ::GetDlgItem(Tree(), CColumnTreeCtrl::kIdScrollBar);
     const HWND hHeader = ::GetDlgItem(Tree(), CColumnTreeCtrl::kIdHeader);
     ASSERT_TRUE(::IsWindowVisible(hScroll));
-    EXPECT_EQ(200 - ::GetSystemMetrics(SM_CYHSCROLL), RectInParent(hScroll).top);
+    EXPECT_EQ(200 - ::GetSystemMetrics(SM_CYHSCROLL), ChildRect(hScroll).top);
     const int nMax = 425 - 300;
 
     // The right arrow, clicked: one line.
@@ -648,8 +636,8 @@ TEST_F(ColumnTree, HorizontalScrollingMovesHeaderAndTreeTogetherWithinTheColumns
     ::GetClientRect(hScroll, &rcScroll);
     Click(hScroll, POINT{rcScroll.right - 4, rcScroll.bottom / 2});
     EXPECT_EQ(15, Tree().GetScrollX());
-    EXPECT_EQ(-15, RectInParent(hHeader).left);
-    EXPECT_EQ(-15, RectInParent(Child()).left);
+    EXPECT_EQ(-15, ChildRect(hHeader).left);
+    EXPECT_EQ(-15, ChildRect(Child()).left);
     EXPECT_EQ(15, ::GetScrollPos(hScroll, SB_CTL));
 
     const auto scroll = [this, hScroll](UINT nCode, int nPos = 0) {
@@ -659,7 +647,7 @@ TEST_F(ColumnTree, HorizontalScrollingMovesHeaderAndTreeTogetherWithinTheColumns
     EXPECT_EQ(0, scroll(SB_LINELEFT));
     EXPECT_EQ(0, scroll(SB_LINELEFT));
     EXPECT_EQ(nMax, scroll(SB_PAGERIGHT));  // a page is the visible width, clamped at the end
-    EXPECT_EQ(-nMax, RectInParent(Child()).left);
+    EXPECT_EQ(-nMax, ChildRect(Child()).left);
     EXPECT_EQ(nMax, scroll(SB_LINERIGHT));
     EXPECT_EQ(nMax - 15, scroll(SB_LINELEFT));
     EXPECT_EQ(0, scroll(SB_PAGELEFT));
@@ -671,13 +659,13 @@ TEST_F(ColumnTree, HorizontalScrollingMovesHeaderAndTreeTogetherWithinTheColumns
     // A page of the visible width, in a wider set of columns.
     Tree().InsertColumn(2, L"More", HDF_LEFT, 400);
     EXPECT_EQ(300, scroll(SB_PAGERIGHT));
-    EXPECT_EQ(-300, RectInParent(hHeader).left);
+    EXPECT_EQ(-300, ChildRect(hHeader).left);
 
     // Everything fits once the control is wide enough: back to the start, no scroll bar.
     SizeTree(900, 200);
     EXPECT_EQ(0, Tree().GetScrollX());
     EXPECT_FALSE(::IsWindowVisible(hScroll));
-    EXPECT_EQ(0, RectInParent(Child()).left);
+    EXPECT_EQ(0, ChildRect(Child()).left);
 
     // Too short for a header and a scroll bar: none, even though the columns do not fit.
     SizeTree(300, Tree().GetHeaderHeight() + ::GetSystemMetrics(SM_CYHSCROLL) - 1);
@@ -697,8 +685,8 @@ TEST_F(ColumnTree, TheCornerHeaderFollowsTheTreesVerticalScrollBar)
     const int cxVScroll = ::GetSystemMetrics(SM_CXVSCROLL);
     ASSERT_TRUE(Child().GetStyle() & WS_VSCROLL);
     EXPECT_TRUE(::IsWindowVisible(hCorner));
-    EXPECT_EQ(500 - cxVScroll, RectInParent(hHeader).right);
-    EXPECT_EQ((RECT{500 - cxVScroll, 0, 500, Tree().GetHeaderHeight()}).left, RectInParent(hCorner).left);
+    EXPECT_EQ(500 - cxVScroll, ChildRect(hHeader).right);
+    EXPECT_EQ((RECT{500 - cxVScroll, 0, 500, Tree().GetHeaderHeight()}).left, ChildRect(hCorner).left);
 
     // Repainting the control leaves the foot of the tree's scroll bar as the tree drew it.
     const auto footPixels = [this, cxVScroll] {
@@ -724,7 +712,7 @@ TEST_F(ColumnTree, TheCornerHeaderFollowsTheTreesVerticalScrollBar)
     Tree().RepositionControls();
     EXPECT_FALSE(Child().GetStyle() & WS_VSCROLL);
     EXPECT_FALSE(::IsWindowVisible(hCorner));
-    EXPECT_EQ(500, RectInParent(hHeader).right);
+    EXPECT_EQ(500, ChildRect(hHeader).right);
 
     // Expanded by the user (a double click) the layout follows through TVN_ITEMEXPANDED.
     Click(Child(), LabelPoint(windows[0]), true);
@@ -737,7 +725,7 @@ TEST_F(ColumnTree, TheCornerHeaderFollowsTheTreesVerticalScrollBar)
     ASSERT_TRUE(::IsWindowVisible(::GetDlgItem(Tree(), CColumnTreeCtrl::kIdScrollBar)));
     const COLORREF crFace = ::GetSysColor(COLOR_BTNFACE);
     EXPECT_EQ(crFace, PixelAt(Tree(), POINT{300 - 3, 200 - 3}));
-    const RECT rcTreeNow = RectInParent(Child());
+    const RECT rcTreeNow = ChildRect(Child());
     for (int y = Tree().GetHeaderHeight(); y < rcTreeNow.bottom; y += 3)
         ASSERT_EQ(crFace, PixelAt(Tree(), POINT{299, y})) << "y " << y;
     for (int x = 0; x < 300; x += 7)
@@ -931,7 +919,6 @@ TEST_F(ColumnTree, RestingOnACellShowsItsTextInATooltip)
     HWND hTip = nullptr;
     ASSERT_TRUE(WaitFor([&hTip] { return (hTip = FindShownToolTip()) != nullptr; }, 5000));
     EXPECT_EQ(L"http://example.com/shown/in/the/tip", WindowText(hTip));
-    SaveWindowPng(hTip, L"column_tree\\tooltip.png");
 
     // Into the first column of the same row: closed once, then the title.
     MouseMove(Child(), POINT{LabelPoint(hTab).x, y});
@@ -1038,7 +1025,6 @@ TEST_F(ColumnTree, DisablingTheControlDisablesItsChildrenAndGreysTheRows)
     RECT rcClient{};
     Child().GetClientRect(&rcClient);
     EXPECT_EQ(::GetSysColor(COLOR_BTNFACE), PixelAt(Child(), POINT{rcClient.right - 5, rcClient.bottom - 5}));
-    SaveWindowPng(m_dialog, L"column_tree\\disabled.png");
 
     Tree().EnableWindow(TRUE);
     EXPECT_TRUE(::IsWindowEnabled(Child()));
@@ -1101,36 +1087,8 @@ TEST_F(ColumnTree, InAHighContrastSchemeRowsShowTheirTextInTheSchemesWindowColou
         EXPECT_GT(countIn(rcName, crText), 10) << "no name drawn";
         EXPECT_GT(countIn(rcAddress, crText), 10) << "no address drawn";
         EXPECT_GT(countIn(rcAddress, ::GetSysColor(row.nBack)), RectWidth(rcAddress)) << "not on its background";
-        if (row.hItem == hSelected)
-        {
-            EXPECT_TRUE(SaveWindowPng(m_dialog, L"column_tree\\high_contrast.png"));
-        }
     }
     Tree().EnableWindow(TRUE);
 }
 
-// Pictures of the control for review: ticked, clear and partly ticked nodes, expanded and
-// collapsed, scrolled both ways.
-TEST_F(ColumnTree, Screenshots)
-{
-    AddSessionColumns();
-    Tree().PrepareAsSessionTree();
-    const std::vector<HTREEITEM> windows = Tree().AddWindows(4, 4);
-    Child().ToggleCheckState(Child().GetChildItem(windows[0]));                      // window 1 partly
-    Child().SetCheckState(windows[1], kCheckClear);                                  // window 2 clear
-    Child().Expand(windows[2], TVE_COLLAPSE);                                        // window 3 collapsed
-    Child().SetFocus();
-    Child().SelectItem(Child().GetNextSiblingItem(Child().GetChildItem(windows[0])));
-    Child().EnsureVisible(windows[0]);
-    PumpMessages(0);
-    EXPECT_TRUE(SaveWindowPng(m_dialog, L"column_tree\\ticks_expanded.png"));
-
-    SizeTree(330, 260);
-    Child().SendMessage(WM_VSCROLL, SB_LINEDOWN);
-    Child().SendMessage(WM_VSCROLL, SB_LINEDOWN);
-    Tree().SendMessage(WM_HSCROLL, MAKEWPARAM(SB_THUMBTRACK, 60),
-                       reinterpret_cast<LPARAM>(::GetDlgItem(Tree(), CColumnTreeCtrl::kIdScrollBar)));
-    PumpMessages(0);
-    EXPECT_TRUE(SaveWindowPng(m_dialog, L"column_tree\\scrolled.png"));
-}
 }  // namespace
