@@ -1,11 +1,10 @@
 // What the control tests share: a host dialog made from one of their templates and shown on the
-// screen, and the rectangle, pixel and exception readings their checks are made of.
+// screen, and the rectangle and pixel readings their checks are made of.
 #pragma once
 
 #include <windows.h>
 
 #include <functional>
-#include <stdexcept>
 #include <string>
 
 #include "controls_test_ids.h"
@@ -62,17 +61,4 @@ inline int CountPixels(HWND hWnd, const RECT& rect, const std::function<bool(COL
 inline bool IsDark(COLORREF cr)
 {
     return GetRValue(cr) + GetGValue(cr) + GetBValue(cr) < 200;
-}
-
-inline std::string ThrownMessage(const std::function<void()>& fn)
-{
-    try
-    {
-        fn();
-    }
-    catch (const std::exception& e)
-    {
-        return e.what();
-    }
-    return "(nothing thrown)";
 }

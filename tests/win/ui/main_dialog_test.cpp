@@ -285,21 +285,9 @@ TEST(SessionManagerDialog, OpensWithItsTemplateIconsPagesAndTheListFocused)
     CMessageBoxResponder responder;
 
     const INT_PTR nResult = RunDialog(dialog, responder, [&](HWND hDialog) {
-        EXPECT_EQ(WindowText(hDialog), L"Quillmere");
         EXPECT_TRUE(::GetWindowLongPtrW(hDialog, GWL_EXSTYLE) & WS_EX_CONTEXTHELP);
-        EXPECT_TRUE(::GetWindowLongPtrW(hDialog, GWL_STYLE) & WS_THICKFRAME);
-
-        // Controls where the template puts them.
-        const HWND hTabs = ::GetDlgItem(hDialog, IDC_TAB_CONTROL);
-        const HWND hClose = ::GetDlgItem(hDialog, IDOK);
-        const RECT rcTabs = DialogUnits(hDialog, 7, 7, 374, 271);
-        const RECT rcClose = DialogUnits(hDialog, 331, 283, 50, 14);
-        const RECT rcTabsNow = ChildRect(hTabs);
-        const RECT rcCloseNow = ChildRect(hClose);
-        ExpectSameRect(rcTabsNow, rcTabs);
-        ExpectSameRect(rcCloseNow, rcClose);
-        EXPECT_EQ(WindowText(hClose), L"&Close");
-        EXPECT_TRUE(::SendMessageW(hClose, WM_GETDLGCODE, 0, 0) & DLGC_DEFPUSHBUTTON);
+        // Close is where the template puts it: the first size the anchoring hears moves nothing.
+        ExpectSameRect(ChildRect(::GetDlgItem(hDialog, IDOK)), DialogUnits(hDialog, 331, 283, 50, 14));
 
         // Both icons, at their sizes.
         for (const auto& [nWhich, nSize] : {std::pair<int, int>{ICON_BIG, ::GetSystemMetrics(SM_CXICON)},
@@ -316,18 +304,8 @@ TEST(SessionManagerDialog, OpensWithItsTemplateIconsPagesAndTheListFocused)
             ::DeleteObject(info.hbmMask);
         }
 
-        // Two tabs; the first page shown over the display area, the second hidden.
-        ASSERT_EQ(::SendMessageW(hTabs, TCM_GETITEMCOUNT, 0, 0), 2);
-        for (int i = 0; i < 2; ++i)
-        {
-            wchar_t szTitle[32] = L"";
-            TCITEMW item{};
-            item.mask = TCIF_TEXT;
-            item.pszText = szTitle;
-            item.cchTextMax = 32;
-            ::SendMessageW(hTabs, TCM_GETITEMW, i, reinterpret_cast<LPARAM>(&item));
-            EXPECT_STREQ(szTitle, i == 0 ? L"Sessions" : L"About");
-        }
+        // The first page shown over the tab control's display area, the second hidden.
+        const HWND hTabs = ::GetDlgItem(hDialog, IDC_TAB_CONTROL);
         EXPECT_EQ(::SendMessageW(hTabs, TCM_GETCURSEL, 0, 0), 0);
         EXPECT_TRUE(::IsWindowVisible(dialog.GetSessionsTabPage()->m_hWnd));
         EXPECT_FALSE(::IsWindowVisible(dialog.GetAboutTabPage()->m_hWnd));
