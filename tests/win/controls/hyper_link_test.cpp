@@ -245,95 +245,14 @@ CCursorLook LookAt(HCURSOR hCursor)
     return look;
 }
 
+// This program, which holds a cursor 106 of its own (link_hand.cur, hot spot at (13, 17)) as the
+// help program does; Wine's has none.
 std::wstring ThisProgram()
 {
     wchar_t szPath[MAX_PATH] = L"";
     ::GetModuleFileNameW(nullptr, szPath, MAX_PATH);
     return szPath;
 }
-
-// A help program of the test's own, as Wine's has no cursor 106: a copy of this program stripped
-// of its resources and given one cursor 106, a black square with its hot spot at (13, 17).
-// Deleted when it goes.
-class CFakeHelpProgram
-{
-public:
-    CFakeHelpProgram()
-    {
-        wchar_t szTemp[MAX_PATH] = L"";
-        ::GetTempPathW(MAX_PATH, szTemp);
-        m_strPath = std::wstring(szTemp) + L"qlmr_link_help.exe";
-        if (!::CopyFileW(ThisProgram().c_str(), m_strPath.c_str(), FALSE))
-            return;
-
-        // The image: hot spot, header, two colours, then the picture and the mask, bottom up.
-        std::vector<BYTE> image;
-        auto put = [&image](const void* p, std::size_t n) {
-            image.insert(image.end(), static_cast<const BYTE*>(p), static_cast<const BYTE*>(p) + n);
-        };
-        const WORD hotspot[2] = {13, 17};
-        put(hotspot, sizeof(hotspot));
-        BITMAPINFOHEADER header{};
-        header.biSize = sizeof(header);
-        header.biWidth = 32;
-        header.biHeight = 64;
-        header.biPlanes = 1;
-        header.biBitCount = 1;
-        put(&header, sizeof(header));
-        const RGBQUAD colours[2] = {{0, 0, 0, 0}, {255, 255, 255, 0}};
-        put(colours, sizeof(colours));
-        image.insert(image.end(), 32 * 4, 0x00);
-        for (int y = 0; y < 32; ++y)
-        {
-            const bool bInside = y >= 8 && y < 24;
-            const BYTE row[4] = {0xFF, static_cast<BYTE>(bInside ? 0x00 : 0xFF),
-                                 static_cast<BYTE>(bInside ? 0x00 : 0xFF), 0xFF};
-            put(row, sizeof(row));
-        }
-
-#pragma pack(push, 2)
-        struct CCursorDirectory
-        {
-            WORD wReserved, wType, wCount;
-            WORD wWidth, wHeight, wPlanes, wBitCount;
-            DWORD dwBytes;
-            WORD wImageId;
-        };
-#pragma pack(pop)
-        const WORD wImageId = 1210;
-        const CCursorDirectory directory{
-            0, 2, 1, 32, 64, 1, 1, static_cast<DWORD>(image.size()), wImageId};
-
-        const WORD wLanguage = MAKELANGID(LANG_NEUTRAL, SUBLANG_NEUTRAL);
-        const HANDLE hUpdate = ::BeginUpdateResourceW(m_strPath.c_str(), TRUE);
-        m_bReady = hUpdate &&
-                   ::UpdateResourceW(hUpdate, RT_CURSOR, MAKEINTRESOURCEW(wImageId), wLanguage,
-                                     image.data(), static_cast<DWORD>(image.size())) &&
-                   ::UpdateResourceW(hUpdate, RT_GROUP_CURSOR, MAKEINTRESOURCEW(106), wLanguage,
-                                     const_cast<CCursorDirectory*>(&directory), sizeof(directory));
-        if (hUpdate)
-            m_bReady = ::EndUpdateResourceW(hUpdate, !m_bReady) && m_bReady;
-    }
-    ~CFakeHelpProgram()
-    {
-        ::DeleteFileW(m_strPath.c_str());
-    }
-    CFakeHelpProgram(const CFakeHelpProgram&) = delete;
-    CFakeHelpProgram& operator=(const CFakeHelpProgram&) = delete;
-
-    bool IsReady() const
-    {
-        return m_bReady;
-    }
-    const std::wstring& Path() const
-    {
-        return m_strPath;
-    }
-
-private:
-    std::wstring m_strPath;
-    bool m_bReady = false;
-};
 }  // namespace
 
 // ---------------------------------------------------------------------------------------------
@@ -447,8 +366,6 @@ TEST(GetRegKey, ReadsADefaultValueOfAtMost260Bytes)
 
 TEST(LoadLinkHandCursor, Cursor106OfTheHelpProgramElseTheSystemHand)
 {
-    CFakeHelpProgram helpProgram;
-    ASSERT_TRUE(helpProgram.IsReady());
     const CCursorLook hand = LookAt(::LoadCursorW(nullptr, IDC_HAND));
     ASSERT_TRUE(hand.bOk);
     wchar_t szSystem[MAX_PATH] = L"";
@@ -458,7 +375,7 @@ TEST(LoadLinkHandCursor, Cursor106OfTheHelpProgramElseTheSystemHand)
         std::wstring strPath;
         DWORD xHotspot, yHotspot;
     } cases[] = {
-        {helpProgram.Path(), 13, 17},
+        {ThisProgram(), 13, 17},
         {L"C:\\no such folder\\winhlp32.exe", hand.xHotspot, hand.yHotspot},
         {std::wstring(szSystem) + L"\\kernel32.dll", hand.xHotspot,
          hand.yHotspot}, // without cursor 106

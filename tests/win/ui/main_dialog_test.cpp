@@ -147,18 +147,6 @@ HWND SessionsList(CSessionManagerDialog& dialog)
     return dialog.GetSessionsTabPage()->GetSessionsList().m_hWnd;
 }
 
-int RowOf(CSessionManagerDialog& dialog, const std::wstring& strName)
-{
-    CSessionsListCtrl& list = dialog.GetSessionsTabPage()->GetSessionsList();
-    for (int i = 1; i < list.GetItemCount(); ++i)
-    {
-        if (list.GetItemText(i, 0) == strName)
-            return i;
-    }
-    ADD_FAILURE() << "no row for that session";
-    return -1;
-}
-
 // A click of the real mouse, routed by the system's hit testing: a disabled window never sees it.
 void RealClick(POINT ptScreen)
 {
@@ -273,18 +261,19 @@ void ExpectMissingHelpFileBoxes(const std::vector<CMessageBoxRecord>& boxes, siz
         EXPECT_EQ(pBox->buttonIds, std::vector<int>{IDOK});
     }
 }
+// The dialog over a scratch session folder, with the fixture's current session.
+class SessionManagerDialog : public SessionManagerTest
+{
+};
 }  // namespace
 
-TEST(SessionManagerDialog, OpensWithItsTemplateIconsPagesAndTheListFocused)
+TEST_F(SessionManagerDialog, OpensWithItsTemplateIconsPagesAndTheListFocused)
 {
-    CScratchSessionFolder folder;
-    folder.Write(MakeSession(L"Morning", {2, 1}));
-    CSession current = MakeSession(kCurrentSessionName, {3});
-    CSessionManagerDialog dialog;
-    dialog.SetCurrentSession(&current);
-    CMessageBoxResponder responder;
+    m_folder.Write(MakeSession(L"Morning", {2, 1}));
+    m_current = MakeSession(kCurrentSessionName, {3});
 
-    const INT_PTR nResult = RunDialog(dialog, responder, [&](HWND hDialog) {
+    const INT_PTR nResult = Run([&] {
+        const HWND hDialog = Dialog().m_hWnd;
         EXPECT_TRUE(::GetWindowLongPtrW(hDialog, GWL_EXSTYLE) & WS_EX_CONTEXTHELP);
         // Close is where the template puts it: the first size the anchoring hears moves nothing.
         ExpectSameRect(ChildRect(::GetDlgItem(hDialog, IDOK)), DialogUnits(hDialog, 331, 283, 50, 14));
@@ -307,30 +296,29 @@ TEST(SessionManagerDialog, OpensWithItsTemplateIconsPagesAndTheListFocused)
         // The first page shown over the tab control's display area, the second hidden.
         const HWND hTabs = ::GetDlgItem(hDialog, IDC_TAB_CONTROL);
         EXPECT_EQ(::SendMessageW(hTabs, TCM_GETCURSEL, 0, 0), 0);
-        EXPECT_TRUE(::IsWindowVisible(dialog.GetSessionsTabPage()->m_hWnd));
-        EXPECT_FALSE(::IsWindowVisible(dialog.GetAboutTabPage()->m_hWnd));
+        EXPECT_TRUE(::IsWindowVisible(Dialog().GetSessionsTabPage()->m_hWnd));
+        EXPECT_FALSE(::IsWindowVisible(Dialog().GetAboutTabPage()->m_hWnd));
         RECT rcDisplay{};
         ::GetClientRect(hTabs, &rcDisplay);
         ::SendMessageW(hTabs, TCM_ADJUSTRECT, FALSE, reinterpret_cast<LPARAM>(&rcDisplay));
-        const RECT rcPage = ChildRect(dialog.GetSessionsTabPage()->m_hWnd);
+        const RECT rcPage = ChildRect(Dialog().GetSessionsTabPage()->m_hWnd);
         ExpectSameRect(rcPage, rcDisplay);
 
         // The list has the focus (RunDialog waited for it), row 0 the current session selected,
         // the saved session after it.
-        const HWND hList = SessionsList(dialog);
+        const HWND hList = List();
         EXPECT_EQ(::GetFocus(), hList);
         EXPECT_EQ(::SendMessageW(hList, LVM_GETITEMCOUNT, 0, 0), 2);
         EXPECT_EQ(::SendMessageW(hList, LVM_GETNEXTITEM, static_cast<WPARAM>(-1), LVNI_SELECTED), 0);
     });
 
     EXPECT_EQ(nResult, IDOK);
-    EXPECT_TRUE(responder.Boxes().empty());
+    EXPECT_TRUE(m_responder.Boxes().empty());
 }
 
-TEST(SessionManagerDialog, CloseGivesOkAndEscapeOrTheCloseBoxCancelWithNothingToOpen)
+TEST_F(SessionManagerDialog, CloseGivesOkAndEscapeOrTheCloseBoxCancelWithNothingToOpen)
 {
-    CScratchSessionFolder folder;
-    folder.Write(MakeSession(L"Morning", {2}));
+    m_folder.Write(MakeSession(L"Morning", {2}));
     CSession current = MakeSession(kCurrentSessionName, {1});
 
     struct
@@ -362,10 +350,9 @@ TEST(SessionManagerDialog, CloseGivesOkAndEscapeOrTheCloseBoxCancelWithNothingTo
     }
 }
 
-TEST(SessionManagerDialog, ASearchErrorEndsTheDialogAfterOneBox)
+TEST_F(SessionManagerDialog, ASearchErrorEndsTheDialogAfterOneBox)
 {
-    CScratchSessionFolder folder;
-    folder.Write(MakeSession(L"Morning", {1}));
+    m_folder.Write(MakeSession(L"Morning", {1}));
     CSession current = MakeSession(kCurrentSessionName, {1});
     CSessionManagerDialog dialog;
     dialog.SetCurrentSession(&current);
@@ -375,7 +362,7 @@ TEST(SessionManagerDialog, ASearchErrorEndsTheDialogAfterOneBox)
     INT_PTR nResult = 0;
     int nBroken = 0;
     {
-        CBrokenFolderListing broken(folder.Path());
+        CBrokenFolderListing broken(m_folder.Path());
         nResult = dialog.DoModal();
         nBroken = broken.BrokenListings();
     }
@@ -394,27 +381,22 @@ TEST(SessionManagerDialog, ASearchErrorEndsTheDialogAfterOneBox)
     EXPECT_EQ(dialog.GetSessionsTabPage()->GetSessionsList().m_hWnd, nullptr);
 }
 
-TEST(SessionManagerDialog, AFolderThatCannotBeListedAtAllCountsAsEmpty)
+TEST_F(SessionManagerDialog, AFolderThatCannotBeListedAtAllCountsAsEmpty)
 {
-    CScratchSessionFolder folder;
-    folder.ReplaceWithFile();
-    CSession current = MakeSession(kCurrentSessionName, {2});
-    CSessionManagerDialog dialog;
-    dialog.SetCurrentSession(&current);
-    CMessageBoxResponder responder;
+    m_folder.ReplaceWithFile();
+    m_current = MakeSession(kCurrentSessionName, {2});
 
-    const INT_PTR nResult = RunDialog(dialog, responder, [&](HWND) {
-        const HWND hList = SessionsList(dialog);
+    const INT_PTR nResult = Run([&] {
+        const HWND hList = List();
         ASSERT_EQ(::SendMessageW(hList, LVM_GETITEMCOUNT, 0, 0), 1);
-        EXPECT_EQ(dialog.GetSessionsTabPage()->GetSessionsList().GetItemText(0, 0), kCurrentSessionName);
+        EXPECT_EQ(Dialog().GetSessionsTabPage()->GetSessionsList().GetItemText(0, 0), kCurrentSessionName);
     });
     EXPECT_EQ(nResult, IDOK);
-    EXPECT_TRUE(responder.Boxes().empty());
+    EXPECT_TRUE(m_responder.Boxes().empty());
 }
 
-TEST(SessionManagerDialog, InitialisationFailuresAreReportedOnceAndEndTheDialog)
+TEST_F(SessionManagerDialog, InitialisationFailuresAreReportedOnceAndEndTheDialog)
 {
-    CScratchSessionFolder folder;
     CSession current = MakeSession(kCurrentSessionName, {1});
     const std::wstring strPrefix = L"Internal error in CSessionManagerDialog::OnInitDialog(): ";
     const CFileException fileFailure(CFileException::accessDenied, ERROR_ACCESS_DENIED, L"C:\\x\\Work");
@@ -458,20 +440,17 @@ TEST(SessionManagerDialog, InitialisationFailuresAreReportedOnceAndEndTheDialog)
     EXPECT_EQ(responder.Boxes()[0].strText, strPrefix + L"CSessionsTabPage::SetCurrentSession() - pCurrentSession is NULL");
 }
 
-TEST(SessionManagerDialog, CannotBeMadeSmallerThanItsMinimumAndItsControlsFollowAResize)
+TEST_F(SessionManagerDialog, CannotBeMadeSmallerThanItsMinimumAndItsControlsFollowAResize)
 {
-    CScratchSessionFolder folder;
-    CSession current = MakeSession(kCurrentSessionName, {2});
-    CSessionManagerDialog dialog;
-    dialog.SetCurrentSession(&current);
-    CMessageBoxResponder responder;
+    m_current = MakeSession(kCurrentSessionName, {2});
 
-    RunDialog(dialog, responder, [&](HWND hDialog) {
+    Run([&] {
+        const HWND hDialog = Dialog().m_hWnd;
         const HWND hTabs = ::GetDlgItem(hDialog, IDC_TAB_CONTROL);
         const HWND hClose = ::GetDlgItem(hDialog, IDOK);
-        const HWND hPage = dialog.GetSessionsTabPage()->m_hWnd;
-        const HWND hAbout = dialog.GetAboutTabPage()->m_hWnd;
-        const HWND hGrip = dialog.GetSizeGrip().m_hWnd;
+        const HWND hPage = Dialog().GetSessionsTabPage()->m_hWnd;
+        const HWND hAbout = Dialog().GetAboutTabPage()->m_hWnd;
+        const HWND hGrip = Dialog().GetSizeGrip().m_hWnd;
         ASSERT_NE(hGrip, nullptr);
         RECT rcStart{};
         ::GetWindowRect(hDialog, &rcStart);
@@ -608,26 +587,23 @@ std::string SplitAfterMove(std::vector<RECT> rects, int dy)
 }
 }  // namespace
 
-TEST(SessionManagerDialog, ShrunkToItsMinimumAndGrownBackEveryControlIsWhereItWas)
+TEST_F(SessionManagerDialog, ShrunkToItsMinimumAndGrownBackEveryControlIsWhereItWas)
 {
-    CScratchSessionFolder folder;
-    folder.Write(MakeSession(L"Morning reading", {3}));
-    folder.Write(MakeSession(L"Project work", {2, 4}));
-    CSession current = MakeSession(kCurrentSessionName, {3, 2});
-    CSessionManagerDialog dialog;
-    dialog.SetCurrentSession(&current);
-    CMessageBoxResponder responder;
+    m_folder.Write(MakeSession(L"Morning reading", {3}));
+    m_folder.Write(MakeSession(L"Project work", {2, 4}));
+    m_current = MakeSession(kCurrentSessionName, {3, 2});
 
-    RunDialog(dialog, responder, [&](HWND hDialog) {
-        const HWND hPage = dialog.GetSessionsTabPage()->m_hWnd;
+    Run([&] {
+        const HWND hDialog = Dialog().m_hWnd;
+        const HWND hPage = Dialog().GetSessionsTabPage()->m_hWnd;
         const HWND hSplitter = ::GetDlgItem(hPage, IDC_SESSIONS_SPLITTER);
-        const HWND hTree = dialog.GetSessionsTabPage()->GetSessionTree().GetTreeCtrl().m_hWnd;
+        const HWND hTree = Dialog().GetSessionsTabPage()->GetSessionTree().GetTreeCtrl().m_hWnd;
         RECT rcStart{};
         ::GetWindowRect(hDialog, &rcStart);
         const auto start = Layout(hDialog);
 
         // To the minimum with the grip, as the user does it; the tree has no height left there.
-        const HWND hGrip = dialog.GetSizeGrip().m_hWnd;
+        const HWND hGrip = Dialog().GetSizeGrip().m_hWnd;
         RECT rcGrip{};
         ::GetClientRect(hGrip, &rcGrip);
         const POINT ptGrip{rcGrip.right - 3, rcGrip.bottom - 3};
@@ -675,18 +651,15 @@ TEST(SessionManagerDialog, ShrunkToItsMinimumAndGrownBackEveryControlIsWhereItWa
     });
 }
 
-TEST(SessionManagerDialog, ScreenReadersFindTheListAndTheTreeByName)
+TEST_F(SessionManagerDialog, ScreenReadersFindTheListAndTheTreeByName)
 {
-    CScratchSessionFolder folder;
-    folder.Write(MakeSession(L"Morning reading", {3}));
-    CSession current = MakeSession(kCurrentSessionName, {3, 2});
-    CSessionManagerDialog dialog;
-    dialog.SetCurrentSession(&current);
-    CMessageBoxResponder responder;
+    m_folder.Write(MakeSession(L"Morning reading", {3}));
+    m_current = MakeSession(kCurrentSessionName, {3, 2});
 
-    RunDialog(dialog, responder, [&](HWND hDialog) {
+    Run([&] {
+        const HWND hDialog = Dialog().m_hWnd;
         CComInitializer com;
-        CSessionsTabPage& page = *dialog.GetSessionsTabPage();
+        CSessionsTabPage& page = *Dialog().GetSessionsTabPage();
         const std::pair<HWND, const wchar_t*> named[] = {
             {page.GetSessionsList().m_hWnd, L"Sessions"},
             {page.GetSessionTree().GetTreeCtrl().m_hWnd, L"Windows and tabs"},
@@ -703,42 +676,39 @@ TEST(SessionManagerDialog, ScreenReadersFindTheListAndTheTreeByName)
     });
 }
 
-TEST(SessionManagerDialog, F1AndTheCaptionHelpButtonReportTheMissingHelpFile)
+TEST_F(SessionManagerDialog, F1AndTheCaptionHelpButtonReportTheMissingHelpFile)
 {
     ASSERT_EQ(::GetFileAttributesW(ExpectedHelpFilePath().c_str()), INVALID_FILE_ATTRIBUTES);
-    CScratchSessionFolder folder;
-    CSession current = MakeSession(kCurrentSessionName, {1});
-    CSessionManagerDialog dialog;
-    dialog.SetCurrentSession(&current);
-    CMessageBoxResponder responder;
+    m_current = MakeSession(kCurrentSessionName, {1});
 
-    const INT_PTR nResult = RunDialog(dialog, responder, [&](HWND hDialog) {
+    const INT_PTR nResult = Run([&] {
+        const HWND hDialog = Dialog().m_hWnd;
         // F1 where the user is: the list on the page.
-        responder.Answer(IDOK);
-        responder.Answer(IDOK);
+        m_responder.Answer(IDOK);
+        m_responder.Answer(IDOK);
         PressHelpKey(hDialog);
-        WaitFor([&] { return responder.Boxes().size() >= 2; }, 3000);
-        ASSERT_EQ(responder.Boxes().size(), 2u);
-        ExpectMissingHelpFileBoxes(responder.Boxes(), 0);
+        WaitFor([&] { return m_responder.Boxes().size() >= 2; }, 3000);
+        ASSERT_EQ(m_responder.Boxes().size(), 2u);
+        ExpectMissingHelpFileBoxes(m_responder.Boxes(), 0);
         EXPECT_TRUE(::IsWindowVisible(hDialog));
 
         // The caption's "?" button, which sends this command. Wine draws no such button, so the
         // command is sent as the button would send it.
         RECT rcWindow{};
         ::GetWindowRect(hDialog, &rcWindow);
-        responder.Answer(IDOK);
-        responder.Answer(IDOK);
+        m_responder.Answer(IDOK);
+        m_responder.Answer(IDOK);
         ::PostMessageW(hDialog, WM_SYSCOMMAND, SC_CONTEXTHELP, MAKELPARAM(rcWindow.right - 40, rcWindow.top + 8));
         PumpMessages(0);
-        ASSERT_EQ(responder.Boxes().size(), 4u);
-        ExpectMissingHelpFileBoxes(responder.Boxes(), 2);
+        ASSERT_EQ(m_responder.Boxes().size(), 4u);
+        ExpectMissingHelpFileBoxes(m_responder.Boxes(), 2);
         EXPECT_TRUE(::IsWindowVisible(hDialog));
         EXPECT_EQ(::GetCapture(), nullptr);
     });
     EXPECT_EQ(nResult, IDOK);
 }
 
-TEST(SessionManagerDialog, HelpFilePathIsTheModulesWithItsExtensionChanged)
+TEST_F(SessionManagerDialog, HelpFilePathIsTheModulesWithItsExtensionChanged)
 {
     EXPECT_EQ(HelpFilePathForModule(L"C:\\Program Files\\Quillmere\\Quillmere.dll"),
               L"C:\\Program Files\\Quillmere\\Quillmere.HLP");
@@ -746,21 +716,18 @@ TEST(SessionManagerDialog, HelpFilePathIsTheModulesWithItsExtensionChanged)
     EXPECT_EQ(HelpFilePathForModule(L"C:\\tools\\x.y.exe"), L"C:\\tools\\x.y.HLP");
 }
 
-TEST(SessionManagerDialog, WhileRenameOrDeleteAsksTheDialogIsDisabledAndIgnoresClicks)
+TEST_F(SessionManagerDialog, WhileRenameOrDeleteAsksTheDialogIsDisabledAndIgnoresClicks)
 {
-    CScratchSessionFolder folder;
-    folder.Write(MakeSession(L"Alpha", {1}));
-    folder.Write(MakeSession(L"Beta", {2}));
-    CSession current = MakeSession(kCurrentSessionName, {1});
-    CSessionManagerDialog dialog;
-    dialog.SetCurrentSession(&current);
-    CMessageBoxResponder responder;
+    m_folder.Write(MakeSession(L"Alpha", {1}));
+    m_folder.Write(MakeSession(L"Beta", {2}));
+    m_current = MakeSession(kCurrentSessionName, {1});
 
-    RunDialog(dialog, responder, [&](HWND hDialog) {
-        const HWND hList = SessionsList(dialog);
-        const HWND hPage = dialog.GetSessionsTabPage()->m_hWnd;
-        const int nAlpha = RowOf(dialog, L"Alpha");
-        const int nBeta = RowOf(dialog, L"Beta");
+    Run([&] {
+        const HWND hDialog = Dialog().m_hWnd;
+        const HWND hList = List();
+        const HWND hPage = Dialog().GetSessionsTabPage()->m_hWnd;
+        const int nAlpha = RowOf(L"Alpha");
+        const int nBeta = RowOf(L"Beta");
         ClickListRow(hList, nAlpha);
 
         // A click on the other row, made while the question is open, goes nowhere.
@@ -771,7 +738,7 @@ TEST(SessionManagerDialog, WhileRenameOrDeleteAsksTheDialogIsDisabledAndIgnoresC
             EXPECT_EQ(SelectedRow(hList), nAlpha);
         };
 
-        responder.OnDialogActivated([&](HWND hNameDialog) {
+        m_responder.OnDialogActivated([&](HWND hNameDialog) {
             expectDisabledAndDeaf(hNameDialog);
             const HWND hEdit = ::GetDlgItem(hNameDialog, IDC_FILE_NAME);
             ::SetWindowTextW(hEdit, L"Gamma");
@@ -781,44 +748,40 @@ TEST(SessionManagerDialog, WhileRenameOrDeleteAsksTheDialogIsDisabledAndIgnoresC
         // Enabled again and active again once the name dialog is gone.
         EXPECT_TRUE(::IsWindowEnabled(hDialog));
         EXPECT_EQ(::GetActiveWindow(), hDialog);
-        EXPECT_EQ(dialog.GetSessionsTabPage()->GetSessionsList().GetItemText(nAlpha, 0), L"Gamma");
-        EXPECT_EQ(dialog.GetSessionsTabPage()->GetSessionsList().GetItemText(nBeta, 0), L"Beta");
-        EXPECT_EQ(dialog.GetSessionsTabPage()
+        EXPECT_EQ(Dialog().GetSessionsTabPage()->GetSessionsList().GetItemText(nAlpha, 0), L"Gamma");
+        EXPECT_EQ(Dialog().GetSessionsTabPage()->GetSessionsList().GetItemText(nBeta, 0), L"Beta");
+        EXPECT_EQ(Dialog().GetSessionsTabPage()
                       ->GetSavedSessions()
                       .at(static_cast<size_t>(nAlpha - 1))
                       .GetName(),
                   L"Gamma");
-        EXPECT_NE(::GetFileAttributesW((folder.Path() + L"\\Gamma").c_str()),
+        EXPECT_NE(::GetFileAttributesW((m_folder.Path() + L"\\Gamma").c_str()),
                   INVALID_FILE_ATTRIBUTES);
-        EXPECT_EQ(::GetFileAttributesW((folder.Path() + L"\\Alpha").c_str()),
+        EXPECT_EQ(::GetFileAttributesW((m_folder.Path() + L"\\Alpha").c_str()),
                   INVALID_FILE_ATTRIBUTES);
 
-        responder.Answer(IDYES, expectDisabledAndDeaf);
+        m_responder.Answer(IDYES, expectDisabledAndDeaf);
         ClickButton(::GetDlgItem(hPage, IDC_SESSIONS_DELETE));
         EXPECT_TRUE(::IsWindowEnabled(hDialog));
-        EXPECT_EQ(::GetFileAttributesW((folder.Path() + L"\\Gamma").c_str()),
+        EXPECT_EQ(::GetFileAttributesW((m_folder.Path() + L"\\Gamma").c_str()),
                   INVALID_FILE_ATTRIBUTES);
-        EXPECT_NE(::GetFileAttributesW((folder.Path() + L"\\Beta").c_str()),
+        EXPECT_NE(::GetFileAttributesW((m_folder.Path() + L"\\Beta").c_str()),
                   INVALID_FILE_ATTRIBUTES);
-        ASSERT_EQ(dialog.GetSessionsTabPage()->GetSavedSessions().size(), 1u);
-        EXPECT_EQ(dialog.GetSessionsTabPage()->GetSavedSessions()[0].GetName(), L"Beta");
+        ASSERT_EQ(Dialog().GetSessionsTabPage()->GetSavedSessions().size(), 1u);
+        EXPECT_EQ(Dialog().GetSessionsTabPage()->GetSavedSessions()[0].GetName(), L"Beta");
     });
-    EXPECT_EQ(responder.Boxes().size(), 1u);
+    EXPECT_EQ(m_responder.Boxes().size(), 1u);
 }
 
-TEST(SessionManagerDialog, TabAndShiftTabWalkThePageTheTabStripAndCloseAsOneOrder)
+TEST_F(SessionManagerDialog, TabAndShiftTabWalkThePageTheTabStripAndCloseAsOneOrder)
 {
-    CScratchSessionFolder folder;
-    folder.Write(MakeSession(L"Morning", {2}));
-    CSession current = MakeSession(kCurrentSessionName, {1});
-    CSessionManagerDialog dialog;
-    dialog.SetCurrentSession(&current);
-    CMessageBoxResponder responder;
+    m_folder.Write(MakeSession(L"Morning", {2}));
+    m_current = MakeSession(kCurrentSessionName, {1});
 
-    RunDialog(dialog, responder, [&](HWND) {
+    Run([&] {
         // A saved session selected: Load, Rename and Delete are enabled and take part.
-        ClickListRow(SessionsList(dialog), 1);
-        ASSERT_EQ(FocusedControlId(dialog), IDC_SESSIONS_LIST);
+        ClickListRow(List(), 1);
+        ASSERT_EQ(FocusedControlId(Dialog()), IDC_SESSIONS_LIST);
         // From the list round to the list, in the order the windows are stacked.
         const std::vector<int> cycle = {IDC_SESSIONS_LIST,
                                   IDC_SESSIONS_SPLITTER,
@@ -835,7 +798,7 @@ TEST(SessionManagerDialog, TabAndShiftTabWalkThePageTheTabStripAndCloseAsOneOrde
         for (size_t i = 0; i < cycle.size(); ++i)
         {
             PressKey(::GetFocus(), VK_TAB);
-            forward.push_back(FocusedControlId(dialog));
+            forward.push_back(FocusedControlId(Dialog()));
         }
         std::vector<int> expectedForward(cycle.begin() + 1, cycle.end());
         expectedForward.push_back(cycle.front());
@@ -845,7 +808,7 @@ TEST(SessionManagerDialog, TabAndShiftTabWalkThePageTheTabStripAndCloseAsOneOrde
         for (size_t i = 0; i < cycle.size(); ++i)
         {
             PressKey(::GetFocus(), VK_TAB, kModShift);
-            backward.push_back(FocusedControlId(dialog));
+            backward.push_back(FocusedControlId(Dialog()));
         }
         std::vector<int> expectedBackward(cycle.rbegin(), cycle.rend() - 1);
         expectedBackward.push_back(cycle.front());
@@ -853,18 +816,15 @@ TEST(SessionManagerDialog, TabAndShiftTabWalkThePageTheTabStripAndCloseAsOneOrde
     });
 }
 
-TEST(SessionManagerDialog, ControlKeysSwitchPagesMnemonicsAndEnterPressTheirButtons)
+TEST_F(SessionManagerDialog, ControlKeysSwitchPagesMnemonicsAndEnterPressTheirButtons)
 {
-    CScratchSessionFolder folder;
-    CSession current = MakeSession(kCurrentSessionName, {2, 1});
-    CSessionManagerDialog dialog;
-    dialog.SetCurrentSession(&current);
-    CMessageBoxResponder responder;
+    m_current = MakeSession(kCurrentSessionName, {2, 1});
 
-    const INT_PTR nResult = RunDialog(dialog, responder, [&](HWND hDialog) {
+    const INT_PTR nResult = Run([&] {
+        const HWND hDialog = Dialog().m_hWnd;
         const HWND hTabs = ::GetDlgItem(hDialog, IDC_TAB_CONTROL);
-        const HWND hSessions = dialog.GetSessionsTabPage()->m_hWnd;
-        const HWND hAbout = dialog.GetAboutTabPage()->m_hWnd;
+        const HWND hSessions = Dialog().GetSessionsTabPage()->m_hWnd;
+        const HWND hAbout = Dialog().GetAboutTabPage()->m_hWnd;
         auto expectPage = [&](int nPage) {
             EXPECT_EQ(::SendMessageW(hTabs, TCM_GETCURSEL, 0, 0), nPage);
             EXPECT_EQ(::IsWindowVisible(hSessions) != FALSE, nPage == 0);
@@ -886,37 +846,37 @@ TEST(SessionManagerDialog, ControlKeysSwitchPagesMnemonicsAndEnterPressTheirButt
         for (const auto& s : switches)
         {
             SCOPED_TRACE(s.pszKeys);
-            ::SetFocus(SessionsList(dialog));
+            ::SetFocus(List());
             PressKey(::GetFocus(), s.nKey, s.nModifiers);
             expectPage(1);
-            EXPECT_EQ(FocusedControlId(dialog), IDC_ABOUT_LINK);
+            EXPECT_EQ(FocusedControlId(Dialog()), IDC_ABOUT_LINK);
             PressKey(::GetFocus(), s.nKey, s.nModifiers);
             expectPage(0);
-            EXPECT_EQ(FocusedControlId(dialog), IDC_SESSIONS_SAVE);
+            EXPECT_EQ(FocusedControlId(Dialog()), IDC_SESSIONS_SAVE);
         }
         // A focus outside the pages stays where it is.
         ::SetFocus(::GetDlgItem(hDialog, IDOK));
         PressKey(::GetFocus(), VK_TAB, kModControl);
         expectPage(1);
-        EXPECT_EQ(FocusedControlId(dialog), IDOK);
+        EXPECT_EQ(FocusedControlId(Dialog()), IDOK);
         PressKey(::GetFocus(), VK_TAB, kModControl);
         expectPage(0);
 
         // Enter on a page's button presses that button, not the dialog's default one.
-        CCustomTreeChildCtrl& tree = dialog.GetSessionsTabPage()->GetSessionTree().GetTreeCtrl();
-        ::SetFocus(SessionsList(dialog));
+        CCustomTreeChildCtrl& tree = Dialog().GetSessionsTabPage()->GetSessionTree().GetTreeCtrl();
+        ::SetFocus(List());
         for (int i = 0; i < 4; ++i)  // splitter, tree, Select All, Select None
             PressKey(::GetFocus(), VK_TAB);
-        ASSERT_EQ(FocusedControlId(dialog), IDC_SESSIONS_SELECT_NONE);
+        ASSERT_EQ(FocusedControlId(Dialog()), IDC_SESSIONS_SELECT_NONE);
         PressKey(::GetFocus(), VK_RETURN);
         EXPECT_TRUE(::IsWindowVisible(hDialog));
         EXPECT_EQ(CheckValues(tree), std::vector<int>(5, kCheckClear));
 
         // Mnemonics of the page and of the dialog, from the list.
-        ::SetFocus(SessionsList(dialog));
+        ::SetFocus(List());
         PressKey(::GetFocus(), 'A', kModAlt);
         EXPECT_EQ(CheckValues(tree), std::vector<int>(5, kCheckTicked));
-        ::SetFocus(SessionsList(dialog));
+        ::SetFocus(List());
         PressKey(::GetFocus(), 'C', kModAlt);
         EXPECT_FALSE(::IsWindowVisible(hDialog));
     });
