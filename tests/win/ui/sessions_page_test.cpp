@@ -414,29 +414,6 @@ TEST_F(SessionsPageTest, LoadEndsTheDialogWith202AndLeavesTheTickedSession)
     EXPECT_EQ(Page().GetUserSelectedSessionNodes()->GetInstanceSetsCount(), 0);
 }
 
-TEST_F(SessionsPageTest, ControlsFollowThePagesSize)
-{
-    Run([&] {
-        const auto rectOf = [&](int nId) { return ChildRect(PageControl(nId)); };
-        RECT rcPage{};
-        Page().GetClientRect(&rcPage);
-        const RECT rcSave = rectOf(IDC_SESSIONS_SAVE);
-        const RECT rcList = rectOf(IDC_SESSIONS_LIST);
-        const RECT rcTree = rectOf(IDC_SESSIONS_TREE);
-        const RECT rcSelectAll = rectOf(IDC_SESSIONS_SELECT_ALL);
-
-        Page().MoveWindow(0, 0, rcPage.right + 60, rcPage.bottom + 40);
-        EXPECT_EQ(rectOf(IDC_SESSIONS_SAVE).left, rcSave.left + 60);
-        EXPECT_EQ(rectOf(IDC_SESSIONS_SAVE).top, rcSave.top);
-        EXPECT_EQ(RectWidth(rectOf(IDC_SESSIONS_LIST)), RectWidth(rcList) + 60);
-        EXPECT_EQ(RectHeight(rectOf(IDC_SESSIONS_LIST)), RectHeight(rcList));
-        EXPECT_EQ(RectWidth(rectOf(IDC_SESSIONS_TREE)), RectWidth(rcTree) + 60);
-        EXPECT_EQ(RectHeight(rectOf(IDC_SESSIONS_TREE)), RectHeight(rcTree) + 40);
-        EXPECT_EQ(rectOf(IDC_SESSIONS_SELECT_ALL).left, rcSelectAll.left);
-        EXPECT_EQ(rectOf(IDC_SESSIONS_SELECT_ALL).top, rcSelectAll.top + 40);
-    });
-}
-
 // --- The saved sessions read when the dialog opens ----------------------------------------------
 
 namespace
