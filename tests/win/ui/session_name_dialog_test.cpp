@@ -221,49 +221,32 @@ TEST(SessionNameDialog, OpensWithTheCaretAfterTheProposalAndEveryLabelOnOneLine)
         EXPECT_EQ(Selection(hEdit), std::make_pair(nEnd, nEnd))
             << "nothing selected, the caret at the end";
 
-        // Both labels keep the template's place and height and are at least as wide: each is
-        // widened to its text, never wrapped, and stays inside the dialog.
+        // Every label is widened to its text rather than wrapped, and stays inside the dialog.
         RECT rcDialog{};
         GetClientRect(hDialog, &rcDialog);
-        const struct
+        size_t nLabels = 0;
+        for (HWND hChild = GetWindow(hDialog, GW_CHILD); hChild; hChild = GetWindow(hChild, GW_HWNDNEXT))
         {
-            const wchar_t* pszText;
-            RECT rcUnits;
-        } labels[] = {{L"Enter a filename for the session file:", {7, 7, 116, 8}},
-                      {L"(Valid filename characters only, 50 characters max)", {7, 39, 165, 8}}};
-        size_t nFound = 0;
-        for (HWND hChild = GetWindow(hDialog, GW_CHILD); hChild;
-             hChild = GetWindow(hChild, GW_HWNDNEXT))
-        {
-            for (const auto& label : labels)
-            {
-                if (Text(hChild) != label.pszText)
-                    continue;
-                ++nFound;
-                SCOPED_TRACE(testing::Message()
-                             << "label of " << wcslen(label.pszText) << " characters");
-                RECT rcUnits = label.rcUnits;
-                MapDialogRect(hDialog, &rcUnits);
-                RECT rcLabel{};
-                GetWindowRect(hChild, &rcLabel);
-                MapWindowPoints(nullptr, hDialog, reinterpret_cast<POINT*>(&rcLabel), 2);
-                EXPECT_EQ(rcLabel.left, rcUnits.left);
-                EXPECT_EQ(rcLabel.top, rcUnits.top);
-                EXPECT_EQ(rcLabel.bottom - rcLabel.top, rcUnits.bottom);
-                EXPECT_GE(rcLabel.right - rcLabel.left, rcUnits.right);
-                EXPECT_LE(rcLabel.right, rcDialog.right);
-
-                HDC hDC = GetDC(hChild);
-                const HGDIOBJ hOld = SelectObject(
-                    hDC, reinterpret_cast<HGDIOBJ>(SendMessageW(hChild, WM_GETFONT, 0, 0)));
-                RECT rcText{};
-                DrawTextW(hDC, label.pszText, -1, &rcText, DT_CALCRECT | DT_SINGLELINE);
-                SelectObject(hDC, hOld);
-                ReleaseDC(hChild, hDC);
-                EXPECT_LE(rcText.right, rcLabel.right - rcLabel.left) << "the text would wrap";
-            }
+            wchar_t szClass[16] = L"";
+            GetClassNameW(hChild, szClass, 16);
+            const std::wstring strText = Text(hChild);
+            if (_wcsicmp(szClass, L"Static") != 0 || strText.empty())
+                continue;
+            ++nLabels;
+            SCOPED_TRACE(testing::Message() << "label of " << strText.size() << " characters");
+            RECT rcLabel{};
+            GetWindowRect(hChild, &rcLabel);
+            MapWindowPoints(nullptr, hDialog, reinterpret_cast<POINT*>(&rcLabel), 2);
+            EXPECT_LE(rcLabel.right, rcDialog.right);
+            HDC hDC = GetDC(hChild);
+            const HGDIOBJ hOld = SelectObject(hDC, reinterpret_cast<HGDIOBJ>(SendMessageW(hChild, WM_GETFONT, 0, 0)));
+            RECT rcText{};
+            DrawTextW(hDC, strText.c_str(), -1, &rcText, DT_CALCRECT | DT_SINGLELINE);
+            SelectObject(hDC, hOld);
+            ReleaseDC(hChild, hDC);
+            EXPECT_LE(rcText.right, rcLabel.right - rcLabel.left) << "the text would wrap";
         }
-        EXPECT_EQ(nFound, 2u);
+        EXPECT_EQ(nLabels, 2u);
         PressKey(hEdit, VK_ESCAPE);
     });
     CSessionNameDialog dialog(strProposal.c_str(), CSessionNameDialog::kModeSave);
