@@ -110,22 +110,14 @@ public:
     CLinkHostDialog() : CHostDialog(IDD_LINK_HOST) {}
 
     CTestHyperLink m_linkLeft;
-    CTestHyperLink m_linkCentre;
-    CTestHyperLink m_linkRight;
-    CTestHyperLink m_linkMiddle;
     CTestHyperLink m_linkEmpty;
-    CTestHyperLink m_linkSimple;
     CTestHyperLink m_linkBorder;
 
 protected:
     void DoDataExchange(CDataExchange& dx) override
     {
         DDX_Control(dx, IDC_LINK_LEFT, m_linkLeft);
-        DDX_Control(dx, IDC_LINK_CENTRE, m_linkCentre);
-        DDX_Control(dx, IDC_LINK_RIGHT, m_linkRight);
-        DDX_Control(dx, IDC_LINK_MIDDLE, m_linkMiddle);
         DDX_Control(dx, IDC_LINK_EMPTY, m_linkEmpty);
-        DDX_Control(dx, IDC_LINK_SIMPLE, m_linkSimple);
         DDX_Control(dx, IDC_LINK_BORDER, m_linkBorder);
     }
 };
