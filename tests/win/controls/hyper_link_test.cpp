@@ -605,7 +605,7 @@ TEST_F(HyperLinkTest, WithoutShellOrAssociationTheShellsErrorIsReported)
     Click(link.m_hWnd, ClientCenter(link.m_hWnd));
 
     ASSERT_EQ(m_responder.Boxes().size(), 1u);
-    const CMessageBoxRecord& box = m_responder.Boxes()[0];
+    const CMessageBoxRecord box = m_responder.Boxes()[0];
     EXPECT_EQ(box.strText, L"Unable to open hyperlink:\n\nThere is no application associated\nwith "
                            L"the given filename extension.");
     EXPECT_EQ(box.nIcon, static_cast<UINT>(MB_ICONEXCLAMATION));
