@@ -3,7 +3,6 @@
 
 #include <oleacc.h>
 
-#include <cstring>
 #include <memory>
 #include <stdexcept>
 #include <string>
@@ -11,6 +10,7 @@
 #include <vector>
 
 #include "com.h"
+#include "session_import.h"
 #include "exceptions.h"
 #include "harness/input.h"
 #include "harness/message_box_responder.h"
@@ -22,123 +22,35 @@ using namespace ui_test;
 
 namespace
 {
-// Replaces a function this program imports, for as long as the object lives, by rewriting its
-// entry in the program's import table. The product's own calls go through that table.
-class CImportPatch
+// Sessions in memory, in a folder whose listing breaks off, as one on a network share does when
+// the share goes away: Wine lists a local folder whole or not at all.
+class CBrokenListingOs : public CMemoryOs
 {
 public:
-    CImportPatch(const char* pszFunction, void* pReplacement)
+    bool QueryRoamingFolder(std::wstring& strPath) override
     {
-        auto* pBase = reinterpret_cast<BYTE*>(::GetModuleHandleW(nullptr));
-        const auto* pDos = reinterpret_cast<const IMAGE_DOS_HEADER*>(pBase);
-        const auto* pNt = reinterpret_cast<const IMAGE_NT_HEADERS*>(pBase + pDos->e_lfanew);
-        const IMAGE_DATA_DIRECTORY& imports = pNt->OptionalHeader.DataDirectory[IMAGE_DIRECTORY_ENTRY_IMPORT];
-        for (auto* pDesc = reinterpret_cast<const IMAGE_IMPORT_DESCRIPTOR*>(pBase + imports.VirtualAddress);
-             pDesc->Name; ++pDesc)
-        {
-            if (!pDesc->OriginalFirstThunk)
-                continue;
-            auto* pNames = reinterpret_cast<const IMAGE_THUNK_DATA*>(pBase + pDesc->OriginalFirstThunk);
-            auto* pSlots = reinterpret_cast<IMAGE_THUNK_DATA*>(pBase + pDesc->FirstThunk);
-            for (; pNames->u1.AddressOfData; ++pNames, ++pSlots)
-            {
-                if (IMAGE_SNAP_BY_ORDINAL(pNames->u1.Ordinal))
-                    continue;
-                const auto* pByName = reinterpret_cast<const IMAGE_IMPORT_BY_NAME*>(pBase + pNames->u1.AddressOfData);
-                if (std::strcmp(reinterpret_cast<const char*>(pByName->Name), pszFunction) != 0)
-                    continue;
-                m_pSlot = reinterpret_cast<void**>(&pSlots->u1.Function);
-                m_pOriginal = *m_pSlot;
-                Write(pReplacement);
-                return;
-            }
-        }
-        ADD_FAILURE() << "the program does not import " << pszFunction;
+        strPath = L"C:/Roaming";
+        return true;
     }
-    ~CImportPatch()
+    bool ListFolder(const std::wstring&, std::vector<CDirectoryEntry>&, unsigned long& nError) override
     {
-        if (m_pSlot)
-            Write(m_pOriginal);
+        nError = ERROR_NETNAME_DELETED;
+        return true;
     }
-    CImportPatch(const CImportPatch&) = delete;
-    CImportPatch& operator=(const CImportPatch&) = delete;
-
-    void* Original() const { return m_pOriginal; }
-
-private:
-    void Write(void* pValue)
-    {
-        DWORD dwOld = 0;
-        ::VirtualProtect(m_pSlot, sizeof(void*), PAGE_READWRITE, &dwOld);
-        *m_pSlot = pValue;
-        ::VirtualProtect(m_pSlot, sizeof(void*), dwOld, &dwOld);
-    }
-
-    void** m_pSlot = nullptr;
-    void* m_pOriginal = nullptr;
 };
 
-// A listing of the session folder that breaks off after its first entry, as one on a network
-// share does when the share goes away: Wine lists a local folder whole or not at all.
-class CBrokenFolderListing
-{
-public:
-    explicit CBrokenFolderListing(const std::wstring& strFolder)
-        : m_first("FindFirstFileW", reinterpret_cast<void*>(&FindFirst)),
-          m_next("FindNextFileW", reinterpret_cast<void*>(&FindNext))
-    {
-        s_pThis = this;
-        m_strPattern = strFolder + L"\\*.*";
-    }
-    ~CBrokenFolderListing() { s_pThis = nullptr; }
-
-    int BrokenListings() const { return m_nBroken; }
-
-private:
-    using FindFirstFn = HANDLE(WINAPI*)(LPCWSTR, LPWIN32_FIND_DATAW);
-    using FindNextFn = BOOL(WINAPI*)(HANDLE, LPWIN32_FIND_DATAW);
-
-    static HANDLE WINAPI FindFirst(LPCWSTR pszPattern, LPWIN32_FIND_DATAW pData)
-    {
-        const HANDLE hFind = reinterpret_cast<FindFirstFn>(s_pThis->m_first.Original())(pszPattern, pData);
-        if (hFind != INVALID_HANDLE_VALUE && _wcsicmp(pszPattern, s_pThis->m_strPattern.c_str()) == 0)
-            s_pThis->m_hBroken = hFind;
-        return hFind;
-    }
-
-    static BOOL WINAPI FindNext(HANDLE hFind, LPWIN32_FIND_DATAW pData)
-    {
-        if (hFind == s_pThis->m_hBroken)
-        {
-            ++s_pThis->m_nBroken;
-            ::SetLastError(ERROR_NETNAME_DELETED);
-            return FALSE;
-        }
-        return reinterpret_cast<FindNextFn>(s_pThis->m_next.Original())(hFind, pData);
-    }
-
-    static CBrokenFolderListing* s_pThis;
-    CImportPatch m_first;
-    CImportPatch m_next;
-    std::wstring m_strPattern;
-    HANDLE m_hBroken = nullptr;
-    int m_nBroken = 0;
-};
-CBrokenFolderListing* CBrokenFolderListing::s_pThis = nullptr;
-
-// A dialog whose page creation fails in a chosen way, for the reports of its initialisation.
+// A dialog whose Sessions page is made by the test, for the reports of its initialisation.
 class CFailingPagesDialog : public CSessionManagerDialog
 {
 public:
-    std::function<void()> m_fnThrow;
+    std::function<std::unique_ptr<CSessionsTabPage>()> m_fnNewPage;
     HWND m_hWndAtFailure = nullptr;
 
 protected:
     std::unique_ptr<CSessionsTabPage> NewSessionsTabPage() override
     {
         m_hWndAtFailure = m_hWnd;
-        m_fnThrow();
-        return CSessionManagerDialog::NewSessionsTabPage();
+        return m_fnNewPage();
     }
 };
 
@@ -350,37 +262,6 @@ TEST_F(SessionManagerDialog, CloseGivesOkAndEscapeOrTheCloseBoxCancelWithNothing
     }
 }
 
-TEST_F(SessionManagerDialog, ASearchErrorEndsTheDialogAfterOneBox)
-{
-    m_folder.Write(MakeSession(L"Morning", {1}));
-    CSession current = MakeSession(kCurrentSessionName, {1});
-    CSessionManagerDialog dialog;
-    dialog.SetCurrentSession(&current);
-    CMessageBoxResponder responder;
-    responder.Answer(IDOK);
-
-    INT_PTR nResult = 0;
-    int nBroken = 0;
-    {
-        CBrokenFolderListing broken(m_folder.Path());
-        nResult = dialog.DoModal();
-        nBroken = broken.BrokenListings();
-    }
-
-    EXPECT_EQ(nBroken, 1);
-    EXPECT_EQ(nResult, IDCANCEL);
-    ASSERT_EQ(responder.Boxes().size(), 1u);
-    const CMessageBoxRecord& box = responder.Boxes()[0];
-    EXPECT_EQ(box.strCaption, L"Quillmere Error");
-    EXPECT_EQ(box.strText, L"Internal error in CSessionManagerDialog::OnInitDialog(): "
-                           L"CSessionsTabPage::LoadSavedSessions() - SearchDirectoryFailed");
-    EXPECT_EQ(box.hOwner, nullptr);
-    EXPECT_EQ(box.nIcon, 0u);
-    EXPECT_EQ(box.buttonIds, std::vector<int>{IDOK});
-    // Ended before it was ever shown: no page window was made.
-    EXPECT_EQ(dialog.GetSessionsTabPage()->GetSessionsList().m_hWnd, nullptr);
-}
-
 TEST_F(SessionManagerDialog, AFolderThatCannotBeListedAtAllCountsAsEmpty)
 {
     m_folder.ReplaceWithFile();
@@ -400,26 +281,36 @@ TEST_F(SessionManagerDialog, InitialisationFailuresAreReportedOnceAndEndTheDialo
     CSession current = MakeSession(kCurrentSessionName, {1});
     const std::wstring strPrefix = L"Internal error in CSessionManagerDialog::OnInitDialog(): ";
     const CFileException fileFailure(CFileException::accessDenied, ERROR_ACCESS_DENIED, L"C:\\x\\Work");
+    ASSERT_FALSE(fileFailure.GetErrorMessage().empty());
+    CBrokenListingOs brokenOs;
+    using CNewPage = std::function<std::unique_ptr<CSessionsTabPage>()>;
 
     struct
     {
         const char* pszWhat;
-        std::function<void()> fnThrow;
+        CNewPage fnNewPage;
         std::wstring strText;
-        bool bOwned;
+        bool bOwned = false;
+        CSession* pCurrent = nullptr;
     } const cases[] = {
-        {"standard exception", [] { throw std::runtime_error("CTest::Run() - broken"); },
-         strPrefix + L"CTest::Run() - broken", false},
-        {"framework exception", [&] { throw fileFailure; }, strPrefix + fileFailure.GetErrorMessage(), false},
-        {"anything else", [] { throw 42; }, L"(Unknown) exception in CSessionManagerDialog::OnInitDialog()", true},
+        {"standard exception", []() -> std::unique_ptr<CSessionsTabPage> { throw std::runtime_error("CTest::Run() - broken"); },
+         strPrefix + L"CTest::Run() - broken", false, &current},
+        {"framework exception", [&]() -> std::unique_ptr<CSessionsTabPage> { throw fileFailure; },
+         strPrefix + fileFailure.GetErrorMessage(), false, &current},
+        {"anything else", []() -> std::unique_ptr<CSessionsTabPage> { throw 42; },
+         L"(Unknown) exception in CSessionManagerDialog::OnInitDialog()", true, &current},
+        {"search of the session folder", [&] { return std::make_unique<CSessionsTabPage>(nullptr, brokenOs); },
+         strPrefix + L"CSessionsTabPage::LoadSavedSessions() - SearchDirectoryFailed", false, &current},
+        // Without a current session the Sessions page refuses to start.
+        {"no current session", [] { return std::make_unique<CSessionsTabPage>(); },
+         strPrefix + L"CSessionsTabPage::SetCurrentSession() - pCurrentSession is NULL"},
     };
-    ASSERT_FALSE(fileFailure.GetErrorMessage().empty());
     for (const auto& c : cases)
     {
         SCOPED_TRACE(c.pszWhat);
         CFailingPagesDialog dialog;
-        dialog.SetCurrentSession(&current);
-        dialog.m_fnThrow = c.fnThrow;
+        dialog.SetCurrentSession(c.pCurrent);
+        dialog.m_fnNewPage = c.fnNewPage;
         CMessageBoxResponder responder;
         responder.Answer(IDOK);
         EXPECT_EQ(dialog.DoModal(), IDCANCEL);
@@ -429,15 +320,11 @@ TEST_F(SessionManagerDialog, InitialisationFailuresAreReportedOnceAndEndTheDialo
         EXPECT_EQ(box.strText, c.strText);
         EXPECT_EQ(box.hOwner, c.bOwned ? dialog.m_hWndAtFailure : nullptr);
         EXPECT_EQ(box.nIcon, 0u);
+        EXPECT_EQ(box.buttonIds, std::vector<int>{IDOK});
+        // Ended before it was ever shown: no page window was made.
+        if (dialog.GetSessionsTabPage())
+            EXPECT_EQ(dialog.GetSessionsTabPage()->GetSessionsList().m_hWnd, nullptr);
     }
-
-    // Without a current session the Sessions page refuses to start, and says so the same way.
-    CSessionManagerDialog dialog;
-    CMessageBoxResponder responder;
-    responder.Answer(IDOK);
-    EXPECT_EQ(dialog.DoModal(), IDCANCEL);
-    ASSERT_EQ(responder.Boxes().size(), 1u);
-    EXPECT_EQ(responder.Boxes()[0].strText, strPrefix + L"CSessionsTabPage::SetCurrentSession() - pCurrentSession is NULL");
 }
 
 TEST_F(SessionManagerDialog, CannotBeMadeSmallerThanItsMinimumAndItsControlsFollowAResize)
