@@ -4,6 +4,9 @@
 
 #include <windows.h>
 
+#include <gtest/gtest.h>
+
+#include <algorithm>
 #include <functional>
 #include <string>
 
@@ -46,15 +49,46 @@ inline std::string Describe(const RECT& rect)
            ", " + std::to_string(rect.bottom) + ")";
 }
 
-// Pixels of the window's client rectangle, read back after pending paints, that the predicate
-// picks.
-inline int CountPixels(HWND hWnd, const RECT& rect, const std::function<bool(COLORREF)>& fnWanted)
+// Pixels of a rectangle of the window's client area that the predicate picks, read from one
+// picture taken after pending paints.
+inline int CountPixels(HWND hWnd, RECT rect, const std::function<bool(COLORREF)>& fnWanted)
 {
+    CRgbImage image;
+    if (!CaptureWindow(hWnd, image))
+    {
+        ADD_FAILURE() << "no picture of the window";
+        return 0;
+    }
+    RECT rcWindow{};
+    ::GetWindowRect(hWnd, &rcWindow);
+    POINT ptClient{0, 0};
+    ::ClientToScreen(hWnd, &ptClient);
+    ::OffsetRect(&rect, ptClient.x - rcWindow.left, ptClient.y - rcWindow.top);
     int nCount = 0;
-    for (int y = rect.top; y < rect.bottom; ++y)
-        for (int x = rect.left; x < rect.right; ++x)
-            nCount += fnWanted(PixelAt(hWnd, POINT{x, y})) ? 1 : 0;
+    for (int y = std::max(0, static_cast<int>(rect.top)); y < std::min(image.nHeight, static_cast<int>(rect.bottom)); ++y)
+        for (int x = std::max(0, static_cast<int>(rect.left)); x < std::min(image.nWidth, static_cast<int>(rect.right)); ++x)
+            nCount += fnWanted(image.At(x, y)) ? 1 : 0;
     return nCount;
+}
+
+inline std::function<bool(COLORREF)> Is(COLORREF crWanted)
+{
+    return [crWanted](COLORREF cr) { return cr == crWanted; };
+}
+
+// What the loop of a modal dialog does before dispatching: offer the message to each window
+// object from its target up to the dialog.
+inline bool PreTranslateChain(MSG& msg)
+{
+    for (HWND hWnd = msg.hwnd; hWnd; hWnd = ::GetParent(hWnd))
+    {
+        CWnd* pWnd = CWnd::FromHandlePermanent(hWnd);
+        if (pWnd && pWnd->PreTranslateMessage(&msg))
+            return true;
+        if (!(::GetWindowLongPtrW(hWnd, GWL_STYLE) & WS_CHILD))
+            break;
+    }
+    return false;
 }
 
 // Text and lines drawn in black or near it.
