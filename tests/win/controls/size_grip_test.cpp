@@ -53,12 +53,8 @@ protected:
     {
         RECT client{};
         GetClientRect(Grip(), &client);
-        const COLORREF crFace = GetSysColor(COLOR_BTNFACE);
-        int nRidge = 0;
-        for (int y = client.bottom / 2; y < client.bottom; ++y)
-            for (int x = client.right / 2; x < client.right; ++x)
-                nRidge += PixelAt(Grip(), POINT{x, y}) != crFace;
-        EXPECT_GT(nRidge, 0) << "the grip is not painted";
+        EXPECT_GT(CountPixels(Grip(), client, [](COLORREF cr) { return cr != GetSysColor(COLOR_BTNFACE); }), 0)
+            << "the grip is not painted";
     }
 
     // The lower-right half of the square belongs to the region, the upper-left half does not;
@@ -84,7 +80,7 @@ protected:
     CGripDialog m_dlg;
 };
 
-TEST_F(SizeGripTest, GripIsAScrollBarInTheCornerAfterEveryResize)
+TEST_F(SizeGripTest, GripIsAScrollBarInTheCornerBelowTheOtherControlsAfterEveryResize)
 {
     wchar_t szClass[32] = L"";
     GetClassNameW(Grip(), szClass, ARRAYSIZE(szClass));
@@ -94,6 +90,8 @@ TEST_F(SizeGripTest, GripIsAScrollBarInTheCornerAfterEveryResize)
     ExpectGripInCorner();
     ExpectTriangularRegion();
 
+    // A control pushed beneath it is covered again at the next size change.
+    SetWindowPos(Item(IDC_SIZE_GRIP_CHECK), HWND_BOTTOM, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
     RECT window{};
     GetWindowRect(Dlg(), &window);
     const SIZE sizes[] = {{RectWidth(window) + 120, RectHeight(window) + 90},
@@ -107,22 +105,8 @@ TEST_F(SizeGripTest, GripIsAScrollBarInTheCornerAfterEveryResize)
         ASSERT_EQ(RectWidth(window), size.cx);
         ExpectGripInCorner();
         ExpectGripPainted();
+        EXPECT_EQ(GetWindow(Grip(), GW_HWNDLAST), Grip());
     }
-}
-
-TEST_F(SizeGripTest, GripLiesBelowTheOtherControls)
-{
-    EXPECT_EQ(GetWindow(Grip(), GW_HWNDLAST), Grip());
-    EXPECT_NE(GetWindow(Grip(), GW_HWNDPREV), nullptr);
-
-    // A control pushed beneath it is covered again at the next size change.
-    SetWindowPos(Item(IDC_SIZE_GRIP_CHECK), HWND_BOTTOM, 0, 0, 0, 0,
-                 SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
-    ASSERT_NE(GetWindow(Grip(), GW_HWNDLAST), Grip());
-    RECT window{};
-    GetWindowRect(Dlg(), &window);
-    ResizeWindow(Dlg(), RectWidth(window) + 10, RectHeight(window) + 10);
-    EXPECT_EQ(GetWindow(Grip(), GW_HWNDLAST), Grip());
 }
 
 TEST_F(SizeGripTest, OnlyTheLowerRightTriangleTakesTheMouse)
