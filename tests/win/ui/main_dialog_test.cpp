@@ -3,6 +3,7 @@
 
 #include <oleacc.h>
 
+#include <functional>
 #include <memory>
 #include <stdexcept>
 #include <string>
@@ -157,22 +158,6 @@ std::wstring ExpectedHelpFilePath()
     return strPath.substr(0, strPath.rfind(L'.')) + L".HLP";
 }
 
-void ExpectMissingHelpFileBoxes(const std::vector<CMessageBoxRecord>& boxes, size_t nFirst)
-{
-    ASSERT_GE(boxes.size(), nFirst + 2);
-    const CMessageBoxRecord& missing = boxes[nFirst];
-    EXPECT_EQ(missing.strCaption, L"Unable to Display Help File");
-    EXPECT_EQ(missing.strText, L"Can't display help file.  The file path to the help file does not exist.");
-    const CMessageBoxRecord& path = boxes[nFirst + 1];
-    EXPECT_EQ(path.strCaption, L"Unable to Display Help File");
-    EXPECT_EQ(path.strText, L"Path to helpfile is: " + ExpectedHelpFilePath());
-    for (const CMessageBoxRecord* pBox : {&missing, &path})
-    {
-        EXPECT_EQ(pBox->hOwner, nullptr);
-        EXPECT_EQ(pBox->nIcon, 0u);
-        EXPECT_EQ(pBox->buttonIds, std::vector<int>{IDOK});
-    }
-}
 // The dialog over a scratch session folder, with the fixture's current session.
 class SessionManagerDialog : public SessionManagerTest
 {
@@ -322,21 +307,58 @@ TEST_F(SessionManagerDialog, InitialisationFailuresAreReportedOnceAndEndTheDialo
         EXPECT_EQ(box.nIcon, 0u);
         EXPECT_EQ(box.buttonIds, std::vector<int>{IDOK});
         // Ended before it was ever shown: no page window was made.
-        if (dialog.GetSessionsTabPage())
-            EXPECT_EQ(dialog.GetSessionsTabPage()->GetSessionsList().m_hWnd, nullptr);
+        EXPECT_EQ(dialog.GetSessionsTabPage() ? dialog.GetSessionsTabPage()->GetSessionsList().m_hWnd : nullptr, nullptr);
     }
 }
 
-TEST_F(SessionManagerDialog, CannotBeMadeSmallerThanItsMinimumAndItsControlsFollowAResize)
+namespace
 {
-    m_current = MakeSession(kCurrentSessionName, {2});
+// Every window of the dialog, the pages' controls and the controls' own children included, with
+// its rectangle in the dialog's client area, as "class id (left, top, right, bottom)".
+std::vector<std::string> Layout(HWND hDialog)
+{
+    std::vector<std::string> layout;
+    ::EnumChildWindows(
+        hDialog,
+        [](HWND hWnd, LPARAM lParam) {
+            RECT rect{};
+            ::GetWindowRect(hWnd, &rect);
+            ::MapWindowPoints(nullptr, ::GetAncestor(hWnd, GA_ROOT), reinterpret_cast<POINT*>(&rect), 2);
+            char szClass[64] = "";
+            ::GetClassNameA(hWnd, szClass, 64);
+            reinterpret_cast<std::vector<std::string>*>(lParam)->push_back(
+                std::string(szClass) + " " + std::to_string(::GetDlgCtrlID(hWnd)) + " (" + std::to_string(rect.left) +
+                ", " + std::to_string(rect.top) + ", " + std::to_string(rect.right) + ", " +
+                std::to_string(rect.bottom) + ")");
+            return TRUE;
+        },
+        reinterpret_cast<LPARAM>(&layout));
+    return layout;
+}
+
+// The list's bottom, the bar's top and the tree's top: where the splitter shares the height.
+std::vector<LONG> Split(HWND hPage)
+{
+    return {ChildRect(::GetDlgItem(hPage, IDC_SESSIONS_LIST)).bottom,
+            ChildRect(::GetDlgItem(hPage, IDC_SESSIONS_SPLITTER)).top,
+            ChildRect(::GetDlgItem(hPage, IDC_SESSIONS_TREE)).top};
+}
+}  // namespace
+
+TEST_F(SessionManagerDialog, ControlsFollowAResizeAndAnySizesEndingAtTheStartGiveTheStartBack)
+{
+    m_folder.Write(MakeSession(L"Morning reading", {3}));
+    m_current = MakeSession(kCurrentSessionName, {3, 2});
 
     Run([&] {
         const HWND hDialog = Dialog().m_hWnd;
+        const HWND hSplitter = PageControl(IDC_SESSIONS_SPLITTER);
         const HWND hGrip = Dialog().GetSizeGrip().m_hWnd;
-        ASSERT_NE(hGrip, nullptr);
         RECT rcStart{};
         ::GetWindowRect(hDialog, &rcStart);
+        const auto resize = [&](int dx, int dy) { ResizeWindow(hDialog, RectWidth(rcStart) + dx, RectHeight(rcStart) + dy); };
+        const std::vector<std::string> start = Layout(hDialog);
+
         // Each control with what it does as the dialog grows: move right, move down, widen, lengthen.
         struct CFollower
         {
@@ -356,129 +378,20 @@ TEST_F(SessionManagerDialog, CannotBeMadeSmallerThanItsMinimumAndItsControlsFoll
             follower(PageControl(IDC_SESSIONS_LIST), false, false, true, false),
             follower(PageControl(IDC_SESSIONS_TREE), false, false, true, true),
             follower(PageControl(IDC_SESSIONS_SELECT_ALL), false, true, false, false),
+            follower(hGrip, true, true, false, false),
         };
-        auto expectFollowing = [&](const char* pszWhen) {
-            SCOPED_TRACE(pszWhen);
-            RECT rcNow{};
-            ::GetWindowRect(hDialog, &rcNow);
-            const int dx = RectWidth(rcNow) - RectWidth(rcStart);
-            const int dy = RectHeight(rcNow) - RectHeight(rcStart);
-            for (const CFollower& f : followers)
-            {
-                SCOPED_TRACE(testing::Message() << "control " << ::GetDlgCtrlID(f.hWnd));
-                RECT rcWant = f.rcStart;
-                ::OffsetRect(&rcWant, f.bMoveX ? dx : 0, f.bMoveY ? dy : 0);
-                rcWant.right += f.bGrowX ? dx : 0;
-                rcWant.bottom += f.bGrowY ? dy : 0;
-                ExpectSameRect(ChildRect(f.hWnd), rcWant);
-            }
-            // The grip in the client area's corner.
-            RECT rcClient{};
-            ::GetClientRect(hDialog, &rcClient);
-            EXPECT_EQ(ChildRect(hGrip).right, rcClient.right);
-            EXPECT_EQ(ChildRect(hGrip).bottom, rcClient.bottom);
-        };
-
-        ResizeWindow(hDialog, RectWidth(rcStart) + 120, RectHeight(rcStart) + 90);
-        expectFollowing("enlarged");
-
-        ResizeWindow(hDialog, 200, 100);
-        RECT rcSmall{};
-        ::GetWindowRect(hDialog, &rcSmall);
-        EXPECT_EQ(RectWidth(rcSmall), CSessionManagerDialog::kMinTrackWidth);
-        EXPECT_EQ(RectHeight(rcSmall), CSessionManagerDialog::kMinTrackHeight);
-
-        ResizeWindow(hDialog, RectWidth(rcStart), RectHeight(rcStart));
-        expectFollowing("back to the start");
-
-        // A minimised window's size is not one the controls follow.
-        ::ShowWindow(hDialog, SW_MINIMIZE);
-        PumpMessages(0);
-        EXPECT_TRUE(::IsIconic(hDialog));
-        ::ShowWindow(hDialog, SW_RESTORE);
-        PumpMessages(0);
-        expectFollowing("minimised and restored");
-    });
-}
-
-namespace
-{
-// Every window of the dialog, the pages' controls and the controls' own children included, with
-// its rectangle in the dialog's client area.
-std::vector<std::pair<HWND, RECT>> Layout(HWND hDialog)
-{
-    std::vector<std::pair<HWND, RECT>> layout;
-    ::EnumChildWindows(
-        hDialog,
-        [](HWND hWnd, LPARAM lParam) {
-            RECT rect{};
-            ::GetWindowRect(hWnd, &rect);
-            ::MapWindowPoints(nullptr, ::GetAncestor(hWnd, GA_ROOT), reinterpret_cast<POINT*>(&rect), 2);
-            reinterpret_cast<std::vector<std::pair<HWND, RECT>>*>(lParam)->emplace_back(hWnd, rect);
-            return TRUE;
-        },
-        reinterpret_cast<LPARAM>(&layout));
-    return layout;
-}
-
-std::string Describe(HWND hWnd, const RECT& rect)
-{
-    wchar_t szClass[64] = L"";
-    if (hWnd)
-        ::GetClassNameW(hWnd, szClass, 64);
-    std::string strClass;
-    for (const wchar_t* p = szClass; *p; ++p)
-        strClass += static_cast<char>(*p);
-    return strClass + " " + std::to_string(::GetDlgCtrlID(hWnd)) + " (" + std::to_string(rect.left) + ", " +
-           std::to_string(rect.top) + ", " + std::to_string(rect.right) + ", " + std::to_string(rect.bottom) + ")";
-}
-
-void ExpectLayout(const std::vector<std::pair<HWND, RECT>>& actual, const std::vector<std::pair<HWND, RECT>>& expected)
-{
-    ASSERT_EQ(actual.size(), expected.size());
-    for (std::size_t i = 0; i < actual.size(); ++i)
-        EXPECT_EQ(Describe(actual[i].first, actual[i].second), Describe(expected[i].first, expected[i].second));
-}
-
-// The list, the splitter and the tree, as they stand in the page.
-std::vector<RECT> SplitControls(HWND hPage)
-{
-    std::vector<RECT> rects;
-    for (int nId : {IDC_SESSIONS_LIST, IDC_SESSIONS_SPLITTER, IDC_SESSIONS_TREE})
-        rects.push_back(ChildRect(::GetDlgItem(hPage, nId)));
-    return rects;
-}
-
-// Those three with the splitter moved by dy: the list longer, the bar lower, the tree shorter.
-std::string SplitAfterMove(std::vector<RECT> rects, int dy)
-{
-    rects[0].bottom += dy;
-    ::OffsetRect(&rects[1], 0, dy);
-    rects[2].top += dy;
-    std::string strText;
-    for (const RECT& rect : rects)
-        strText += Describe(nullptr, rect) + "; ";
-    return strText;
-}
-}  // namespace
-
-TEST_F(SessionManagerDialog, ShrunkToItsMinimumAndGrownBackEveryControlIsWhereItWas)
-{
-    m_folder.Write(MakeSession(L"Morning reading", {3}));
-    m_folder.Write(MakeSession(L"Project work", {2, 4}));
-    m_current = MakeSession(kCurrentSessionName, {3, 2});
-
-    Run([&] {
-        const HWND hDialog = Dialog().m_hWnd;
-        const HWND hPage = Dialog().GetSessionsTabPage()->m_hWnd;
-        const HWND hSplitter = ::GetDlgItem(hPage, IDC_SESSIONS_SPLITTER);
-        const HWND hTree = Dialog().GetSessionsTabPage()->GetSessionTree().GetTreeCtrl().m_hWnd;
-        RECT rcStart{};
-        ::GetWindowRect(hDialog, &rcStart);
-        const auto start = Layout(hDialog);
+        resize(120, 90);
+        for (const CFollower& f : followers)
+        {
+            SCOPED_TRACE(testing::Message() << "control " << ::GetDlgCtrlID(f.hWnd));
+            RECT rcWant = f.rcStart;
+            ::OffsetRect(&rcWant, f.bMoveX ? 120 : 0, f.bMoveY ? 90 : 0);
+            rcWant.right += f.bGrowX ? 120 : 0;
+            rcWant.bottom += f.bGrowY ? 90 : 0;
+            ExpectSameRect(ChildRect(f.hWnd), rcWant);
+        }
 
         // To the minimum with the grip, as the user does it; the tree has no height left there.
-        const HWND hGrip = Dialog().GetSizeGrip().m_hWnd;
         RECT rcGrip{};
         ::GetClientRect(hGrip, &rcGrip);
         const POINT ptGrip{rcGrip.right - 3, rcGrip.bottom - 3};
@@ -487,26 +400,30 @@ TEST_F(SessionManagerDialog, ShrunkToItsMinimumAndGrownBackEveryControlIsWhereIt
         ::GetWindowRect(hDialog, &rcMinimum);
         ASSERT_EQ(RectWidth(rcMinimum), CSessionManagerDialog::kMinTrackWidth);
         ASSERT_EQ(RectHeight(rcMinimum), CSessionManagerDialog::kMinTrackHeight);
-        EXPECT_EQ(RectHeight(ChildRect(hTree)), 0);
-        ResizeWindow(hDialog, RectWidth(rcStart) + 150, RectHeight(rcStart) + 100);
-        ResizeWindow(hDialog, RectWidth(rcStart), RectHeight(rcStart));
-        {
-            SCOPED_TRACE("shrunk, grown and back");
-            ExpectLayout(Layout(hDialog), start);
-        }
+        EXPECT_EQ(RectHeight(ChildRect(PageControl(IDC_SESSIONS_TREE))), 0);
+        resize(150, 100);
+        resize(0, 0);
+        EXPECT_EQ(Layout(hDialog), start) << "shrunk, grown and back";
+
+        // A minimised window's size is not one the controls follow.
+        ::ShowWindow(hDialog, SW_MINIMIZE);
+        PumpMessages(0);
+        EXPECT_TRUE(::IsIconic(hDialog));
+        ::ShowWindow(hDialog, SW_RESTORE);
+        PumpMessages(0);
+        EXPECT_EQ(Layout(hDialog), start) << "minimised and restored";
 
         // A drag of the splitter stays what it was through the minimum and back.
-        const std::vector<RECT> split = SplitControls(hPage);
+        std::vector<LONG> split = Split(Page().m_hWnd);
         const POINT ptBar = ClientCenter(hSplitter);
         Drag(hSplitter, ptBar, POINT{ptBar.x, ptBar.y + 30});
-        EXPECT_EQ(SplitAfterMove(SplitControls(hPage), 0), SplitAfterMove(split, 30));
-        const auto dragged = Layout(hDialog);
+        for (LONG& y : split)
+            y += 30;
+        EXPECT_EQ(Split(Page().m_hWnd), split);
+        const std::vector<std::string> dragged = Layout(hDialog);
         ResizeWindow(hDialog, CSessionManagerDialog::kMinTrackWidth, CSessionManagerDialog::kMinTrackHeight);
-        ResizeWindow(hDialog, RectWidth(rcStart), RectHeight(rcStart));
-        {
-            SCOPED_TRACE("dragged, then to the minimum and back");
-            ExpectLayout(Layout(hDialog), dragged);
-        }
+        resize(0, 0);
+        EXPECT_EQ(Layout(hDialog), dragged) << "dragged, then to the minimum and back";
 
         // Moved up at the minimum, where the tree has no height to show (and the mouse may not
         // move it, being nearer than 60 pixels to the tree's bottom): grown back, the tree has
@@ -515,14 +432,13 @@ TEST_F(SessionManagerDialog, ShrunkToItsMinimumAndGrownBackEveryControlIsWhereIt
         ::SetFocus(hSplitter);
         for (int i = 0; i < 5; ++i)
             PressKey(hSplitter, VK_UP);
-        ResizeWindow(hDialog, RectWidth(rcStart), RectHeight(rcStart));
-        EXPECT_EQ(SplitAfterMove(SplitControls(hPage), 0), SplitAfterMove(split, -10));
+        resize(0, 0);
+        for (LONG& y : split)
+            y -= 40;
+        EXPECT_EQ(Split(Page().m_hWnd), split);
         for (int i = 0; i < 5; ++i)
             PressKey(hSplitter, VK_DOWN);
-        {
-            SCOPED_TRACE("moved up at the minimum, back, and down as far");
-            ExpectLayout(Layout(hDialog), dragged);
-        }
+        EXPECT_EQ(Layout(hDialog), dragged) << "moved up at the minimum, back, and down as far";
     });
 }
 
@@ -532,7 +448,6 @@ TEST_F(SessionManagerDialog, ScreenReadersFindTheListAndTheTreeByName)
     m_current = MakeSession(kCurrentSessionName, {3, 2});
 
     Run([&] {
-        const HWND hDialog = Dialog().m_hWnd;
         CComInitializer com;
         CSessionsTabPage& page = *Dialog().GetSessionsTabPage();
         const std::pair<HWND, const wchar_t*> named[] = {
@@ -555,29 +470,40 @@ TEST_F(SessionManagerDialog, F1AndTheCaptionHelpButtonReportTheMissingHelpFile)
 {
     ASSERT_EQ(::GetFileAttributesW(ExpectedHelpFilePath().c_str()), INVALID_FILE_ATTRIBUTES);
     m_current = MakeSession(kCurrentSessionName, {1});
+    const std::wstring texts[] = {L"Can't display help file.  The file path to the help file does not exist.",
+                                  L"Path to helpfile is: " + ExpectedHelpFilePath()};
 
     const INT_PTR nResult = Run([&] {
         const HWND hDialog = Dialog().m_hWnd;
-        // F1 where the user is: the list on the page.
-        m_responder.Answer(IDOK);
-        m_responder.Answer(IDOK);
-        PressHelpKey(hDialog);
-        WaitFor([&] { return m_responder.Boxes().size() >= 2; }, 3000);
-        ASSERT_EQ(m_responder.Boxes().size(), 2u);
-        ExpectMissingHelpFileBoxes(m_responder.Boxes(), 0);
-        EXPECT_TRUE(::IsWindowVisible(hDialog));
-
-        // The caption's "?" button, which sends this command. Wine draws no such button, so the
-        // command is sent as the button would send it.
-        RECT rcWindow{};
-        ::GetWindowRect(hDialog, &rcWindow);
-        m_responder.Answer(IDOK);
-        m_responder.Answer(IDOK);
-        ::PostMessageW(hDialog, WM_SYSCOMMAND, SC_CONTEXTHELP, MAKELPARAM(rcWindow.right - 40, rcWindow.top + 8));
-        PumpMessages(0);
-        ASSERT_EQ(m_responder.Boxes().size(), 4u);
-        ExpectMissingHelpFileBoxes(m_responder.Boxes(), 2);
-        EXPECT_TRUE(::IsWindowVisible(hDialog));
+        // F1 where the user is (the list on the page), then the caption's "?" button, which sends
+        // this command: Wine draws no such button, so the command is sent as the button would.
+        const std::function<void()> asks[] = {
+            [&] { PressHelpKey(hDialog); },
+            [&] {
+                RECT rcWindow{};
+                ::GetWindowRect(hDialog, &rcWindow);
+                ::PostMessageW(hDialog, WM_SYSCOMMAND, SC_CONTEXTHELP, MAKELPARAM(rcWindow.right - 40, rcWindow.top + 8));
+            },
+        };
+        for (const auto& fnAsk : asks)
+        {
+            const size_t nFirst = m_responder.Boxes().size();
+            m_responder.Answer(IDOK);
+            m_responder.Answer(IDOK);
+            fnAsk();
+            WaitFor([&] { return m_responder.Boxes().size() >= nFirst + 2; }, 3000);
+            ASSERT_EQ(m_responder.Boxes().size(), nFirst + 2);
+            for (size_t i = 0; i < 2; ++i)
+            {
+                const CMessageBoxRecord& box = m_responder.Boxes()[nFirst + i];
+                EXPECT_EQ(box.strCaption, L"Unable to Display Help File");
+                EXPECT_EQ(box.strText, texts[i]);
+                EXPECT_EQ(box.hOwner, nullptr);
+                EXPECT_EQ(box.nIcon, 0u);
+                EXPECT_EQ(box.buttonIds, std::vector<int>{IDOK});
+            }
+            EXPECT_TRUE(::IsWindowVisible(hDialog));
+        }
         EXPECT_EQ(::GetCapture(), nullptr);
     });
     EXPECT_EQ(nResult, IDOK);
@@ -600,7 +526,6 @@ TEST_F(SessionManagerDialog, WhileRenameOrDeleteAsksTheDialogIsDisabledAndIgnore
     Run([&] {
         const HWND hDialog = Dialog().m_hWnd;
         const HWND hList = List();
-        const HWND hPage = Dialog().GetSessionsTabPage()->m_hWnd;
         const int nAlpha = RowOf(L"Alpha");
         const int nBeta = RowOf(L"Beta");
         ClickListRow(hList, nAlpha);
@@ -619,31 +544,16 @@ TEST_F(SessionManagerDialog, WhileRenameOrDeleteAsksTheDialogIsDisabledAndIgnore
             ::SetWindowTextW(hEdit, L"Gamma");
             PressKey(hEdit, VK_RETURN);
         });
-        ClickButton(::GetDlgItem(hPage, IDC_SESSIONS_RENAME));
+        ClickButton(PageControl(IDC_SESSIONS_RENAME));
         // Enabled again and active again once the name dialog is gone.
         EXPECT_TRUE(::IsWindowEnabled(hDialog));
         EXPECT_EQ(::GetActiveWindow(), hDialog);
-        EXPECT_EQ(Dialog().GetSessionsTabPage()->GetSessionsList().GetItemText(nAlpha, 0), L"Gamma");
-        EXPECT_EQ(Dialog().GetSessionsTabPage()->GetSessionsList().GetItemText(nBeta, 0), L"Beta");
-        EXPECT_EQ(Dialog().GetSessionsTabPage()
-                      ->GetSavedSessions()
-                      .at(static_cast<size_t>(nAlpha - 1))
-                      .GetName(),
-                  L"Gamma");
-        EXPECT_NE(::GetFileAttributesW((m_folder.Path() + L"\\Gamma").c_str()),
-                  INVALID_FILE_ATTRIBUTES);
-        EXPECT_EQ(::GetFileAttributesW((m_folder.Path() + L"\\Alpha").c_str()),
-                  INVALID_FILE_ATTRIBUTES);
+        EXPECT_TRUE(m_folder.Exists(L"Gamma"));
 
         m_responder.Answer(IDYES, expectDisabledAndDeaf);
-        ClickButton(::GetDlgItem(hPage, IDC_SESSIONS_DELETE));
+        ClickButton(PageControl(IDC_SESSIONS_DELETE));
         EXPECT_TRUE(::IsWindowEnabled(hDialog));
-        EXPECT_EQ(::GetFileAttributesW((m_folder.Path() + L"\\Gamma").c_str()),
-                  INVALID_FILE_ATTRIBUTES);
-        EXPECT_NE(::GetFileAttributesW((m_folder.Path() + L"\\Beta").c_str()),
-                  INVALID_FILE_ATTRIBUTES);
-        ASSERT_EQ(Dialog().GetSessionsTabPage()->GetSavedSessions().size(), 1u);
-        EXPECT_EQ(Dialog().GetSessionsTabPage()->GetSavedSessions()[0].GetName(), L"Beta");
+        EXPECT_EQ(m_folder.FileNames(), std::vector<std::wstring>{L"Beta"});
     });
     EXPECT_EQ(m_responder.Boxes().size(), 1u);
 }

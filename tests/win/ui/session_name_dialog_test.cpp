@@ -81,39 +81,47 @@ HWND FileNameField(HWND hDialog)
 }
 }  // namespace
 
-TEST_F(FilenameEditTest, TypedRefusedCharactersBeepAndAreDropped)
+TEST_F(FilenameEditTest, RefusedCharactersTypedBeepAndAreDroppedAndAPasteHoldingOneIsUndoneWhole)
 {
-    TypeText(m_host.m_edit.m_hWnd, L"a\\b/c:d*e?f\"g<h>i|j.k l-m");
-    EXPECT_EQ(Text(m_host.m_edit.m_hWnd), L"abcdefghijk l-m");
-    EXPECT_EQ(m_host.m_edit.m_nBeeps, 10);
-}
-
-TEST_F(FilenameEditTest, APasteWithARefusedCharacterIsUndoneWhole)
-{
-    m_host.m_edit.SetWindowText(L"keep this");
-    m_host.m_edit.SetSel(2, 6);
-    SetClipboardText(m_host.m_hWnd, L"bad/name");
-    m_host.m_edit.SendMessage(WM_PASTE);
-    EXPECT_EQ(Text(m_host.m_edit.m_hWnd), L"keep this");
-    EXPECT_EQ(Selection(m_host.m_edit.m_hWnd), std::make_pair(2, 6));
-    EXPECT_EQ(m_host.m_edit.m_nBeeps, 1);
-
-    SetClipboardText(m_host.m_hWnd, L"v2.0");  // the dot is refused too
-    m_host.m_edit.SendMessage(WM_PASTE);
-    EXPECT_EQ(Text(m_host.m_edit.m_hWnd), L"keep this");
-    EXPECT_EQ(m_host.m_edit.m_nBeeps, 2);
-
-    SetClipboardText(m_host.m_hWnd, L"ok ");
-    m_host.m_edit.SendMessage(WM_PASTE);
-    EXPECT_EQ(Text(m_host.m_edit.m_hWnd), L"keok his");
-    EXPECT_EQ(m_host.m_edit.m_nBeeps, 2);
-
-    // Pasting stops at the 50-character limit.
-    m_host.m_edit.SetWindowText(std::wstring(48, L'x'));
-    m_host.m_edit.SetSel(48, 48);
-    SetClipboardText(m_host.m_hWnd, L"abcdef");
-    m_host.m_edit.SendMessage(WM_PASTE);
-    EXPECT_EQ(Text(m_host.m_edit.m_hWnd), std::wstring(48, L'x') + L"ab");
+    CCountingFilenameEdit& edit = m_host.m_edit;
+    const std::wstring strFull(48, L'x');
+    const struct
+    {
+        const char* pszWhat;
+        std::wstring strStart;
+        int nSelStart, nSelEnd;
+        bool bPaste;
+        std::wstring strInput, strExpected;
+        int nBeeps;
+    } cases[] = {
+        {"typed", L"", 0, 0, false, L"a\\b/c:d*e?f\"g<h>i|j.k l-m", L"abcdefghijk l-m", 10},
+        {"pasted with a slash", L"keep this", 2, 6, true, L"bad/name", L"keep this", 1},
+        {"pasted with a dot", L"keep this", 2, 6, true, L"v2.0", L"keep this", 1},
+        {"pasted", L"keep this", 2, 6, true, L"ok ", L"keok his", 0},
+        {"pasted up to the limit of 50", strFull, 48, 48, true, L"abcdef", strFull + L"ab", 0},
+    };
+    for (const auto& c : cases)
+    {
+        SCOPED_TRACE(c.pszWhat);
+        edit.SetWindowText(c.strStart);
+        edit.SetSel(c.nSelStart, c.nSelEnd);
+        edit.m_nBeeps = 0;
+        if (c.bPaste)
+        {
+            SetClipboardText(m_host.m_hWnd, c.strInput);
+            edit.SendMessage(WM_PASTE);
+        }
+        else
+        {
+            TypeText(edit.m_hWnd, c.strInput);
+        }
+        EXPECT_EQ(Text(edit.m_hWnd), c.strExpected);
+        EXPECT_EQ(edit.m_nBeeps, c.nBeeps);
+        if (c.bPaste && c.nBeeps > 0)
+        {
+            EXPECT_EQ(Selection(edit.m_hWnd), std::make_pair(c.nSelStart, c.nSelEnd));
+        }
+    }
 }
 
 TEST(SessionNameDialog, ShowsALongProposalWholeButTypingStopsAt50)
@@ -146,29 +154,6 @@ TEST(SessionNameDialog, ShowsALongProposalWholeButTypingStopsAt50)
     });
     CSessionNameDialog limited(L"", CSessionNameDialog::kModeSave);
     EXPECT_EQ(limited.DoModal(), IDCANCEL);
-}
-
-TEST(SessionNameDialog, OkIsAvailableOnlyWithAName)
-{
-    CMessageBoxResponder responder;
-    responder.OnDialogActivated([](HWND hDialog) {
-        const HWND hEdit = FileNameField(hDialog);
-        const HWND hOk = GetDlgItem(hDialog, IDOK);
-        // The window has no system menu, hence no close box.
-        EXPECT_EQ(GetWindowLongPtrW(hDialog, GWL_STYLE) & WS_SYSMENU, 0);
-        EXPECT_TRUE(IsWindowEnabled(hOk));
-        SetWindowTextW(hEdit, L"");
-        EXPECT_FALSE(IsWindowEnabled(hOk));
-        TypeText(hEdit, L"x");
-        EXPECT_TRUE(IsWindowEnabled(hOk));
-        PressKey(hEdit, VK_BACK);
-        EXPECT_FALSE(IsWindowEnabled(hOk));
-        PressKey(hEdit, VK_RETURN);  // nothing to accept: the dialog stays
-        EXPECT_TRUE(IsWindowVisible(hDialog));
-        PressKey(hEdit, VK_ESCAPE);
-    });
-    CSessionNameDialog dialog(L"start", CSessionNameDialog::kModeSave);
-    EXPECT_EQ(dialog.DoModal(), IDCANCEL);
 }
 
 TEST(SessionNameDialog, RefusesAnExistingNameUnderTheCaptionOfItsMode)
@@ -210,7 +195,7 @@ TEST(SessionNameDialog, RefusesAnExistingNameUnderTheCaptionOfItsMode)
     DeleteFileW(strPath.c_str());
 }
 
-TEST(SessionNameDialog, OpensWithTheCaretAfterTheProposalAndEveryLabelOnOneLine)
+TEST(SessionNameDialog, OpensWithTheCaretAfterTheProposalEveryLabelOnOneLineAndOkOnlyWithAName)
 {
     const std::wstring strProposal = L"2024-03-05";
     CMessageBoxResponder responder;
@@ -247,6 +232,19 @@ TEST(SessionNameDialog, OpensWithTheCaretAfterTheProposalAndEveryLabelOnOneLine)
             EXPECT_LE(rcText.right, rcLabel.right - rcLabel.left) << "the text would wrap";
         }
         EXPECT_EQ(nLabels, 2u);
+
+        // OK is available only with a name; there is no close box.
+        EXPECT_EQ(GetWindowLongPtrW(hDialog, GWL_STYLE) & WS_SYSMENU, 0);
+        const HWND hOk = GetDlgItem(hDialog, IDOK);
+        EXPECT_TRUE(IsWindowEnabled(hOk));
+        SetWindowTextW(hEdit, L"");
+        EXPECT_FALSE(IsWindowEnabled(hOk));
+        TypeText(hEdit, L"x");
+        EXPECT_TRUE(IsWindowEnabled(hOk));
+        PressKey(hEdit, VK_BACK);
+        EXPECT_FALSE(IsWindowEnabled(hOk));
+        PressKey(hEdit, VK_RETURN);  // nothing to accept: the dialog stays
+        EXPECT_TRUE(IsWindowVisible(hDialog));
         PressKey(hEdit, VK_ESCAPE);
     });
     CSessionNameDialog dialog(strProposal.c_str(), CSessionNameDialog::kModeSave);

@@ -97,6 +97,14 @@ protected:
     std::vector<std::wstring> m_listed;
 };
 
+// The box's caption and text, and its icon.
+void ExpectBox(const CMessageBoxRecord& box, const std::wstring& strCaption, const std::wstring& strText, UINT nIcon)
+{
+    EXPECT_EQ(box.strCaption, strCaption);
+    EXPECT_EQ(box.strText, strText);
+    EXPECT_EQ(box.nIcon, nIcon);
+}
+
 // Every node with the same check value.
 void ExpectAllLines(const std::vector<std::wstring>& lines, const wchar_t* pszCheck)
 {
@@ -161,10 +169,7 @@ TEST_F(SessionsPageTest, ASelectionChangeRefreshesTheTreeAndTheButtons)
         ExpectAllLines(Lines(), L"[0]");
 
         // A double click on a row opens nothing.
-        RECT rcRow{};
-        rcRow.left = LVIR_LABEL;
-        ::SendMessageW(List(), LVM_GETITEMRECT, RowOf(L"Evening"), reinterpret_cast<LPARAM>(&rcRow));
-        Click(List(), POINT{rcRow.left + 4, (rcRow.top + rcRow.bottom) / 2}, true);
+        ClickListRow(List(), RowOf(L"Evening"), true);
         EXPECT_TRUE(::IsWindowVisible(Dialog().m_hWnd));
         EXPECT_EQ(Page().GetUserSelectedSessionNodes(), nullptr);
 
@@ -257,9 +262,8 @@ TEST_F(SessionsPageTest, SaveFailuresShowTheWritersReasonAndWriteNothing)
         ClickButton(PageControl(IDC_SESSIONS_SAVE));
         ::UnhookWindowsHookEx(g_hHook);
         ASSERT_EQ(m_responder.Boxes().size(), 1u);
-        EXPECT_EQ(m_responder.Boxes()[0].strCaption, kCaptionUnableToSave);
-        EXPECT_EQ(m_responder.Boxes()[0].strText,
-                  std::wstring(kSaveFailure) + L"CManualSavedInstanceSaver::Save() - FileExists.");
+        ExpectBox(m_responder.Boxes()[0], kCaptionUnableToSave,
+                  std::wstring(kSaveFailure) + L"CManualSavedInstanceSaver::Save() - FileExists.", MB_ICONSTOP);
         EXPECT_EQ(ReadFile(L"Rival").GetUrlItemsCount(), 5);
         EXPECT_EQ(RowNames(List()).size(), 1u);
 
@@ -314,9 +318,9 @@ TEST_F(SessionsPageTest, RenameRenamesTheFileAndTheRowInPlace)
         m_responder.Answer(IDOK);
         ClickButton(PageControl(IDC_SESSIONS_RENAME));
         ASSERT_EQ(m_responder.Boxes().size(), 1u);
-        EXPECT_EQ(m_responder.Boxes()[0].strCaption, L"Unable To Rename");
-        EXPECT_EQ(m_responder.Boxes()[0].strText, L"Unable to rename the file.\rReason: '" +
-                                                      m_folder.FilePath(L"Late evening") + L"' was not found.");
+        ExpectBox(m_responder.Boxes()[0], L"Unable To Rename",
+                  L"Unable to rename the file.\rReason: '" + m_folder.FilePath(L"Late evening") + L"' was not found.",
+                  MB_ICONSTOP);
         EXPECT_EQ(RowText(List(), nRow, 0), L"Late evening");
         EXPECT_FALSE(m_folder.Exists(L"Night"));
 
@@ -339,10 +343,9 @@ TEST_F(SessionsPageTest, DeleteAsksFirstThenRemovesRowEntryAndFile)
         m_responder.Answer(IDNO);
         ClickButton(PageControl(IDC_SESSIONS_DELETE));
         ASSERT_EQ(m_responder.Boxes().size(), 1u);
-        EXPECT_EQ(m_responder.Boxes()[0].strCaption, L"Confirm Delete");
-        EXPECT_EQ(m_responder.Boxes()[0].strText, L"Are you sure you want to delete '" + strFirst + L"'?");
+        ExpectBox(m_responder.Boxes()[0], L"Confirm Delete", L"Are you sure you want to delete '" + strFirst + L"'?",
+                  MB_ICONQUESTION);
         EXPECT_EQ(m_responder.Boxes()[0].buttonIds, (std::vector<int>{IDYES, IDNO}));
-        EXPECT_EQ(m_responder.Boxes()[0].nIcon, static_cast<UINT>(MB_ICONQUESTION));
         EXPECT_EQ(m_responder.Boxes()[0].hOwner, Dialog().m_hWnd);
         EXPECT_EQ(Page().GetSavedSessions().size(), 3u);
         EXPECT_TRUE(m_folder.Exists(strFirst));
@@ -377,9 +380,9 @@ TEST_F(SessionsPageTest, DeleteAsksFirstThenRemovesRowEntryAndFile)
         m_responder.Answer(IDOK);
         ClickButton(PageControl(IDC_SESSIONS_DELETE));
         ASSERT_EQ(m_responder.Boxes().size(), 5u);
-        EXPECT_EQ(m_responder.Boxes()[4].strCaption, L"Unable To Delete");
-        EXPECT_EQ(m_responder.Boxes()[4].strText,
-                  L"Unable to delete the file.\rReason: '" + m_folder.FilePath(strSecond) + L"' was not found.");
+        ExpectBox(m_responder.Boxes()[4], L"Unable To Delete",
+                  L"Unable to delete the file.\rReason: '" + m_folder.FilePath(strSecond) + L"' was not found.",
+                  MB_ICONSTOP);
         EXPECT_EQ(RowNames(List()), std::vector<std::wstring>{kCurrentSessionName});
         EXPECT_TRUE(Page().GetSavedSessions().empty());
     });
@@ -468,14 +471,13 @@ TEST_F(SessionsCatalogueTest, ADamagedFileAsksWhetherToReadTheOthers)
     EXPECT_EQ(ListedRows(), (std::vector<std::wstring>{kCurrentSessionName, L"a-first", L"c-third", L"d-fourth"}));
     ASSERT_EQ(m_responder.Boxes().size(), 1u);
     const CMessageBoxRecord& box = m_responder.Boxes()[0];
-    EXPECT_EQ(box.strCaption, L"Unable To Load Session");
-    EXPECT_EQ(box.strText,
+    ExpectBox(box, L"Unable To Load Session",
               L"Unable to load 'b-old'.\rReason: CManualSavedInstanceLoader::VerifyFileHeader() - InvalidFileHeader."
               L"\r\rQuillmere was unable to load the file, possibly due to file corruption.  To stop seeing this "
               L"message, remove the file from your file system.\r\rIn the mean time, would you like to continue "
-              L"loading the other sessions?");
+              L"loading the other sessions?",
+              MB_ICONSTOP);
     EXPECT_EQ(box.buttonIds, (std::vector<int>{IDYES, IDNO}));
-    EXPECT_EQ(box.nIcon, static_cast<UINT>(MB_ICONSTOP));
     EXPECT_TRUE(m_folder.Exists(L"b-old"));
 
     // No stops the reading there.
@@ -491,8 +493,7 @@ TEST_F(SessionsCatalogueTest, TextThatIsNotUtf8EndsTheReadingAfterAnOkBox)
     EXPECT_EQ(ListedRows(), (std::vector<std::wstring>{kCurrentSessionName, L"a-first"}));
     ASSERT_EQ(m_responder.Boxes().size(), 1u);
     const CMessageBoxRecord& box = m_responder.Boxes()[0];
-    EXPECT_EQ(box.strCaption, L"Unable To Load Session");
-    EXPECT_EQ(box.strText, L"Unable to load 'b-old'.\rReason: Unknown exception.");
+    ExpectBox(box, L"Unable To Load Session", L"Unable to load 'b-old'.\rReason: Unknown exception.", MB_ICONSTOP);
     EXPECT_EQ(box.buttonIds, std::vector<int>{IDOK});
     EXPECT_EQ(box.hOwner, nullptr);
 }

@@ -198,12 +198,12 @@ void ClickButton(HWND hButton)
     Click(hButton, ClientCenter(hButton));
 }
 
-void ClickListRow(HWND hList, int nRow)
+void ClickListRow(HWND hList, int nRow, bool bDouble)
 {
     RECT rcRow{};
     rcRow.left = LVIR_LABEL;
     ASSERT_TRUE(::SendMessageW(hList, LVM_GETITEMRECT, static_cast<WPARAM>(nRow), reinterpret_cast<LPARAM>(&rcRow)));
-    Click(hList, POINT{rcRow.left + 4, (rcRow.top + rcRow.bottom) / 2});
+    Click(hList, POINT{rcRow.left + 4, (rcRow.top + rcRow.bottom) / 2}, bDouble);
 }
 
 int SelectedRow(HWND hList)

@@ -76,7 +76,7 @@ RECT ChildRect(HWND hWnd);
 std::wstring WindowText(HWND hWnd);
 void ClickButton(HWND hButton);
 
-void ClickListRow(HWND hList, int nRow);
+void ClickListRow(HWND hList, int nRow, bool bDouble = false);
 int SelectedRow(HWND hList);
 std::wstring RowText(HWND hList, int nRow, int nColumn);
 std::vector<std::wstring> RowNames(HWND hList);
