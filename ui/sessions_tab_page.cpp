@@ -49,7 +49,8 @@ void AddExStyle(HWND hWnd, DWORD dwExStyle)
 }
 }  // namespace
 
-CSessionsTabPage::CSessionsTabPage(CWnd* pParent) : CTabPage(IDD_SESSIONS_PAGE, pParent)
+CSessionsTabPage::CSessionsTabPage(CWnd* pParent, IOsOperations& os)
+    : CTabPage(IDD_SESSIONS_PAGE, pParent), m_folderLocator(os)
 {
 }
 

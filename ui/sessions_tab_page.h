@@ -24,7 +24,8 @@ class CSessionsTabPage : public CTabPage
 public:
     enum { IDD = IDD_SESSIONS_PAGE };
 
-    explicit CSessionsTabPage(CWnd* pParent = nullptr);
+    // The saved sessions are looked for through os.
+    explicit CSessionsTabPage(CWnd* pParent = nullptr, IOsOperations& os = SystemOs());
     ~CSessionsTabPage() override;
 
     // Before the page's window exists. Throws for null; the session is borrowed.

@@ -4,25 +4,12 @@
 #include <string>
 #include <thread>
 
-#include "control_anchor_helper.h"
-#include "dialog_splitter.h"
 #include "gdi.h"
-#include "harness/input.h"
-#include "harness/screenshot.h"
+#include "control_test_support.h"
 #include "size_grip_dialog.h"
-#include "size_grip_test.h"
 
 namespace
 {
-// A window's rectangle in its parent's client coordinates.
-RECT RectInParent(HWND hWnd)
-{
-    RECT rect{};
-    GetWindowRect(hWnd, &rect);
-    MapWindowPoints(nullptr, GetParent(hWnd), reinterpret_cast<POINT*>(&rect), 2);
-    return rect;
-}
-
 class CGripDialog : public CSizeGripDialog
 {
 public:
@@ -53,7 +40,7 @@ protected:
     {
         RECT client{};
         GetClientRect(Dlg(), &client);
-        const RECT grip = RectInParent(Grip());
+        const RECT grip = ChildRect(Grip());
         EXPECT_EQ(grip.right, client.right);
         EXPECT_EQ(grip.bottom, client.bottom);
         EXPECT_EQ(RectWidth(grip), GetSystemMetrics(SM_CXVSCROLL));
@@ -66,12 +53,8 @@ protected:
     {
         RECT client{};
         GetClientRect(Grip(), &client);
-        const COLORREF crFace = GetSysColor(COLOR_BTNFACE);
-        int nRidge = 0;
-        for (int y = client.bottom / 2; y < client.bottom; ++y)
-            for (int x = client.right / 2; x < client.right; ++x)
-                nRidge += PixelAt(Grip(), POINT{x, y}) != crFace;
-        EXPECT_GT(nRidge, 0) << "the grip is not painted";
+        EXPECT_GT(CountPixels(Grip(), client, [](COLORREF cr) { return cr != GetSysColor(COLOR_BTNFACE); }), 0)
+            << "the grip is not painted";
     }
 
     // The lower-right half of the square belongs to the region, the upper-left half does not;
@@ -97,7 +80,7 @@ protected:
     CGripDialog m_dlg;
 };
 
-TEST_F(SizeGripTest, GripIsAScrollBarInTheCornerAfterEveryResize)
+TEST_F(SizeGripTest, GripIsAScrollBarInTheCornerBelowTheOtherControlsAfterEveryResize)
 {
     wchar_t szClass[32] = L"";
     GetClassNameW(Grip(), szClass, ARRAYSIZE(szClass));
@@ -107,6 +90,8 @@ TEST_F(SizeGripTest, GripIsAScrollBarInTheCornerAfterEveryResize)
     ExpectGripInCorner();
     ExpectTriangularRegion();
 
+    // A control pushed beneath it is covered again at the next size change.
+    SetWindowPos(Item(IDC_SIZE_GRIP_CHECK), HWND_BOTTOM, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
     RECT window{};
     GetWindowRect(Dlg(), &window);
     const SIZE sizes[] = {{RectWidth(window) + 120, RectHeight(window) + 90},
@@ -120,22 +105,8 @@ TEST_F(SizeGripTest, GripIsAScrollBarInTheCornerAfterEveryResize)
         ASSERT_EQ(RectWidth(window), size.cx);
         ExpectGripInCorner();
         ExpectGripPainted();
+        EXPECT_EQ(GetWindow(Grip(), GW_HWNDLAST), Grip());
     }
-}
-
-TEST_F(SizeGripTest, GripLiesBelowTheOtherControls)
-{
-    EXPECT_EQ(GetWindow(Grip(), GW_HWNDLAST), Grip());
-    EXPECT_NE(GetWindow(Grip(), GW_HWNDPREV), nullptr);
-
-    // A control pushed beneath it is covered again at the next size change.
-    SetWindowPos(Item(IDC_SIZE_GRIP_CHECK), HWND_BOTTOM, 0, 0, 0, 0,
-                 SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
-    ASSERT_NE(GetWindow(Grip(), GW_HWNDLAST), Grip());
-    RECT window{};
-    GetWindowRect(Dlg(), &window);
-    ResizeWindow(Dlg(), RectWidth(window) + 10, RectHeight(window) + 10);
-    EXPECT_EQ(GetWindow(Grip(), GW_HWNDLAST), Grip());
 }
 
 TEST_F(SizeGripTest, OnlyTheLowerRightTriangleTakesTheMouse)
@@ -295,85 +266,4 @@ TEST_F(SizeGripTest, DraggingTheGripSizesTheDialog)
     ExpectGripInCorner();
 }
 
-// --- Both controls in one resizable dialog -------------------------------------------------------
-
-// Laid out like the Sessions page: the list and the bar widen with the dialog, the box below
-// grows both ways, the buttons keep to the right.
-class CGripAndSplitterDialog : public CSizeGripDialog
-{
-public:
-    CGripAndSplitterDialog() : CSizeGripDialog(IDD_GRIP_AND_SPLITTER) {}
-
-    CListCtrl m_list;
-    CDialogSplitter m_splitter;
-    CStatic m_box;
-    CButton m_btnSave;
-    CButton m_btnLoad;
-    std::unique_ptr<CControlAnchorHelper> m_pAnchorHelper;
-
-protected:
-    void DoDataExchange(CDataExchange& dx) override
-    {
-        DDX_Control(dx, IDC_GRIP_AND_SPLITTER_LIST, m_list);
-        DDX_Control(dx, IDC_GRIP_AND_SPLITTER_BAR, m_splitter);
-        DDX_Control(dx, IDC_GRIP_AND_SPLITTER_BOX, m_box);
-        DDX_Control(dx, IDC_GRIP_AND_SPLITTER_SAVE, m_btnSave);
-        DDX_Control(dx, IDC_GRIP_AND_SPLITTER_LOAD, m_btnLoad);
-    }
-    BOOL OnInitDialog() override
-    {
-        CSizeGripDialog::OnInitDialog();
-        m_pAnchorHelper = std::make_unique<CControlAnchorHelper>(this);
-        m_pAnchorHelper->InitializeAnchors();
-        m_pAnchorHelper->SetAnchor(&m_btnSave, 0, 0, 1, 1, 0);
-        m_pAnchorHelper->SetAnchor(&m_btnLoad, 0, 0, 1, 1, 0);
-        m_pAnchorHelper->SetAnchor(&m_list, 0, 1, 1, 1, 0);
-        m_pAnchorHelper->SetAnchor(&m_splitter, 0, 1, 1, 1, 0);
-        m_pAnchorHelper->SetAnchor(&m_box, 0, 1, 1, 1, 1);
-        RECT client{};
-        GetClientRect(&client);
-        m_pAnchorHelper->OnParentSize(client.right, client.bottom);
-
-        m_list.InsertColumn(0, L"Name", LVCFMT_LEFT, 160);
-        for (const wchar_t* pszName : {L"Travel plans", L"Morning reading", L"[Current Session]"})
-            m_list.InsertItem(0, pszName);
-        m_splitter.AttachControls(&m_list, &m_box);
-        return TRUE;
-    }
-    void OnSize(UINT nType, int cx, int cy) override
-    {
-        CSizeGripDialog::OnSize(nType, cx, cy);
-        if (m_pAnchorHelper)
-            m_pAnchorHelper->OnParentSize(cx, cy);
-    }
-};
-
-TEST(GripAndSplitter, ResizedDialogKeepsGripInCornerAndBarDraggable)
-{
-    CGripAndSplitterDialog dlg;
-    ASSERT_TRUE(dlg.Create(IDD_GRIP_AND_SPLITTER, nullptr));
-    SetWindowPos(dlg.m_hWnd, HWND_TOP, 40, 40, 0, 0, SWP_NOSIZE | SWP_SHOWWINDOW);
-    PumpMessages(50);
-
-    RECT window{};
-    GetWindowRect(dlg.m_hWnd, &window);
-    ResizeWindow(dlg.m_hWnd, RectWidth(window) + 80, RectHeight(window) + 60);
-
-    // The bar widened with the dialog and still shares the height between the list and the box.
-    const RECT bar0 = RectInParent(dlg.m_splitter.m_hWnd);
-    const RECT box0 = RectInParent(dlg.m_box.m_hWnd);
-    EXPECT_EQ(RectWidth(bar0), RectWidth(RectInParent(dlg.m_list.m_hWnd)));
-    const POINT pt = ClientCenter(dlg.m_splitter.m_hWnd);
-    Drag(dlg.m_splitter.m_hWnd, pt, POINT{pt.x, pt.y + 24});
-    EXPECT_EQ(RectInParent(dlg.m_splitter.m_hWnd).top, bar0.top + 24);
-    EXPECT_EQ(RectInParent(dlg.m_box.m_hWnd).top, box0.top + 24);
-    RECT client{};
-    dlg.GetClientRect(&client);
-    EXPECT_EQ(RectInParent(dlg.GetSizeGrip().m_hWnd).bottom, client.bottom);
-
-    EXPECT_TRUE(SaveWindowBitmap(dlg.m_hWnd, L"splitter_and_size_grip.bmp"));
-
-    dlg.DestroyWindow();
-    PumpMessages(0);
-}
 } // namespace

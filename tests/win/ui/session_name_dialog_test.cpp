@@ -5,7 +5,6 @@
 #include "filename_edit.h"
 #include "harness/input.h"
 #include "harness/message_box_responder.h"
-#include "harness/screenshot.h"
 #include "resource.h"
 #include "session_folder.h"
 #include "session_name_dialog.h"
@@ -82,39 +81,47 @@ HWND FileNameField(HWND hDialog)
 }
 }  // namespace
 
-TEST_F(FilenameEditTest, TypedRefusedCharactersBeepAndAreDropped)
+TEST_F(FilenameEditTest, RefusedCharactersTypedBeepAndAreDroppedAndAPasteHoldingOneIsUndoneWhole)
 {
-    TypeText(m_host.m_edit.m_hWnd, L"a\\b/c:d*e?f\"g<h>i|j.k l-m");
-    EXPECT_EQ(Text(m_host.m_edit.m_hWnd), L"abcdefghijk l-m");
-    EXPECT_EQ(m_host.m_edit.m_nBeeps, 10);
-}
-
-TEST_F(FilenameEditTest, APasteWithARefusedCharacterIsUndoneWhole)
-{
-    m_host.m_edit.SetWindowText(L"keep this");
-    m_host.m_edit.SetSel(2, 6);
-    SetClipboardText(m_host.m_hWnd, L"bad/name");
-    m_host.m_edit.SendMessage(WM_PASTE);
-    EXPECT_EQ(Text(m_host.m_edit.m_hWnd), L"keep this");
-    EXPECT_EQ(Selection(m_host.m_edit.m_hWnd), std::make_pair(2, 6));
-    EXPECT_EQ(m_host.m_edit.m_nBeeps, 1);
-
-    SetClipboardText(m_host.m_hWnd, L"v2.0");  // the dot is refused too
-    m_host.m_edit.SendMessage(WM_PASTE);
-    EXPECT_EQ(Text(m_host.m_edit.m_hWnd), L"keep this");
-    EXPECT_EQ(m_host.m_edit.m_nBeeps, 2);
-
-    SetClipboardText(m_host.m_hWnd, L"ok ");
-    m_host.m_edit.SendMessage(WM_PASTE);
-    EXPECT_EQ(Text(m_host.m_edit.m_hWnd), L"keok his");
-    EXPECT_EQ(m_host.m_edit.m_nBeeps, 2);
-
-    // Pasting stops at the 50-character limit.
-    m_host.m_edit.SetWindowText(std::wstring(48, L'x'));
-    m_host.m_edit.SetSel(48, 48);
-    SetClipboardText(m_host.m_hWnd, L"abcdef");
-    m_host.m_edit.SendMessage(WM_PASTE);
-    EXPECT_EQ(Text(m_host.m_edit.m_hWnd), std::wstring(48, L'x') + L"ab");
+    CCountingFilenameEdit& edit = m_host.m_edit;
+    const std::wstring strFull(48, L'x');
+    const struct
+    {
+        const char* pszWhat;
+        std::wstring strStart;
+        int nSelStart, nSelEnd;
+        bool bPaste;
+        std::wstring strInput, strExpected;
+        int nBeeps;
+    } cases[] = {
+        {"typed", L"", 0, 0, false, L"a\\b/c:d*e?f\"g<h>i|j.k l-m", L"abcdefghijk l-m", 10},
+        {"pasted with a slash", L"keep this", 2, 6, true, L"bad/name", L"keep this", 1},
+        {"pasted with a dot", L"keep this", 2, 6, true, L"v2.0", L"keep this", 1},
+        {"pasted", L"keep this", 2, 6, true, L"ok ", L"keok his", 0},
+        {"pasted up to the limit of 50", strFull, 48, 48, true, L"abcdef", strFull + L"ab", 0},
+    };
+    for (const auto& c : cases)
+    {
+        SCOPED_TRACE(c.pszWhat);
+        edit.SetWindowText(c.strStart);
+        edit.SetSel(c.nSelStart, c.nSelEnd);
+        edit.m_nBeeps = 0;
+        if (c.bPaste)
+        {
+            SetClipboardText(m_host.m_hWnd, c.strInput);
+            edit.SendMessage(WM_PASTE);
+        }
+        else
+        {
+            TypeText(edit.m_hWnd, c.strInput);
+        }
+        EXPECT_EQ(Text(edit.m_hWnd), c.strExpected);
+        EXPECT_EQ(edit.m_nBeeps, c.nBeeps);
+        if (c.bPaste && c.nBeeps > 0)
+        {
+            EXPECT_EQ(Selection(edit.m_hWnd), std::make_pair(c.nSelStart, c.nSelEnd));
+        }
+    }
 }
 
 TEST(SessionNameDialog, ShowsALongProposalWholeButTypingStopsAt50)
@@ -147,29 +154,6 @@ TEST(SessionNameDialog, ShowsALongProposalWholeButTypingStopsAt50)
     });
     CSessionNameDialog limited(L"", CSessionNameDialog::kModeSave);
     EXPECT_EQ(limited.DoModal(), IDCANCEL);
-}
-
-TEST(SessionNameDialog, OkIsAvailableOnlyWithAName)
-{
-    CMessageBoxResponder responder;
-    responder.OnDialogActivated([](HWND hDialog) {
-        const HWND hEdit = FileNameField(hDialog);
-        const HWND hOk = GetDlgItem(hDialog, IDOK);
-        // The window has no system menu, hence no close box.
-        EXPECT_EQ(GetWindowLongPtrW(hDialog, GWL_STYLE) & WS_SYSMENU, 0);
-        EXPECT_TRUE(IsWindowEnabled(hOk));
-        SetWindowTextW(hEdit, L"");
-        EXPECT_FALSE(IsWindowEnabled(hOk));
-        TypeText(hEdit, L"x");
-        EXPECT_TRUE(IsWindowEnabled(hOk));
-        PressKey(hEdit, VK_BACK);
-        EXPECT_FALSE(IsWindowEnabled(hOk));
-        PressKey(hEdit, VK_RETURN);  // nothing to accept: the dialog stays
-        EXPECT_TRUE(IsWindowVisible(hDialog));
-        PressKey(hEdit, VK_ESCAPE);
-    });
-    CSessionNameDialog dialog(L"start", CSessionNameDialog::kModeSave);
-    EXPECT_EQ(dialog.DoModal(), IDCANCEL);
 }
 
 TEST(SessionNameDialog, RefusesAnExistingNameUnderTheCaptionOfItsMode)
@@ -211,7 +195,7 @@ TEST(SessionNameDialog, RefusesAnExistingNameUnderTheCaptionOfItsMode)
     DeleteFileW(strPath.c_str());
 }
 
-TEST(SessionNameDialog, OpensWithTheCaretAfterTheProposalAndEveryLabelOnOneLine)
+TEST(SessionNameDialog, OpensWithTheCaretAfterTheProposalEveryLabelOnOneLineAndOkOnlyWithAName)
 {
     const std::wstring strProposal = L"2024-03-05";
     CMessageBoxResponder responder;
@@ -222,50 +206,45 @@ TEST(SessionNameDialog, OpensWithTheCaretAfterTheProposalAndEveryLabelOnOneLine)
         EXPECT_EQ(Selection(hEdit), std::make_pair(nEnd, nEnd))
             << "nothing selected, the caret at the end";
 
-        // Both labels keep the template's place and height and are at least as wide: each is
-        // widened to its text, never wrapped, and stays inside the dialog.
+        // Every label is widened to its text rather than wrapped, and stays inside the dialog.
         RECT rcDialog{};
         GetClientRect(hDialog, &rcDialog);
-        const struct
+        size_t nLabels = 0;
+        for (HWND hChild = GetWindow(hDialog, GW_CHILD); hChild; hChild = GetWindow(hChild, GW_HWNDNEXT))
         {
-            const wchar_t* pszText;
-            RECT rcUnits;
-        } labels[] = {{L"Enter a filename for the session file:", {7, 7, 116, 8}},
-                      {L"(Valid filename characters only, 50 characters max)", {7, 39, 165, 8}}};
-        size_t nFound = 0;
-        for (HWND hChild = GetWindow(hDialog, GW_CHILD); hChild;
-             hChild = GetWindow(hChild, GW_HWNDNEXT))
-        {
-            for (const auto& label : labels)
-            {
-                if (Text(hChild) != label.pszText)
-                    continue;
-                ++nFound;
-                SCOPED_TRACE(testing::Message()
-                             << "label of " << wcslen(label.pszText) << " characters");
-                RECT rcUnits = label.rcUnits;
-                MapDialogRect(hDialog, &rcUnits);
-                RECT rcLabel{};
-                GetWindowRect(hChild, &rcLabel);
-                MapWindowPoints(nullptr, hDialog, reinterpret_cast<POINT*>(&rcLabel), 2);
-                EXPECT_EQ(rcLabel.left, rcUnits.left);
-                EXPECT_EQ(rcLabel.top, rcUnits.top);
-                EXPECT_EQ(rcLabel.bottom - rcLabel.top, rcUnits.bottom);
-                EXPECT_GE(rcLabel.right - rcLabel.left, rcUnits.right);
-                EXPECT_LE(rcLabel.right, rcDialog.right);
-
-                HDC hDC = GetDC(hChild);
-                const HGDIOBJ hOld = SelectObject(
-                    hDC, reinterpret_cast<HGDIOBJ>(SendMessageW(hChild, WM_GETFONT, 0, 0)));
-                RECT rcText{};
-                DrawTextW(hDC, label.pszText, -1, &rcText, DT_CALCRECT | DT_SINGLELINE);
-                SelectObject(hDC, hOld);
-                ReleaseDC(hChild, hDC);
-                EXPECT_LE(rcText.right, rcLabel.right - rcLabel.left) << "the text would wrap";
-            }
+            wchar_t szClass[16] = L"";
+            GetClassNameW(hChild, szClass, 16);
+            const std::wstring strText = Text(hChild);
+            if (_wcsicmp(szClass, L"Static") != 0 || strText.empty())
+                continue;
+            ++nLabels;
+            SCOPED_TRACE(testing::Message() << "label of " << strText.size() << " characters");
+            RECT rcLabel{};
+            GetWindowRect(hChild, &rcLabel);
+            MapWindowPoints(nullptr, hDialog, reinterpret_cast<POINT*>(&rcLabel), 2);
+            EXPECT_LE(rcLabel.right, rcDialog.right);
+            HDC hDC = GetDC(hChild);
+            const HGDIOBJ hOld = SelectObject(hDC, reinterpret_cast<HGDIOBJ>(SendMessageW(hChild, WM_GETFONT, 0, 0)));
+            RECT rcText{};
+            DrawTextW(hDC, strText.c_str(), -1, &rcText, DT_CALCRECT | DT_SINGLELINE);
+            SelectObject(hDC, hOld);
+            ReleaseDC(hChild, hDC);
+            EXPECT_LE(rcText.right, rcLabel.right - rcLabel.left) << "the text would wrap";
         }
-        EXPECT_EQ(nFound, 2u);
-        EXPECT_TRUE(SaveWindowBitmap(hDialog, L"session-name-dialog.bmp"));
+        EXPECT_EQ(nLabels, 2u);
+
+        // OK is available only with a name; there is no close box.
+        EXPECT_EQ(GetWindowLongPtrW(hDialog, GWL_STYLE) & WS_SYSMENU, 0);
+        const HWND hOk = GetDlgItem(hDialog, IDOK);
+        EXPECT_TRUE(IsWindowEnabled(hOk));
+        SetWindowTextW(hEdit, L"");
+        EXPECT_FALSE(IsWindowEnabled(hOk));
+        TypeText(hEdit, L"x");
+        EXPECT_TRUE(IsWindowEnabled(hOk));
+        PressKey(hEdit, VK_BACK);
+        EXPECT_FALSE(IsWindowEnabled(hOk));
+        PressKey(hEdit, VK_RETURN);  // nothing to accept: the dialog stays
+        EXPECT_TRUE(IsWindowVisible(hDialog));
         PressKey(hEdit, VK_ESCAPE);
     });
     CSessionNameDialog dialog(strProposal.c_str(), CSessionNameDialog::kModeSave);
