@@ -24,7 +24,7 @@ TEST(MessageBoxResponder, AnswersEachBoxInTurnAndRecordsWhatItShowed)
     EXPECT_EQ(IDCANCEL, MessageBoxW(nullptr, L"Second", L"Other", MB_OKCANCEL | MB_ICONSTOP));
     DestroyWindow(hOwner);
 
-    const std::vector<CMessageBoxRecord>& boxes = responder.Boxes();
+    const auto& boxes = responder.Boxes();
     ASSERT_EQ(2u, boxes.size());
     EXPECT_EQ(hOwner, boxes[0].hOwner);
     EXPECT_EQ(L"Caption", boxes[0].strCaption);

@@ -53,7 +53,8 @@ public:
     void OnDialogActivated(std::function<void(HWND hDialog)> fnHandler);
 
     // Every message box seen while this responder was the newest, in the order they appeared.
-    const std::vector<CMessageBoxRecord>& Boxes() const { return m_boxes; }
+    // A deque: a record a test holds stays in place when the next box is recorded.
+    const std::deque<CMessageBoxRecord>& Boxes() const { return m_boxes; }
 
     // Reads a message box's contents; false when the window is not a message box.
     static bool ReadMessageBox(HWND hWnd, CMessageBoxRecord& record);
@@ -71,5 +72,5 @@ private:
     };
     std::deque<CAnswer> m_answers;
     std::deque<std::function<void(HWND)>> m_dialogHandlers;
-    std::vector<CMessageBoxRecord> m_boxes;
+    std::deque<CMessageBoxRecord> m_boxes;
 };

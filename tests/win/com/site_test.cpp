@@ -266,7 +266,7 @@ TEST_F(HelperObject, CommandOnAThreadOfAnotherApartmentStopsAfterItsMessage)
 
     // A thread of the multithreaded apartment, where CoInitialize must fail.
     HRESULT hrExec = S_OK;
-    std::vector<CMessageBoxRecord> boxes;
+    std::deque<CMessageBoxRecord> boxes;
     std::atomic<bool> bDone{false};
     std::thread worker([&] {
         CoInitializeEx(nullptr, COINIT_MULTITHREADED);
