@@ -20,11 +20,9 @@
 
 #include "exceptions.h"
 #include "os_operations.h"
+#include "os_operations_posix.h"
 #include "text_conversion.h"
 
-// The calls whose rare answers tests stand in for: a file system without RENAME_NOREPLACE, a
-// write that makes no progress, a user without a passwd entry, and a name taken anew between a
-// temporary file's creation and its check (pfnCreated runs in between when set).
 namespace posix_calls
 {
 int (*pfnRenameAt2)(int, const char*, int, const char*, unsigned int) = renameat2;

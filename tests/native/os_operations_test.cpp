@@ -17,14 +17,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-// Defined in os_operations_posix.cpp: the system calls tests stand in for.
-namespace posix_calls
-{
-extern int (*pfnRenameAt2)(int, const char*, int, const char*, unsigned int);
-extern ssize_t (*pfnWrite)(int, const void*, std::size_t);
-extern passwd* (*pfnGetPwUid)(uid_t);
-extern void (*pfnCreated)(const std::string& strPath);
-}  // namespace posix_calls
+#include "os_operations_posix.h"
 #endif
 
 namespace
