@@ -13,6 +13,7 @@
 #include "controls_test_ids.h"
 #include "dialog.h"
 #include "harness/input.h"
+#include "harness/pre_translate_chain.h"
 #include "harness/screenshot.h"
 
 // A modeless dialog of a test template, kept on the screen where its pixels can be read.
@@ -74,21 +75,6 @@ inline int CountPixels(HWND hWnd, RECT rect, const std::function<bool(COLORREF)>
 inline std::function<bool(COLORREF)> Is(COLORREF crWanted)
 {
     return [crWanted](COLORREF cr) { return cr == crWanted; };
-}
-
-// What the loop of a modal dialog does before dispatching: offer the message to each window
-// object from its target up to the dialog.
-inline bool PreTranslateChain(MSG& msg)
-{
-    for (HWND hWnd = msg.hwnd; hWnd; hWnd = ::GetParent(hWnd))
-    {
-        CWnd* pWnd = CWnd::FromHandlePermanent(hWnd);
-        if (pWnd && pWnd->PreTranslateMessage(&msg))
-            return true;
-        if (!(::GetWindowLongPtrW(hWnd, GWL_STYLE) & WS_CHILD))
-            break;
-    }
-    return false;
 }
 
 // Text and lines drawn in black or near it.

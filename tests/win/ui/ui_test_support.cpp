@@ -3,6 +3,7 @@
 #include <fstream>
 
 #include "harness/input.h"
+#include "harness/pre_translate_chain.h"
 #include "manual_saved_instance_saver.h"
 #include "session_folder.h"
 
@@ -149,25 +150,12 @@ std::wstring Describe(const CSession& session)
     return strOut;
 }
 
-bool ProductPreTranslate(MSG& msg)
-{
-    for (HWND hWnd = msg.hwnd; hWnd; hWnd = ::GetParent(hWnd))
-    {
-        CWnd* pWnd = CWnd::FromHandlePermanent(hWnd);
-        if (pWnd && pWnd->PreTranslateMessage(&msg))
-            return true;
-        if (!(::GetWindowLongPtrW(hWnd, GWL_STYLE) & WS_CHILD))
-            break;
-    }
-    return false;
-}
-
 INT_PTR RunDialog(CSessionManagerDialog& dialog, CMessageBoxResponder& responder,
                   const std::function<void(HWND hDialog)>& fnDrive)
 {
     responder.OnDialogActivated([&](HWND hDialog) {
         EXPECT_EQ(hDialog, dialog.m_hWnd);
-        SetMessageFilter(ProductPreTranslate);
+        SetMessageFilter(PreTranslateChain);
         // The focus moves to the list by a posted message once the dialog is shown.
         const HWND hList = dialog.GetSessionsTabPage()->GetSessionsList().m_hWnd;
         EXPECT_TRUE(WaitFor([&] { return ::GetFocus() == hList; }, 2000)) << "the list never got the focus";

@@ -61,10 +61,6 @@ CSession MakeSession(const std::wstring& strName, std::initializer_list<int> tab
 // The titles of a session's tabs, windows separated by " | ": "Page 1.1, Page 1.2 | Page 2.1".
 std::wstring Describe(const CSession& session);
 
-// Offers a message to the product's window objects from its target up to the top-level window,
-// as the product's modal loop does; true when one took it.
-bool ProductPreTranslate(MSG& msg);
-
 // Runs the dialog modally; fnDrive is called inside its loop once it is shown and the list has
 // the focus, with the harness pumping through the product's pre-translation. A dialog that
 // fnDrive leaves open is closed with Close.
