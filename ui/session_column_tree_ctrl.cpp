@@ -12,19 +12,6 @@ namespace
 const DWORD kTreeStyles =
     TVS_HASBUTTONS | TVS_HASLINES | TVS_LINESATROOT | TVS_SHOWSELALWAYS | TVS_CHECKBOXES | TVS_FULLROWSELECT;
 const int kItemTextBufferSize = 1024;
-
-HTREEITEM InsertNode(CCustomTreeChildCtrl& tree, HTREEITEM hParent, const std::wstring& strText, int nImage)
-{
-    // No state fields: with tick boxes on, the tree gives every new node state image 1, ticked.
-    TVINSERTSTRUCTW insert{};
-    insert.hParent = hParent;
-    insert.hInsertAfter = TVI_LAST;
-    insert.item.mask = TVIF_TEXT | TVIF_IMAGE | TVIF_SELECTEDIMAGE;
-    insert.item.pszText = const_cast<wchar_t*>(strText.c_str());
-    insert.item.iImage = nImage;
-    insert.item.iSelectedImage = nImage;
-    return tree.InsertItem(insert);
-}
 }  // namespace
 
 void CSessionColumnTreeCtrl::InitTree()
@@ -63,8 +50,9 @@ void CSessionColumnTreeCtrl::DisplaySession(const CSession* pSession)
             continue;
 
         // Numbered by the window's place in the session, so that a window without tabs leaves a gap.
-        const HTREEITEM hWindow =
-            InsertNode(m_treeChild, TVI_ROOT, FormatString(m_strInstanceFormat.c_str(), i + 1), m_nWindowImage);
+        // No state fields: with tick boxes on, the tree gives every new node state image 1, ticked.
+        const HTREEITEM hWindow = m_treeChild.InsertItem(FormatString(m_strInstanceFormat.c_str(), i + 1),
+                                                         m_nWindowImage, m_nWindowImage);
         for (int j = 0; j < pWindow->GetUrlItemsCount(); ++j)
         {
             const CUrlItem* pTab = pWindow->GetUrlItem(j);
@@ -73,7 +61,7 @@ void CSessionColumnTreeCtrl::DisplaySession(const CSession* pSession)
             // A TAB in a title would end the Name field early and push the rest into Location.
             std::wstring strTitle = pTab->GetTitle();
             std::replace(strTitle.begin(), strTitle.end(), L'\t', L' ');
-            const HTREEITEM hTab = InsertNode(m_treeChild, hWindow, strTitle, m_nTabImage);
+            const HTREEITEM hTab = m_treeChild.InsertItem(strTitle, m_nTabImage, m_nTabImage, hWindow);
             SetItemText(hTab, 1, pTab->GetUrl());
         }
         m_treeChild.Expand(hWindow, TVE_EXPAND);

@@ -121,6 +121,18 @@ public:
         insert.item.pszText = const_cast<wchar_t*>(strText.c_str());
         return InsertItem(insert);
     }
+    HTREEITEM InsertItem(const std::wstring& strText, int nImage, int nSelectedImage, HTREEITEM hParent = TVI_ROOT,
+                         HTREEITEM hAfter = TVI_LAST)
+    {
+        TVINSERTSTRUCTW insert{};
+        insert.hParent = hParent;
+        insert.hInsertAfter = hAfter;
+        insert.item.mask = TVIF_TEXT | TVIF_IMAGE | TVIF_SELECTEDIMAGE;
+        insert.item.pszText = const_cast<wchar_t*>(strText.c_str());
+        insert.item.iImage = nImage;
+        insert.item.iSelectedImage = nSelectedImage;
+        return InsertItem(insert);
+    }
     BOOL DeleteAllItems() { return static_cast<BOOL>(SendMessage(TVM_DELETEITEM, 0, reinterpret_cast<LPARAM>(TVI_ROOT))); }
     HTREEITEM GetNextItem(HTREEITEM hItem, UINT nCode) const
     {

@@ -126,14 +126,7 @@ protected:
 
     HTREEITEM AddNode(HTREEITEM hParent, const std::wstring& strName, int nImage = 0)
     {
-        TVINSERTSTRUCTW insert{};
-        insert.hParent = hParent;
-        insert.hInsertAfter = TVI_LAST;
-        insert.item.mask = TVIF_TEXT | TVIF_IMAGE | TVIF_SELECTEDIMAGE;
-        insert.item.pszText = const_cast<wchar_t*>(strName.c_str());
-        insert.item.iImage = nImage;
-        insert.item.iSelectedImage = nImage;
-        return Child().InsertItem(insert);
+        return Child().InsertItem(strName, nImage, nImage, hParent);
     }
 
     // Windows "Instance i" holding tabs "Page i.j" at http://example.com/i/j, expanded.
