@@ -52,11 +52,7 @@ xvfb_pid=
 cleanup() {
     # Ends the browsers and whatever else still runs in the prefix, then the display.
     wineserver -k </dev/null >/dev/null 2>&1 || true
-    if [[ -n $xvfb_pid ]]; then
-        kill "$xvfb_pid" 2>/dev/null || true
-        wait "$xvfb_pid" 2>/dev/null || true
-        xvfb_pid=
-    fi
+    stop_xvfb
 }
 trap cleanup EXIT
 trap 'exit 130' INT

@@ -21,11 +21,7 @@ xvfb_pid=
 wineprefix=
 
 cleanup() {
-    if [[ -n $xvfb_pid ]]; then
-        kill "$xvfb_pid" 2>/dev/null
-        wait "$xvfb_pid" 2>/dev/null
-        xvfb_pid=
-    fi
+    stop_xvfb
     if [[ -n $wineprefix && -d $wineprefix ]]; then
         WINEPREFIX=$wineprefix wineserver -k </dev/null >/dev/null 2>&1
     fi

@@ -27,10 +27,7 @@ export WINEPREFIX=${prefix:-$win_build/wineprefix} WINEDEBUG=-all
 xvfb_pid=
 cleanup() {
     wineserver -k </dev/null >/dev/null 2>&1 || true
-    if [[ -n $xvfb_pid ]]; then
-        kill "$xvfb_pid" 2>/dev/null || true
-        wait "$xvfb_pid" 2>/dev/null || true
-    fi
+    stop_xvfb
 }
 trap cleanup EXIT
 

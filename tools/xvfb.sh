@@ -3,6 +3,7 @@
 #   start_xvfb LOG    starts Xvfb on the first free display from :90 up, exports DISPLAY and sets
 #                     xvfb_pid (the caller stops it); its output goes to LOG. Returns 1 when no
 #                     display could be started.
+#   stop_xvfb         stops the Xvfb that start_xvfb started, if any, and clears xvfb_pid.
 # The display counts as started once its socket appears, that is once Xvfb accepts clients.
 start_xvfb() {
     local log=$1 n i
@@ -24,4 +25,12 @@ start_xvfb() {
     done
     echo "could not start Xvfb; see $log" >&2
     return 1
+}
+
+stop_xvfb() {
+    if [[ -n ${xvfb_pid:-} ]]; then
+        kill "$xvfb_pid" 2>/dev/null || true
+        wait "$xvfb_pid" 2>/dev/null || true
+        xvfb_pid=
+    fi
 }

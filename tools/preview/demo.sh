@@ -45,10 +45,7 @@ xvfb_pid=
 cleanup() {
     WINEPREFIX=$prefix wineserver -k </dev/null >/dev/null 2>&1 || true
     restore_session_folder
-    if [[ -n $xvfb_pid ]]; then
-        kill "$xvfb_pid" 2>/dev/null || true
-        wait "$xvfb_pid" 2>/dev/null || true
-    fi
+    stop_xvfb
 }
 trap cleanup EXIT
 
