@@ -10,6 +10,7 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <deque>
 #include <string>
 #include <thread>
 
