@@ -1,4 +1,4 @@
-#include "quillmere_bho.h"
+#include "browser/quillmere_bho.h"
 
 #include <mshtml.h>
 #include <servprov.h>
@@ -14,13 +14,13 @@
 #include <optional>
 #include <string>
 
-#include "activation_context_scope.h"
-#include "error_box.h"
-#include "exceptions.h"
-#include "resource.h"
-#include "session_manager_dialog.h"
-#include "string_table.h"
-#include "throw_if.h"
+#include "win/activation_context_scope.h"
+#include "ui/error_box.h"
+#include "base/exceptions.h"
+#include "resources/resource.h"
+#include "ui/session_manager_dialog.h"
+#include "win/string_table.h"
+#include "base/throw_if.h"
 
 namespace
 {

@@ -16,13 +16,13 @@
 
 #include <vector>
 
-#include "com.h"
-#include "com_object_root.h"
-#include "dispatch_impl.h"
-#include "object_with_site_impl.h"
-#include "quillmere_idl.h"
-#include "session.h"
-#include "web_browser_event_sink.h"
+#include "win/com.h"
+#include "win/com_object_root.h"
+#include "win/dispatch_impl.h"
+#include "win/object_with_site_impl.h"
+#include "browser/quillmere_idl.h"
+#include "session/session.h"
+#include "browser/web_browser_event_sink.h"
 
 struct IHTMLDocument2;
 

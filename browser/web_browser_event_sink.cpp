@@ -1,10 +1,10 @@
-#include "web_browser_event_sink.h"
+#include "browser/web_browser_event_sink.h"
 
 #include <exdisp.h>
 #include <exdispid.h>
 #include <ocidl.h>
 
-#include "com.h"
+#include "win/com.h"
 
 namespace
 {

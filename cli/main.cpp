@@ -8,9 +8,9 @@
 #include <string>
 #include <vector>
 
-#include "exceptions.h"
-#include "quillmere_command.h"
-#include "text_conversion.h"
+#include "base/exceptions.h"
+#include "cli/quillmere_command.h"
+#include "session/text_conversion.h"
 
 #ifdef _WIN32
 #include <fcntl.h>

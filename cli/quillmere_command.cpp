@@ -1,4 +1,4 @@
-#include "quillmere_command.h"
+#include "cli/quillmere_command.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -11,16 +11,16 @@
 #include <ostream>
 #include <system_error>
 
-#include "exceptions.h"
-#include "find_files.h"
-#include "manual_saved_instance_loader.h"
-#include "saved_session_catalogue.h"
-#include "session_file_limits.h"
-#include "session_folder.h"
-#include "session_formats.h"
-#include "session_import.h"
-#include "session_name.h"
-#include "text_conversion.h"
+#include "base/exceptions.h"
+#include "session/find_files.h"
+#include "session/manual_saved_instance_loader.h"
+#include "session/saved_session_catalogue.h"
+#include "session/session_file_limits.h"
+#include "session/session_folder.h"
+#include "cli/session_formats.h"
+#include "cli/session_import.h"
+#include "session/session_name.h"
+#include "session/text_conversion.h"
 
 #ifdef _WIN32
 #include <windows.h>

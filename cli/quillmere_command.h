@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "os_operations.h"
+#include "session/os_operations.h"
 
 constexpr int kExitSuccess = 0;
 constexpr int kExitFailure = 1;

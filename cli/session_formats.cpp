@@ -1,11 +1,11 @@
-#include "session_formats.h"
+#include "cli/session_formats.h"
 
 #include <ctime>
 #include <utility>
 
-#include "exceptions.h"
-#include "session_file_limits.h"
-#include "text_conversion.h"
+#include "base/exceptions.h"
+#include "session/session_file_limits.h"
+#include "session/text_conversion.h"
 
 namespace
 {

@@ -9,7 +9,7 @@
 
 #include <nlohmann/json.hpp>
 
-#include "session.h"
+#include "session/session.h"
 
 // The deepest nesting a JSON session may have; it needs six levels.
 constexpr std::size_t kMaxJsonDepth = 32;

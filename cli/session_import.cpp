@@ -1,13 +1,13 @@
-#include "session_import.h"
+#include "cli/session_import.h"
 
 #include <exception>
 #include <ios>
 #include <utility>
 
-#include "exceptions.h"
-#include "manual_saved_instance_saver.h"
-#include "session_formats.h"
-#include "text_conversion.h"
+#include "base/exceptions.h"
+#include "session/manual_saved_instance_saver.h"
+#include "cli/session_formats.h"
+#include "session/text_conversion.h"
 
 namespace
 {

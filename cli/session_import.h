@@ -7,8 +7,8 @@
 #include <stdexcept>
 #include <string>
 
-#include "os_operations.h"
-#include "session.h"
+#include "session/os_operations.h"
+#include "session/session.h"
 
 // The most bytes import reads; a larger input is refused. Some 20,000 tabs of typical length fit,
 // and the worst input that fits (two million one-letter lines) takes about 330 MB to import.

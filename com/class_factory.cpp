@@ -1,6 +1,6 @@
-#include "class_factory.h"
+#include "com/class_factory.h"
 
-#include "com_module_lock.h"
+#include "win/com_module_lock.h"
 
 STDMETHODIMP CClassFactory::QueryInterface(REFIID riid, void** ppv)
 {

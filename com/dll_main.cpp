@@ -2,7 +2,7 @@
 #include <windows.h>
 #include <objbase.h>
 
-#include "quillmere_module.h"
+#include "com/quillmere_module.h"
 
 // Only the handle is stored: nothing else may run under the loader's lock.
 BOOL WINAPI DllMain(HINSTANCE hInstance, DWORD dwReason, LPVOID /*pReserved*/)

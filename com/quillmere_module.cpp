@@ -1,16 +1,16 @@
-#include "quillmere_module.h"
+#include "com/quillmere_module.h"
 
 #include <iterator>
 #include <new>
 #include <string>
 
-#include "com.h"
-#include "com_module_lock.h"
-#include "com_resource.h"
-#include "module_type_library.h"
-#include "quillmere_bho.h"
-#include "quillmere_idl.h"
-#include "registry_script.h"
+#include "win/com.h"
+#include "win/com_module_lock.h"
+#include "com/com_resource.h"
+#include "win/module_type_library.h"
+#include "browser/quillmere_bho.h"
+#include "browser/quillmere_idl.h"
+#include "com/registry_script.h"
 
 namespace
 {

@@ -4,7 +4,7 @@
 
 #include <windows.h>
 
-#include "class_factory.h"
+#include "com/class_factory.h"
 
 class CQuillmereModule
 {

@@ -1,4 +1,4 @@
-#include "registry_script.h"
+#include "com/registry_script.h"
 
 #include <shlwapi.h>
 

@@ -1,11 +1,11 @@
-#include "column_tree_ctrl.h"
+#include "controls/column_tree_ctrl.h"
 
 #include <shlwapi.h>
 
 #include <algorithm>
 
-#include "gdi.h"
-#include "module.h"
+#include "win/gdi.h"
+#include "win/module.h"
 
 // --- Text model -------------------------------------------------------------------------------
 

@@ -10,8 +10,8 @@
 
 #include <string>
 
-#include "common_controls.h"
-#include "custom_tree_child_ctrl.h"
+#include "win/common_controls.h"
+#include "controls/custom_tree_child_ctrl.h"
 
 // --- The text model: fields each ended by a TAB -------------------------------------------------
 

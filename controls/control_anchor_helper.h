@@ -11,7 +11,7 @@
 
 #include <list>
 
-#include "wnd.h"
+#include "win/wnd.h"
 
 // A control's place in its parent's client area and its size.
 struct CControlBounds

@@ -1,14 +1,14 @@
-#include "custom_tree_child_ctrl.h"
+#include "controls/custom_tree_child_ctrl.h"
 
 #include <algorithm>
 #include <cwchar>
 #include <vector>
 
-#include "column_tree_ctrl.h"
-#include "gdi.h"
-#include "module.h"
-#include "resource.h"
-#include "tree_child_accessible.h"
+#include "controls/column_tree_ctrl.h"
+#include "win/gdi.h"
+#include "win/module.h"
+#include "resources/resource.h"
+#include "controls/tree_child_accessible.h"
 
 namespace
 {

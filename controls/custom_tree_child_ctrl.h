@@ -8,8 +8,8 @@
 
 #include <string>
 
-#include "com.h"
-#include "common_controls.h"
+#include "win/com.h"
+#include "win/common_controls.h"
 
 class CColumnTreeCtrl;
 class CTreeChildAccessible;

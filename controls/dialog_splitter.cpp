@@ -1,11 +1,11 @@
-#include "dialog_splitter.h"
+#include "controls/dialog_splitter.h"
 
 #include <algorithm>
 #include <climits>
 
-#include "control_anchor_helper.h"
-#include "gdi.h"
-#include "module.h"
+#include "controls/control_anchor_helper.h"
+#include "win/gdi.h"
+#include "win/module.h"
 
 namespace
 {

@@ -3,7 +3,7 @@
 // stop too: with the focus, the arrow keys across it move it a step at a time.
 #pragma once
 
-#include "common_controls.h"
+#include "win/common_controls.h"
 
 class CControlAnchorHelper;
 

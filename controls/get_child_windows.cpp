@@ -1,6 +1,6 @@
-#include "get_child_windows.h"
+#include "controls/get_child_windows.h"
 
-#include "throw_if.h"
+#include "base/throw_if.h"
 
 GetChildWindows::GetChildWindows(CWnd* pTarget) : m_pTarget(pTarget)
 {

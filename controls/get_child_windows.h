@@ -4,7 +4,7 @@
 
 #include <list>
 
-#include "wnd.h"
+#include "win/wnd.h"
 
 class GetChildWindows
 {

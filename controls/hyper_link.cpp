@@ -1,11 +1,11 @@
-#include "hyper_link.h"
+#include "controls/hyper_link.h"
 
 #include <windowsx.h>
 #include <shellapi.h>
 
 #include <algorithm>
 
-#include "module.h"
+#include "win/module.h"
 
 namespace
 {

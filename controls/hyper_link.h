@@ -7,8 +7,8 @@
 
 #include <string>
 
-#include "common_controls.h"
-#include "gdi.h"
+#include "win/common_controls.h"
+#include "win/gdi.h"
 
 class CHyperLink : public CStatic
 {

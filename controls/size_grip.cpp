@@ -1,7 +1,7 @@
-#include "size_grip.h"
+#include "controls/size_grip.h"
 
-#include "gdi.h"
-#include "module.h"
+#include "win/gdi.h"
+#include "win/module.h"
 
 BOOL CSizeGrip::PreCreateWindow(CREATESTRUCTW& cs)
 {

@@ -3,7 +3,7 @@
 // triangle of its square so that only that half takes the mouse and paints.
 #pragma once
 
-#include "common_controls.h"
+#include "win/common_controls.h"
 
 class CSizeGrip : public CScrollBar
 {

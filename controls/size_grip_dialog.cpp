@@ -1,4 +1,4 @@
-#include "size_grip_dialog.h"
+#include "controls/size_grip_dialog.h"
 
 CSizeGripDialog::CSizeGripDialog(UINT nIdTemplate, CWnd* pParent) : CDialog(nIdTemplate, pParent)
 {

@@ -1,6 +1,6 @@
-#include "tab_control.h"
+#include "controls/tab_control.h"
 
-#include "throw_if.h"
+#include "base/throw_if.h"
 
 CTabControl::~CTabControl()
 {

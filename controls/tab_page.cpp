@@ -1,4 +1,4 @@
-#include "tab_page.h"
+#include "controls/tab_page.h"
 
 CTabPage::CTabPage(UINT nDialogId, CWnd* pParent) : CDialog(nDialogId, pParent), m_nDialogId(nDialogId)
 {

@@ -2,7 +2,7 @@
 // module, laid over the tab control's display area by the control.
 #pragma once
 
-#include "dialog.h"
+#include "win/dialog.h"
 
 class CTabPage : public CDialog
 {

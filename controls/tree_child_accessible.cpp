@@ -1,11 +1,11 @@
-#include "tree_child_accessible.h"
+#include "controls/tree_child_accessible.h"
 
 #include <algorithm>
 #include <new>
 
-#include "column_tree_ctrl.h"
-#include "com.h"
-#include "custom_tree_child_ctrl.h"
+#include "controls/column_tree_ctrl.h"
+#include "win/com.h"
+#include "controls/custom_tree_child_ctrl.h"
 
 namespace
 {

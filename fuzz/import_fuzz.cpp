@@ -7,11 +7,11 @@
 #include <cstdint>
 #include <string>
 
-#include "manual_saved_instance_loader.h"
-#include "session_file_limits.h"
-#include "session_formats.h"
-#include "session_import.h"
-#include "text_conversion.h"
+#include "session/manual_saved_instance_loader.h"
+#include "session/session_file_limits.h"
+#include "cli/session_formats.h"
+#include "cli/session_import.h"
+#include "session/text_conversion.h"
 
 namespace
 {

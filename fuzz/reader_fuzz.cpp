@@ -4,8 +4,8 @@
 #include <cstdint>
 #include <exception>
 
-#include "exceptions.h"
-#include "manual_saved_instance_loader.h"
+#include "base/exceptions.h"
+#include "session/manual_saved_instance_loader.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* pData, std::size_t nSize)
 {

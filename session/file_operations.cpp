@@ -1,6 +1,6 @@
-#include "file_operations.h"
+#include "session/file_operations.h"
 
-#include "exceptions.h"
+#include "base/exceptions.h"
 
 void RenameSessionFile(const std::wstring& strFrom, const std::wstring& strTo, IOsOperations& os)
 {

@@ -3,7 +3,7 @@
 
 #include <string>
 
-#include "os_operations.h"
+#include "session/os_operations.h"
 
 // Both raise CFileException with the system's error code on failure.
 void RenameSessionFile(const std::wstring& strFrom, const std::wstring& strTo, IOsOperations& os = SystemOs());

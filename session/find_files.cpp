@@ -1,4 +1,4 @@
-#include "find_files.h"
+#include "session/find_files.h"
 
 unsigned long FindFiles(std::vector<std::wstring>& files, const std::wstring& strFolder,
                         const wchar_t* pszExtension, bool bRecurse, IOsOperations& os)

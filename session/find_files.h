@@ -3,7 +3,7 @@
 #include <string>
 #include <vector>
 
-#include "os_operations.h"
+#include "session/os_operations.h"
 
 // Appends the full paths of the files of strFolder to files, in the system's listing order.
 // Names beginning with "." are skipped. With an extension, a file is taken when the text after

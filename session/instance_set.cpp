@@ -1,4 +1,4 @@
-#include "instance_set.h"
+#include "session/instance_set.h"
 
 void CInstanceSet::ReserveUrlItems(int nCount)
 {

@@ -3,7 +3,7 @@
 #include <utility>
 #include <vector>
 
-#include "url_item.h"
+#include "session/url_item.h"
 
 // One browser window: its tabs in the order they were added.
 class CInstanceSet

@@ -1,13 +1,13 @@
-#include "manual_saved_instance_loader.h"
+#include "session/manual_saved_instance_loader.h"
 
 #include <algorithm>
 #include <cstdio>
 #include <memory>
 #include <utility>
 
-#include "session_file_limits.h"
-#include "text_conversion.h"
-#include "throw_if.h"
+#include "session/session_file_limits.h"
+#include "session/text_conversion.h"
+#include "base/throw_if.h"
 
 namespace
 {

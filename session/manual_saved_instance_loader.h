@@ -4,9 +4,9 @@
 
 #include <string>
 
-#include "os_operations.h"
-#include "session.h"
-#include "session_file_stream.h"
+#include "session/os_operations.h"
+#include "session/session.h"
+#include "session/session_file_stream.h"
 
 class CManualSavedInstanceLoader
 {

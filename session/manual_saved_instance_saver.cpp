@@ -1,4 +1,4 @@
-#include "manual_saved_instance_saver.h"
+#include "session/manual_saved_instance_saver.h"
 
 #include <ios>
 #include <memory>
@@ -6,10 +6,10 @@
 #include <system_error>
 #include <type_traits>
 
-#include "session_file_limits.h"
-#include "session_folder.h"
-#include "text_conversion.h"
-#include "throw_if.h"
+#include "session/session_file_limits.h"
+#include "session/session_folder.h"
+#include "session/text_conversion.h"
+#include "base/throw_if.h"
 
 namespace
 {

@@ -5,8 +5,8 @@
 #include <ostream>
 #include <string>
 
-#include "os_operations.h"
-#include "session.h"
+#include "session/os_operations.h"
+#include "session/session.h"
 
 class CManualSavedInstanceSaver
 {

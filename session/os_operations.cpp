@@ -1,4 +1,4 @@
-#include "os_operations.h"
+#include "session/os_operations.h"
 
 #include <atomic>
 

@@ -18,10 +18,10 @@
 #include <ios>
 #include <system_error>
 
-#include "exceptions.h"
-#include "os_operations.h"
-#include "os_operations_posix.h"
-#include "text_conversion.h"
+#include "base/exceptions.h"
+#include "session/os_operations.h"
+#include "session/os_operations_posix.h"
+#include "session/text_conversion.h"
 
 namespace posix_calls
 {
@@ -33,8 +33,6 @@ void (*pfnCreated)(const std::string& strPath) = nullptr;
 
 namespace
 {
-constexpr unsigned long kErrorNoUnicodeTranslation = 1113;
-
 std::string PathBytes(const std::wstring& strPath)
 {
     return portable_utf8::Encode(strPath);
@@ -381,37 +379,3 @@ std::wstring Utf8ToWide(const std::string& strText)
     return strOut;
 }
 
-std::wstring SystemMessage(HRESULT_T sc)
-{
-    // The few codes this build raises, worded as the platform words them.
-    if (sc == HResultFromWin32(kErrorNoUnicodeTranslation))
-        return L"No mapping for the Unicode character exists in the target multi-byte code page";
-    if (sc == kEOutOfMemory)
-        return L"Not enough memory resources are available to complete this operation";
-    return std::wstring();
-}
-
-CFileException::Cause CFileException::OsErrorToCause(long lOsError)
-{
-    switch (lOsError)
-    {
-    case 0: return none;
-    case ENOENT: return fileNotFound;
-    case ENOTDIR:
-    case ENAMETOOLONG:
-    case ELOOP: return badPath;
-    case EMFILE:
-    case ENFILE: return tooManyOpenFiles;
-    case EACCES:
-    case EPERM:
-    case EEXIST:
-    case EROFS: return accessDenied;
-    case EBADF: return invalidFile;
-    case EBUSY:
-    case ETXTBSY: return sharingViolation;
-    case EIO: return hardIO;
-    case ENOSPC:
-    case EDQUOT: return diskFull;
-    default: return genericException;
-    }
-}

@@ -1,9 +1,9 @@
-#include "saved_session_catalogue.h"
+#include "session/saved_session_catalogue.h"
 
-#include "exceptions.h"
-#include "find_files.h"
-#include "manual_saved_instance_loader.h"
-#include "throw_if.h"
+#include "base/exceptions.h"
+#include "session/find_files.h"
+#include "session/manual_saved_instance_loader.h"
+#include "base/throw_if.h"
 
 namespace
 {

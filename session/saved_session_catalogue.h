@@ -5,8 +5,8 @@
 #include <string>
 #include <vector>
 
-#include "session.h"
-#include "session_folder.h"
+#include "session/session.h"
+#include "session/session_folder.h"
 
 enum class ELoadFailureKind
 {

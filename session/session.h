@@ -5,7 +5,7 @@
 #include <utility>
 #include <vector>
 
-#include "instance_set.h"
+#include "session/instance_set.h"
 
 // A named, time-stamped list of browser windows.
 class CSession

@@ -1,4 +1,4 @@
-#include "session_file_stream.h"
+#include "session/session_file_stream.h"
 
 #include <algorithm>
 #include <cstdint>

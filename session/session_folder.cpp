@@ -1,4 +1,4 @@
-#include "session_folder.h"
+#include "session/session_folder.h"
 
 #include <vector>
 

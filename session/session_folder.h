@@ -5,7 +5,7 @@
 
 #include <string>
 
-#include "os_operations.h"
+#include "session/os_operations.h"
 
 class CSessionFolderLocator
 {

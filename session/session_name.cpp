@@ -1,4 +1,4 @@
-#include "session_name.h"
+#include "session/session_name.h"
 
 namespace
 {

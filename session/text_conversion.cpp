@@ -1,4 +1,4 @@
-#include "text_conversion.h"
+#include "session/text_conversion.h"
 
 #include <algorithm>
 #include <cstdint>

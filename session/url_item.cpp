@@ -1,4 +1,4 @@
-#include "url_item.h"
+#include "session/url_item.h"
 
 namespace
 {

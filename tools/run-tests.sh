@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Runs every test stage over the builds that `make test` made, and fails if any stage failed.
-#   tools/run-tests.sh [STAGE...]     stages: native asan win fuzz replay (default: all)
+#   tools/run-tests.sh [STAGE...]     stages: layers native asan win fuzz replay (default: all)
 # Every stage runs even after another failed. The Windows stage gets its own Xvfb and the
 # private Wine prefix; both are stopped on every way out.
 set -uo pipefail
@@ -44,6 +44,11 @@ configured_wineprefix() {
     echo "${value:-$win_build/wineprefix}"
 }
 
+
+# Every include stays within its layer (tools/check-includes.sh).
+stage_layers() {
+    tools/check-includes.sh && echo "every include points down"
+}
 
 stage_native() {
     need_build native native && ctest --test-dir "$build/native" "${ctest_args[@]}"
@@ -115,7 +120,7 @@ stage_replay() {
 }
 
 stages=("$@")
-((${#stages[@]})) || stages=(native asan win fuzz replay)
+((${#stages[@]})) || stages=(layers native asan win fuzz replay)
 
 declare -A result seconds
 failed=0

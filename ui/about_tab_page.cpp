@@ -1,9 +1,9 @@
-#include "about_tab_page.h"
+#include "ui/about_tab_page.h"
 
 #include <exception>
 
-#include "error_box.h"
-#include "throw_if.h"
+#include "ui/error_box.h"
+#include "base/throw_if.h"
 
 const wchar_t kProductVersion[] = L"1.4";
 // One definition, shared with the template's link text through resource.h.

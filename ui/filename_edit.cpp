@@ -1,8 +1,8 @@
-#include "filename_edit.h"
+#include "ui/filename_edit.h"
 
 #include <cwctype>
 
-#include "session_name.h"
+#include "session/session_name.h"
 
 int CFilenameEdit::OnCreate(CREATESTRUCTW* /*pCreate*/)
 {

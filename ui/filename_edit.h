@@ -1,6 +1,6 @@
 #pragma once
 
-#include "common_controls.h"
+#include "win/common_controls.h"
 
 // The name field of the session name dialog: refuses the characters a session's name cannot hold,
 // typed (beep, dropped) or pasted (beep, the whole paste undone).

@@ -1,11 +1,11 @@
-#include "session_column_tree_ctrl.h"
+#include "ui/session_column_tree_ctrl.h"
 
 #include <algorithm>
 
-#include "gdi.h"
-#include "module.h"
-#include "resource.h"
-#include "string_table.h"
+#include "win/gdi.h"
+#include "win/module.h"
+#include "resources/resource.h"
+#include "win/string_table.h"
 
 namespace
 {

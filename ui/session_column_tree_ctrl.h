@@ -4,8 +4,8 @@
 
 #include <string>
 
-#include "column_tree_ctrl.h"
-#include "session.h"
+#include "controls/column_tree_ctrl.h"
+#include "session/session.h"
 
 class CSessionColumnTreeCtrl : public CColumnTreeCtrl
 {

@@ -1,14 +1,14 @@
-#include "session_manager_dialog.h"
+#include "ui/session_manager_dialog.h"
 
 #include <shellapi.h>
 #include <shlwapi.h>
 
 #include <exception>
 
-#include "error_box.h"
-#include "exceptions.h"
-#include "module.h"
-#include "throw_if.h"
+#include "ui/error_box.h"
+#include "base/exceptions.h"
+#include "win/module.h"
+#include "base/throw_if.h"
 
 namespace
 {

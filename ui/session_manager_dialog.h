@@ -10,15 +10,15 @@
 #include <memory>
 #include <string>
 
-#include "about_tab_page.h"
-#include "common_controls.h"
-#include "control_anchor_helper.h"
-#include "gdi.h"
-#include "resource.h"
-#include "session.h"
-#include "sessions_tab_page.h"
-#include "size_grip_dialog.h"
-#include "tab_control.h"
+#include "ui/about_tab_page.h"
+#include "win/common_controls.h"
+#include "controls/control_anchor_helper.h"
+#include "win/gdi.h"
+#include "resources/resource.h"
+#include "session/session.h"
+#include "ui/sessions_tab_page.h"
+#include "controls/size_grip_dialog.h"
+#include "controls/tab_control.h"
 
 class CSessionManagerDialog : public CSizeGripDialog
 {

@@ -1,14 +1,14 @@
-#include "session_name_dialog.h"
+#include "ui/session_name_dialog.h"
 
 #include <shlwapi.h>
 
 #include <algorithm>
 #include <cwchar>
 
-#include "gdi.h"
-#include "resource.h"
-#include "session_folder.h"
-#include "string_table.h"
+#include "win/gdi.h"
+#include "resources/resource.h"
+#include "session/session_folder.h"
+#include "win/string_table.h"
 
 namespace
 {

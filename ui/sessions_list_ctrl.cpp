@@ -1,10 +1,10 @@
-#include "sessions_list_ctrl.h"
+#include "ui/sessions_list_ctrl.h"
 
 #include <cwchar>
 #include <ctime>
 
-#include "resource.h"
-#include "string_table.h"
+#include "resources/resource.h"
+#include "win/string_table.h"
 
 namespace
 {

@@ -5,8 +5,8 @@
 #include <string>
 #include <vector>
 
-#include "common_controls.h"
-#include "session.h"
+#include "win/common_controls.h"
+#include "session/session.h"
 
 class CSessionsListCtrl : public CListCtrl
 {

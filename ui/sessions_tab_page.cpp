@@ -1,17 +1,17 @@
-#include "sessions_tab_page.h"
+#include "ui/sessions_tab_page.h"
 
 #include <shlwapi.h>
 
 #include <exception>
 
-#include "error_box.h"
-#include "exceptions.h"
-#include "file_operations.h"
-#include "manual_saved_instance_saver.h"
-#include "saved_session_catalogue.h"
-#include "session_name_dialog.h"
-#include "string_table.h"
-#include "throw_if.h"
+#include "ui/error_box.h"
+#include "base/exceptions.h"
+#include "session/file_operations.h"
+#include "session/manual_saved_instance_saver.h"
+#include "session/saved_session_catalogue.h"
+#include "ui/session_name_dialog.h"
+#include "win/string_table.h"
+#include "base/throw_if.h"
 
 namespace
 {

@@ -7,15 +7,15 @@
 #include <string>
 #include <vector>
 
-#include "common_controls.h"
-#include "control_anchor_helper.h"
-#include "dialog_splitter.h"
-#include "resource.h"
-#include "session.h"
-#include "session_column_tree_ctrl.h"
-#include "session_folder.h"
-#include "sessions_list_ctrl.h"
-#include "tab_page.h"
+#include "win/common_controls.h"
+#include "controls/control_anchor_helper.h"
+#include "controls/dialog_splitter.h"
+#include "resources/resource.h"
+#include "session/session.h"
+#include "ui/session_column_tree_ctrl.h"
+#include "session/session_folder.h"
+#include "ui/sessions_list_ctrl.h"
+#include "controls/tab_page.h"
 
 struct CLoadFailure;
 

@@ -2,7 +2,7 @@
 // Each is a CWnd, so it can be subclassed from a dialog template or merely attached.
 #pragma once
 
-#include "wnd.h"
+#include "win/wnd.h"
 
 #include <string>
 #include <utility>

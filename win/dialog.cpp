@@ -1,9 +1,9 @@
-#include "dialog.h"
+#include "win/dialog.h"
 
 #include <utility>
 
-#include "dialog_navigation.h"
-#include "module.h"
+#include "win/dialog_navigation.h"
+#include "win/module.h"
 
 namespace
 {

@@ -10,7 +10,7 @@
 
 #include <string>
 
-#include "wnd.h"
+#include "win/wnd.h"
 
 class CDialog;
 

@@ -1,4 +1,4 @@
-#include "dialog_navigation.h"
+#include "win/dialog_navigation.h"
 
 #include <commctrl.h>
 

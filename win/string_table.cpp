@@ -1,10 +1,10 @@
-#include "string_table.h"
+#include "win/string_table.h"
 
 #include <cstdarg>
 #include <cstdio>
 #include <vector>
 
-#include "module.h"
+#include "win/module.h"
 
 std::wstring LoadResString(UINT nId)
 {

@@ -1,4 +1,4 @@
-#include "wnd.h"
+#include "win/wnd.h"
 
 #include <utility>
 
@@ -6,7 +6,7 @@
 #include <memory>
 #include <unordered_map>
 
-#include "module.h"
+#include "win/module.h"
 
 namespace
 {

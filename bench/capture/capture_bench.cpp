@@ -13,8 +13,8 @@
 #include <string>
 #include <vector>
 
-#include "quillmere_bho.h"
-#include "stand_in_browser.h"
+#include "browser/quillmere_bho.h"
+#include "tests/support/browser/stand_in_browser.h"
 
 namespace
 {

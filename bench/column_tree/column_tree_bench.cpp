@@ -13,7 +13,7 @@
 #include <cstdlib>
 #include <string>
 
-#include "column_tree_ctrl.h"
+#include "controls/column_tree_ctrl.h"
 
 namespace
 {

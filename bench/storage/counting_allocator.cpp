@@ -1,4 +1,4 @@
-#include "counting_allocator.h"
+#include "bench/storage/counting_allocator.h"
 
 #include <atomic>
 #include <cstddef>

@@ -1,12 +1,12 @@
-#include "reader_memory.h"
+#include "bench/storage/reader_memory.h"
 
 #include <cstdio>
 #include <memory>
 
-#include "counting_allocator.h"
-#include "manual_saved_instance_loader.h"
-#include "os_operations.h"
-#include "text_conversion.h"
+#include "bench/storage/counting_allocator.h"
+#include "session/manual_saved_instance_loader.h"
+#include "session/os_operations.h"
+#include "session/text_conversion.h"
 
 namespace
 {

@@ -5,11 +5,11 @@
 #include <cstdio>
 #include <exception>
 
-#include "exceptions.h"
-#include "os_operations.h"
-#include "reader_memory.h"
-#include "storage_corpus.h"
-#include "text_conversion.h"
+#include "base/exceptions.h"
+#include "session/os_operations.h"
+#include "bench/storage/reader_memory.h"
+#include "bench/storage/storage_corpus.h"
+#include "session/text_conversion.h"
 
 namespace
 {

@@ -32,12 +32,12 @@
 
 #include <nlohmann/json.hpp>
 
-#include "manual_saved_instance_saver.h"
-#include "reader_memory.h"
-#include "saved_session_catalogue.h"
-#include "session_formats.h"
-#include "storage_corpus.h"
-#include "text_conversion.h"
+#include "session/manual_saved_instance_saver.h"
+#include "bench/storage/reader_memory.h"
+#include "session/saved_session_catalogue.h"
+#include "cli/session_formats.h"
+#include "bench/storage/storage_corpus.h"
+#include "session/text_conversion.h"
 
 namespace
 {

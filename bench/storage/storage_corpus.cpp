@@ -1,9 +1,9 @@
-#include "storage_corpus.h"
+#include "bench/storage/storage_corpus.h"
 
 #include <algorithm>
 
-#include "manual_saved_instance_saver.h"
-#include "text_conversion.h"
+#include "session/manual_saved_instance_saver.h"
+#include "session/text_conversion.h"
 
 namespace
 {

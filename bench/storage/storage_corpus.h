@@ -8,7 +8,7 @@
 #include <cstdint>
 #include <string>
 
-#include "session.h"
+#include "session/session.h"
 
 // A small generator of our own: the standard distributions differ between libraries, and the
 // Windows and the native figures must come from the same sessions.

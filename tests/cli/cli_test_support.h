@@ -6,8 +6,8 @@
 #include <string>
 #include <vector>
 
-#include "quillmere_command.h"
-#include "test_support.h"
+#include "cli/quillmere_command.h"
+#include "tests/native/test_support.h"
 
 struct CRun
 {

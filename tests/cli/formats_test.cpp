@@ -3,9 +3,9 @@
 #include <cstdlib>
 #include <ctime>
 
-#include "session_formats.h"
-#include "session_import.h"
-#include "test_support.h"
+#include "cli/session_formats.h"
+#include "cli/session_import.h"
+#include "tests/native/test_support.h"
 
 namespace
 {

@@ -5,10 +5,10 @@
 #include <string>
 #include <vector>
 
-#include "os_operations.h"
-#include "quillmere_command.h"
-#include "test_support.h"
-#include "text_conversion.h"
+#include "session/os_operations.h"
+#include "cli/quillmere_command.h"
+#include "tests/native/test_support.h"
+#include "session/text_conversion.h"
 
 #ifdef _WIN32
 #include <windows.h>

@@ -2,11 +2,11 @@
 
 #include <ctime>
 
-#include "fake_os.h"
-#include "find_files.h"
-#include "manual_saved_instance_saver.h"
-#include "saved_session_catalogue.h"
-#include "text_conversion.h"
+#include "tests/native/fake_os.h"
+#include "session/find_files.h"
+#include "session/manual_saved_instance_saver.h"
+#include "session/saved_session_catalogue.h"
+#include "session/text_conversion.h"
 
 #ifndef _WIN32
 #include <unistd.h>

@@ -6,10 +6,10 @@
 #include <atomic>
 #include <thread>
 
-#include "manual_saved_instance_saver.h"
-#include "saved_session_catalogue.h"
-#include "test_support.h"
-#include "text_conversion.h"
+#include "session/manual_saved_instance_saver.h"
+#include "session/saved_session_catalogue.h"
+#include "tests/native/test_support.h"
+#include "session/text_conversion.h"
 
 #ifdef _WIN32
 #include <windows.h>

@@ -1,4 +1,4 @@
-#include "fake_os.h"
+#include "tests/native/fake_os.h"
 
 #include <ios>
 

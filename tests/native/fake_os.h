@@ -5,8 +5,8 @@
 
 #include <string>
 
-#include "os_operations.h"
-#include "test_support.h"
+#include "session/os_operations.h"
+#include "tests/native/test_support.h"
 
 class CFakeWindowsOs : public IOsOperations
 {

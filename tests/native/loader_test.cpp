@@ -2,10 +2,10 @@
 
 #include <functional>
 
-#include "exceptions.h"
-#include "manual_saved_instance_loader.h"
-#include "test_support.h"
-#include "text_conversion.h"
+#include "base/exceptions.h"
+#include "session/manual_saved_instance_loader.h"
+#include "tests/native/test_support.h"
+#include "session/text_conversion.h"
 
 namespace
 {

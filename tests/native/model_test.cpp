@@ -1,8 +1,8 @@
 #include <gtest/gtest.h>
 
-#include "session.h"
-#include "session_name.h"
-#include "test_support.h"
+#include "session/session.h"
+#include "session/session_name.h"
+#include "tests/native/test_support.h"
 
 TEST(UrlItem, AMissingOrEmptyTitleIsBlankPage)
 {

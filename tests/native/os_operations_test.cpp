@@ -8,16 +8,16 @@
 #include <string>
 #include <utility>
 
-#include "os_operations.h"
-#include "test_support.h"
-#include "text_conversion.h"
+#include "session/os_operations.h"
+#include "tests/native/test_support.h"
+#include "session/text_conversion.h"
 
 #ifndef _WIN32
 #include <pwd.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include "os_operations_posix.h"
+#include "session/os_operations_posix.h"
 #endif
 
 namespace

@@ -3,11 +3,11 @@
 #include <ios>
 #include <sstream>
 
-#include "fake_os.h"
-#include "manual_saved_instance_loader.h"
-#include "manual_saved_instance_saver.h"
-#include "session_folder.h"
-#include "text_conversion.h"
+#include "tests/native/fake_os.h"
+#include "session/manual_saved_instance_loader.h"
+#include "session/manual_saved_instance_saver.h"
+#include "session/session_folder.h"
+#include "session/text_conversion.h"
 
 namespace
 {

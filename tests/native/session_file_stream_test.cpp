@@ -6,9 +6,9 @@
 #include <functional>
 #include <string>
 
-#include "os_operations.h"
-#include "session_file_stream.h"
-#include "test_support.h"
+#include "session/os_operations.h"
+#include "session/session_file_stream.h"
+#include "tests/native/test_support.h"
 
 namespace
 {

@@ -2,8 +2,8 @@
 
 #include <cstdlib>
 
-#include "fake_os.h"
-#include "session_folder.h"
+#include "tests/native/fake_os.h"
+#include "session/session_folder.h"
 
 TEST(SessionFolder, ChoosesTheFolderBySystemAndProfile)
 {

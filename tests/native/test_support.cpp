@@ -1,4 +1,4 @@
-#include "test_support.h"
+#include "tests/native/test_support.h"
 
 #include <algorithm>
 #include <filesystem>
@@ -8,7 +8,7 @@
 #include <random>
 #include <sstream>
 
-#include "os_operations.h"
+#include "session/os_operations.h"
 
 namespace fs = std::filesystem;
 

@@ -9,7 +9,7 @@
 #include <utility>
 #include <vector>
 
-#include "session.h"
+#include "session/session.h"
 
 // A fresh, empty folder that is removed with everything in it when the object goes.
 class CTempFolder

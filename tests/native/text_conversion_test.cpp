@@ -3,8 +3,8 @@
 #include <string_view>
 #include <type_traits>
 
-#include "exceptions.h"
-#include "text_conversion.h"
+#include "base/exceptions.h"
+#include "session/text_conversion.h"
 
 namespace
 {

@@ -2,8 +2,8 @@
 // expected fails the test, and a hung case is ended by the watchdog and named.
 #include <windows.h>
 
-#include "harness/message_box_responder.h"
-#include "harness/watchdog.h"
+#include "tests/support/harness/message_box_responder.h"
+#include "tests/support/harness/watchdog.h"
 
 #include <gtest/gtest-spi.h>
 #include <gtest/gtest.h>

@@ -5,12 +5,12 @@
 #include <string>
 #include <vector>
 
-#include "exceptions.h"
-#include "manual_saved_instance_saver.h"
-#include "saved_session_catalogue.h"
-#include "os_operations.h"
-#include "session_folder.h"
-#include "text_conversion.h"
+#include "base/exceptions.h"
+#include "session/manual_saved_instance_saver.h"
+#include "session/saved_session_catalogue.h"
+#include "session/os_operations.h"
+#include "session/session_folder.h"
+#include "session/text_conversion.h"
 
 namespace
 {

@@ -1,4 +1,4 @@
-#include "current_session_source.h"
+#include "tools/preview/current_session_source.h"
 
 #include <windows.h>
 
@@ -8,9 +8,9 @@
 
 #include <nlohmann/json.hpp>
 
-#include "exceptions.h"
-#include "manual_saved_instance_loader.h"
-#include "text_conversion.h"
+#include "base/exceptions.h"
+#include "session/manual_saved_instance_loader.h"
+#include "session/text_conversion.h"
 
 namespace
 {

@@ -10,7 +10,7 @@
 
 #include <string>
 
-#include "session.h"
+#include "session/session.h"
 
 // Both throw std::runtime_error with the file and the reason when the file cannot be used.
 CSession ReadCurrentSessionFromJson(const std::wstring& strPath);

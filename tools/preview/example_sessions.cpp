@@ -6,9 +6,9 @@
 #include <string>
 #include <utility>
 
-#include "exceptions.h"
-#include "manual_saved_instance_saver.h"
-#include "text_conversion.h"
+#include "base/exceptions.h"
+#include "session/manual_saved_instance_saver.h"
+#include "session/text_conversion.h"
 
 namespace
 {

@@ -23,13 +23,13 @@
 #include <stdexcept>
 #include <string>
 
-#include "current_session_source.h"
-#include "exceptions.h"
-#include "preview_folder.h"
-#include "resource.h"
-#include "screenshot_tour.h"
-#include "session_manager_dialog.h"
-#include "text_conversion.h"
+#include "tools/preview/current_session_source.h"
+#include "base/exceptions.h"
+#include "tools/preview/preview_folder.h"
+#include "resources/resource.h"
+#include "tools/preview/screenshot_tour.h"
+#include "ui/session_manager_dialog.h"
+#include "session/text_conversion.h"
 
 namespace
 {

@@ -1,4 +1,4 @@
-#include "preview_folder.h"
+#include "tools/preview/preview_folder.h"
 
 #include <windows.h>
 
@@ -6,8 +6,8 @@
 #include <stdexcept>
 #include <vector>
 
-#include "session_folder.h"
-#include "text_conversion.h"
+#include "session/session_folder.h"
+#include "session/text_conversion.h"
 
 namespace
 {

@@ -1,12 +1,12 @@
-#include "screenshot_tour.h"
+#include "tools/preview/screenshot_tour.h"
 
 #include <cwchar>
 #include <utility>
 
-#include "custom_tree_child_ctrl.h"
-#include "harness/screenshot.h"
-#include "harness/sys_colors.h"
-#include "resource.h"
+#include "controls/custom_tree_child_ctrl.h"
+#include "tests/support/harness/screenshot.h"
+#include "tests/support/harness/sys_colors.h"
+#include "resources/resource.h"
 
 namespace
 {

@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-#include "session_manager_dialog.h"
+#include "ui/session_manager_dialog.h"
 
 class CScreenshotTour
 {

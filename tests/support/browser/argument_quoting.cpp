@@ -1,4 +1,4 @@
-#include "argument_quoting.h"
+#include "tests/support/browser/argument_quoting.h"
 
 std::wstring QuoteArgument(const std::wstring& strArgument)
 {

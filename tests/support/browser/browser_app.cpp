@@ -1,12 +1,12 @@
-#include "browser_app.h"
+#include "tests/support/browser/browser_app.h"
 
 #include <exdisp.h>
 
-#include "browser_class_factory.h"
-#include "browser_frame.h"
-#include "browser_tab.h"
-#include "stand_in_protocol.h"
-#include "tab_content.h"
+#include "tests/support/browser/browser_class_factory.h"
+#include "tests/support/browser/browser_frame.h"
+#include "tests/support/browser/browser_tab.h"
+#include "tests/support/browser/stand_in_protocol.h"
+#include "tests/support/browser/tab_content.h"
 
 namespace
 {

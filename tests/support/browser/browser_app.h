@@ -9,8 +9,8 @@
 #include <string>
 #include <vector>
 
-#include "command_line.h"
-#include "event_log.h"
+#include "tests/support/browser/command_line.h"
+#include "tests/support/browser/event_log.h"
 
 class CBrowserFrame;
 

@@ -1,10 +1,10 @@
-#include "browser_class_factory.h"
+#include "tests/support/browser/browser_class_factory.h"
 
 #include <exdisp.h>
 
-#include "browser_app.h"
-#include "browser_frame.h"
-#include "browser_tab.h"
+#include "tests/support/browser/browser_app.h"
+#include "tests/support/browser/browser_frame.h"
+#include "tests/support/browser/browser_tab.h"
 
 STDMETHODIMP CBrowserClassFactory::CreateInstance(IUnknown* pOuter, REFIID riid, void** ppv)
 {

@@ -4,7 +4,7 @@
 #include <windows.h>
 #include <ole2.h>
 
-#include "com_stubs.h"
+#include "tests/support/browser/com_stubs.h"
 
 class CBrowserApp;
 

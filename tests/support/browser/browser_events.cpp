@@ -1,4 +1,4 @@
-#include "browser_events.h"
+#include "tests/support/browser/browser_events.h"
 
 #include <exdisp.h>
 #include <exdispid.h>

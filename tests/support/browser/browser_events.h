@@ -10,8 +10,8 @@
 #include <string>
 #include <vector>
 
-#include "com_ref.h"
-#include "com_stubs.h"
+#include "tests/support/browser/com_ref.h"
+#include "tests/support/browser/com_stubs.h"
 
 class CBrowserEvents : public IConnectionPoint
 {

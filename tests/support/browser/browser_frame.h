@@ -8,8 +8,8 @@
 #include <string>
 #include <vector>
 
-#include "command_line.h"
-#include "frame_add_ons.h"
+#include "tests/support/browser/command_line.h"
+#include "tests/support/browser/frame_add_ons.h"
 
 class CBrowserApp;
 class CBrowserTab;

@@ -1,7 +1,7 @@
-#include "browser_tab.h"
+#include "tests/support/browser/browser_tab.h"
 
-#include "argument_quoting.h"
-#include "browser_frame.h"
+#include "tests/support/browser/argument_quoting.h"
+#include "tests/support/browser/browser_frame.h"
 
 namespace
 {

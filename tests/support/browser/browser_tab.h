@@ -10,9 +10,9 @@
 #include <string>
 #include <thread>
 
-#include "command_line.h"
-#include "tab_content.h"
-#include "web_browser.h"
+#include "tests/support/browser/command_line.h"
+#include "tests/support/browser/tab_content.h"
+#include "tests/support/browser/web_browser.h"
 
 class CBrowserFrame;
 

@@ -1,8 +1,8 @@
-#include "command_line.h"
+#include "tests/support/browser/command_line.h"
 
 #include <sstream>
 
-#include "text_fields.h"
+#include "tests/support/browser/text_fields.h"
 
 bool ParseTabSetup(const std::wstring& strItem, CTabSetup& tab, std::wstring& strError)
 {

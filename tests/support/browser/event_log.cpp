@@ -1,4 +1,4 @@
-#include "event_log.h"
+#include "tests/support/browser/event_log.h"
 
 CEventLog::~CEventLog()
 {

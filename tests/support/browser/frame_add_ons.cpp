@@ -1,9 +1,9 @@
-#include "frame_add_ons.h"
+#include "tests/support/browser/frame_add_ons.h"
 
 #include <cwchar>
 
-#include "event_log.h"
-#include "stand_in_protocol.h"
+#include "tests/support/browser/event_log.h"
+#include "tests/support/browser/stand_in_protocol.h"
 
 namespace
 {

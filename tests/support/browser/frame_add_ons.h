@@ -16,7 +16,7 @@
 #include <string>
 #include <vector>
 
-#include "com_ref.h"
+#include "tests/support/browser/com_ref.h"
 
 class CEventLog;
 

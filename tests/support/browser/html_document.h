@@ -5,7 +5,7 @@
 #include <string>
 #include <utility>
 
-#include "com_stubs.h"
+#include "tests/support/browser/com_stubs.h"
 
 class CHtmlDocument : public CHtmlDocumentStubs
 {

@@ -7,8 +7,8 @@
 #include <string>
 #include <vector>
 
-#include "browser_app.h"
-#include "command_line.h"
+#include "tests/support/browser/browser_app.h"
+#include "tests/support/browser/command_line.h"
 
 namespace
 {

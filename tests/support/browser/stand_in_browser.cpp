@@ -1,12 +1,12 @@
-#include "stand_in_browser.h"
+#include "tests/support/browser/stand_in_browser.h"
 
 #include <oleacc.h>
 #include <tlhelp32.h>
 
 #include <algorithm>
 
-#include "argument_quoting.h"
-#include "text_fields.h"
+#include "tests/support/browser/argument_quoting.h"
+#include "tests/support/browser/text_fields.h"
 
 namespace
 {

@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "stand_in_protocol.h"
+#include "tests/support/browser/stand_in_protocol.h"
 
 class CStandInBrowser
 {

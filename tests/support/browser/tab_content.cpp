@@ -1,9 +1,9 @@
-#include "tab_content.h"
+#include "tests/support/browser/tab_content.h"
 
 #include <oleacc.h>
 
-#include "html_document.h"
-#include "stand_in_protocol.h"
+#include "tests/support/browser/html_document.h"
+#include "tests/support/browser/stand_in_protocol.h"
 
 namespace
 {

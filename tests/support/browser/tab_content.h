@@ -8,7 +8,7 @@
 
 #include <string>
 
-#include "command_line.h"
+#include "tests/support/browser/command_line.h"
 
 class CTabContent
 {

@@ -1,14 +1,14 @@
-#include "web_browser.h"
+#include "tests/support/browser/web_browser.h"
 
 #include <shlguid.h>
 
 #include <string>
 
-#include "browser_app.h"
-#include "browser_frame.h"
-#include "browser_tab.h"
-#include "event_log.h"
-#include "stand_in_protocol.h"
+#include "tests/support/browser/browser_app.h"
+#include "tests/support/browser/browser_frame.h"
+#include "tests/support/browser/browser_tab.h"
+#include "tests/support/browser/event_log.h"
+#include "tests/support/browser/stand_in_protocol.h"
 
 namespace
 {

@@ -8,8 +8,8 @@
 #include <ocidl.h>
 #include <servprov.h>
 
-#include "browser_events.h"
-#include "com_stubs.h"
+#include "tests/support/browser/browser_events.h"
+#include "tests/support/browser/com_stubs.h"
 
 class CBrowserTab;
 

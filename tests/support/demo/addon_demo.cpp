@@ -17,11 +17,11 @@
 #include <string>
 #include <vector>
 
-#include "exceptions.h"
-#include "manual_saved_instance_saver.h"
-#include "session.h"
-#include "session_folder.h"
-#include "stand_in_browser.h"
+#include "base/exceptions.h"
+#include "session/manual_saved_instance_saver.h"
+#include "session/session.h"
+#include "session/session_folder.h"
+#include "tests/support/browser/stand_in_browser.h"
 
 namespace
 {

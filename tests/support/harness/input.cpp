@@ -1,6 +1,6 @@
-#include "harness/input.h"
+#include "tests/support/harness/input.h"
 
-#include "harness/message_window.h"
+#include "tests/support/harness/message_window.h"
 
 #include <gtest/gtest.h>
 

@@ -1,6 +1,6 @@
-#include "harness/message_box_responder.h"
+#include "tests/support/harness/message_box_responder.h"
 
-#include "harness/message_window.h"
+#include "tests/support/harness/message_window.h"
 
 #include <gtest/gtest.h>
 

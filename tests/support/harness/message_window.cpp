@@ -1,4 +1,4 @@
-#include "harness/message_window.h"
+#include "tests/support/harness/message_window.h"
 
 #include <stdexcept>
 

@@ -5,7 +5,7 @@
 
 #include <windows.h>
 
-#include "wnd.h"
+#include "win/wnd.h"
 
 inline bool PreTranslateChain(MSG& msg)
 {

@@ -1,4 +1,4 @@
-#include "harness/screenshot.h"
+#include "tests/support/harness/screenshot.h"
 
 #include <cstdio>
 #include <cstdlib>

@@ -1,4 +1,4 @@
-#include "harness/sys_colors.h"
+#include "tests/support/harness/sys_colors.h"
 
 CSysColorsScope::CSysColorsScope(const std::vector<std::pair<int, COLORREF>>& colours)
 {

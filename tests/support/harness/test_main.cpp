@@ -5,9 +5,9 @@
 #include <commctrl.h>
 #include <objbase.h>
 
-#include "harness/input.h"
-#include "harness/message_box_responder.h"
-#include "harness/watchdog.h"
+#include "tests/support/harness/input.h"
+#include "tests/support/harness/message_box_responder.h"
+#include "tests/support/harness/watchdog.h"
 
 #include <gtest/gtest.h>
 

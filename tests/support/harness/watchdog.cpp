@@ -1,4 +1,4 @@
-#include "harness/watchdog.h"
+#include "tests/support/harness/watchdog.h"
 
 #include <windows.h>
 

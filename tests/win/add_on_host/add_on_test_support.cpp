@@ -1,4 +1,4 @@
-#include "add_on_test_support.h"
+#include "tests/win/add_on_host/add_on_test_support.h"
 
 
 namespace

@@ -1,8 +1,8 @@
-#include "browser_test_support.h"
+#include "tests/win/browser/browser_test_support.h"
 
 #include <ctime>
 
-#include "stand_in_browser.h"
+#include "tests/support/browser/stand_in_browser.h"
 
 std::vector<CWindowText> SessionText(const CSession& session)
 {

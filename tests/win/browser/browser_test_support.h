@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "session.h"
+#include "session/session.h"
 
 // One window as "URL | title" per tab, in order.
 using CWindowText = std::vector<std::wstring>;

@@ -8,9 +8,9 @@
 #include <string>
 #include <vector>
 
-#include "browser_test_support.h"
-#include "quillmere_bho.h"
-#include "stand_in_browser.h"
+#include "tests/win/browser/browser_test_support.h"
+#include "browser/quillmere_bho.h"
+#include "tests/support/browser/stand_in_browser.h"
 
 namespace
 {

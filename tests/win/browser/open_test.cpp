@@ -9,10 +9,10 @@
 #include <string>
 #include <vector>
 
-#include "browser_test_support.h"
-#include "harness/message_box_responder.h"
-#include "quillmere_bho.h"
-#include "stand_in_browser.h"
+#include "tests/win/browser/browser_test_support.h"
+#include "tests/support/harness/message_box_responder.h"
+#include "browser/quillmere_bho.h"
+#include "tests/support/browser/stand_in_browser.h"
 
 namespace
 {

@@ -6,8 +6,8 @@
 #include <ostream>
 #include <vector>
 
-#include "column_tree_ctrl.h"
-#include "custom_tree_child_ctrl.h"
+#include "controls/column_tree_ctrl.h"
+#include "controls/custom_tree_child_ctrl.h"
 
 inline bool operator==(const RECT& left, const RECT& right)
 {

@@ -8,11 +8,11 @@
 
 #include <oleacc.h>
 
-#include "column_tree_ctrl.h"
-#include "com.h"
-#include "gdi.h"
-#include "control_test_support.h"
-#include "harness/sys_colors.h"
+#include "controls/column_tree_ctrl.h"
+#include "win/com.h"
+#include "win/gdi.h"
+#include "tests/win/controls/control_test_support.h"
+#include "tests/support/harness/sys_colors.h"
 
 namespace
 {

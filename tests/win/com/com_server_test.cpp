@@ -10,9 +10,9 @@
 #include <set>
 #include <string>
 
-#include "com.h"
-#include "quillmere_dll.h"
-#include "quillmere_idl.h"
+#include "win/com.h"
+#include "tests/win/com/quillmere_dll.h"
+#include "browser/quillmere_idl.h"
 
 namespace
 {

@@ -1,8 +1,8 @@
-#include "quillmere_dll.h"
+#include "tests/win/com/quillmere_dll.h"
 
 #include <unknwn.h>
 
-#include "quillmere_idl.h"
+#include "browser/quillmere_idl.h"
 
 namespace
 {

@@ -13,11 +13,11 @@
 #include <string>
 #include <vector>
 
-#include "add_on_test_support.h"
-#include "com.h"
-#include "quillmere_dll.h"
-#include "quillmere_idl.h"
-#include "registry_script.h"
+#include "tests/win/add_on_host/add_on_test_support.h"
+#include "win/com.h"
+#include "tests/win/com/quillmere_dll.h"
+#include "browser/quillmere_idl.h"
+#include "com/registry_script.h"
 
 namespace
 {

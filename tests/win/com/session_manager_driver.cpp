@@ -1,10 +1,10 @@
-#include "session_manager_driver.h"
+#include "tests/win/com/session_manager_driver.h"
 
 #include <commctrl.h>
 
 #include <gtest/gtest.h>
 
-#include "harness/input.h"
+#include "tests/support/harness/input.h"
 
 namespace
 {

@@ -15,7 +15,7 @@
 #include <map>
 #include <vector>
 
-#include "com_stubs.h"
+#include "tests/support/browser/com_stubs.h"
 
 class CTestWebBrowser : public CWebBrowserStubs,
                         public IConnectionPointContainer,

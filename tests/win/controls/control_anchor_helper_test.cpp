@@ -7,10 +7,10 @@
 #include <string>
 #include <vector>
 
-#include "control_anchor_helper.h"
-#include "common_controls.h"
-#include "get_child_windows.h"
-#include "control_test_support.h"
+#include "controls/control_anchor_helper.h"
+#include "win/common_controls.h"
+#include "controls/get_child_windows.h"
+#include "tests/win/controls/control_test_support.h"
 
 namespace
 {

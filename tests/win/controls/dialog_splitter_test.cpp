@@ -3,8 +3,8 @@
 #include <memory>
 #include <string>
 
-#include "dialog_splitter.h"
-#include "control_test_support.h"
+#include "controls/dialog_splitter.h"
+#include "tests/win/controls/control_test_support.h"
 
 namespace
 {

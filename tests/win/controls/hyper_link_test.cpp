@@ -9,10 +9,10 @@
 #include <utility>
 #include <vector>
 
-#include "control_test_support.h"
-#include "harness/message_box_responder.h"
-#include "harness/sys_colors.h"
-#include "hyper_link.h"
+#include "tests/win/controls/control_test_support.h"
+#include "tests/support/harness/message_box_responder.h"
+#include "tests/support/harness/sys_colors.h"
+#include "controls/hyper_link.h"
 
 namespace
 {

@@ -8,11 +8,11 @@
 #include <string>
 #include <vector>
 
-#include "common_controls.h"
-#include "control_anchor_helper.h"
-#include "control_test_support.h"
-#include "tab_control.h"
-#include "tab_page.h"
+#include "win/common_controls.h"
+#include "controls/control_anchor_helper.h"
+#include "tests/win/controls/control_test_support.h"
+#include "controls/tab_control.h"
+#include "controls/tab_page.h"
 
 namespace
 {

@@ -12,9 +12,9 @@
 #include <string>
 #include <vector>
 
-#include "add_on_test_support.h"
-#include "harness/input.h"
-#include "stand_in_browser.h"
+#include "tests/win/add_on_host/add_on_test_support.h"
+#include "tests/support/harness/input.h"
+#include "tests/support/browser/stand_in_browser.h"
 
 namespace
 {

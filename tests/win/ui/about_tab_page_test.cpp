@@ -4,12 +4,12 @@
 #include <memory>
 #include <stdexcept>
 
-#include "about_tab_page.h"
-#include "harness/input.h"
-#include "harness/message_box_responder.h"
-#include "ui_test_support.h"
-#include "resource.h"
-#include "session_manager_dialog.h"
+#include "ui/about_tab_page.h"
+#include "tests/support/harness/input.h"
+#include "tests/support/harness/message_box_responder.h"
+#include "tests/win/ui/ui_test_support.h"
+#include "resources/resource.h"
+#include "ui/session_manager_dialog.h"
 
 using namespace ui_test;
 

@@ -10,14 +10,14 @@
 #include <utility>
 #include <vector>
 
-#include "com.h"
-#include "session_import.h"
-#include "exceptions.h"
-#include "harness/input.h"
-#include "harness/message_box_responder.h"
-#include "ui_test_support.h"
-#include "resource.h"
-#include "session_manager_dialog.h"
+#include "win/com.h"
+#include "cli/session_import.h"
+#include "base/exceptions.h"
+#include "tests/support/harness/input.h"
+#include "tests/support/harness/message_box_responder.h"
+#include "tests/win/ui/ui_test_support.h"
+#include "resources/resource.h"
+#include "ui/session_manager_dialog.h"
 
 using namespace ui_test;
 

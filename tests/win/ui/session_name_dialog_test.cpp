@@ -1,13 +1,13 @@
 #include <gtest/gtest.h>
 
-#include "common_controls.h"
-#include "dialog.h"
-#include "filename_edit.h"
-#include "harness/input.h"
-#include "harness/message_box_responder.h"
-#include "resource.h"
-#include "session_folder.h"
-#include "session_name_dialog.h"
+#include "win/common_controls.h"
+#include "win/dialog.h"
+#include "ui/filename_edit.h"
+#include "tests/support/harness/input.h"
+#include "tests/support/harness/message_box_responder.h"
+#include "resources/resource.h"
+#include "session/session_folder.h"
+#include "ui/session_name_dialog.h"
 
 namespace
 {

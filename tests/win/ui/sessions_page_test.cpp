@@ -5,9 +5,9 @@
 
 #include <ctime>
 
-#include "harness/input.h"
-#include "manual_saved_instance_loader.h"
-#include "ui_test_support.h"
+#include "tests/support/harness/input.h"
+#include "session/manual_saved_instance_loader.h"
+#include "tests/win/ui/ui_test_support.h"
 
 using namespace ui_test;
 

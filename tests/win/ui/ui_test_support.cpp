@@ -1,11 +1,11 @@
-#include "ui_test_support.h"
+#include "tests/win/ui/ui_test_support.h"
 
 #include <fstream>
 
-#include "harness/input.h"
-#include "harness/pre_translate_chain.h"
-#include "manual_saved_instance_saver.h"
-#include "session_folder.h"
+#include "tests/support/harness/input.h"
+#include "tests/support/harness/pre_translate_chain.h"
+#include "session/manual_saved_instance_saver.h"
+#include "session/session_folder.h"
 
 namespace ui_test
 {

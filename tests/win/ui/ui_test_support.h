@@ -14,11 +14,11 @@
 
 #include <gtest/gtest.h>
 
-#include "harness/message_box_responder.h"
-#include "resource.h"
-#include "session.h"
-#include "session_manager_dialog.h"
-#include "sessions_tab_page.h"
+#include "tests/support/harness/message_box_responder.h"
+#include "resources/resource.h"
+#include "session/session.h"
+#include "ui/session_manager_dialog.h"
+#include "ui/sessions_tab_page.h"
 
 namespace ui_test
 {

@@ -5,10 +5,10 @@
 #include <string>
 #include <vector>
 
-#include "common_controls.h"
-#include "dialog.h"
-#include "gdi.h"
-#include "win_layer_test_ids.h"
+#include "win/common_controls.h"
+#include "win/dialog.h"
+#include "win/gdi.h"
+#include "tests/win/win_layer/win_layer_test_ids.h"
 
 namespace
 {

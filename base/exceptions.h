@@ -9,6 +9,8 @@
 using HRESULT_T = std::int32_t;
 
 constexpr HRESULT_T kEOutOfMemory = static_cast<HRESULT_T>(0x8007000EU);
+// ERROR_NO_UNICODE_TRANSLATION, which the portable text conversion raises too.
+constexpr unsigned long kErrorNoUnicodeTranslation = 1113;
 
 // HRESULT_FROM_WIN32 without <windows.h>.
 constexpr HRESULT_T HResultFromWin32(unsigned long error)

@@ -1,4 +1,4 @@
-#include "exceptions.h"
+#include "base/exceptions.h"
 
 #include <algorithm>
 

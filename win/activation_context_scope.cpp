@@ -1,9 +1,9 @@
-#include "activation_context_scope.h"
+#include "win/activation_context_scope.h"
 
 #include <string>
 
-#include "module.h"
-#include "module_type_library.h"
+#include "win/module.h"
+#include "win/module_type_library.h"
 
 namespace
 {

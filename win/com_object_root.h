@@ -8,7 +8,7 @@
 
 #include <cstddef>
 
-#include "com_module_lock.h"
+#include "win/com_module_lock.h"
 
 // One row of an interface table: an interface id and how to reach that interface of the object.
 template <class T> struct CInterfaceEntry

@@ -1,8 +1,8 @@
-#include "error_box.h"
+#include "ui/error_box.h"
 
-#include "exceptions.h"
-#include "resource.h"
-#include "string_table.h"
+#include "base/exceptions.h"
+#include "resources/resource.h"
+#include "win/string_table.h"
 
 namespace
 {

@@ -2,11 +2,11 @@
 
 #include <stdexcept>
 
-#include "error_box.h"
-#include "exceptions.h"
-#include "harness/message_box_responder.h"
-#include "resource.h"
-#include "string_table.h"
+#include "ui/error_box.h"
+#include "base/exceptions.h"
+#include "tests/support/harness/message_box_responder.h"
+#include "resources/resource.h"
+#include "win/string_table.h"
 
 TEST(StringTable, TextsComeFromTheModuleWithTheirLineBreaks)
 {

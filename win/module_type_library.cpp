@@ -1,6 +1,6 @@
-#include "module_type_library.h"
+#include "win/module_type_library.h"
 
-#include "module.h"
+#include "win/module.h"
 
 std::wstring ModuleFilePath(HINSTANCE hModule)
 {

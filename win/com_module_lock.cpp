@@ -1,4 +1,4 @@
-#include "com_module_lock.h"
+#include "win/com_module_lock.h"
 
 namespace
 {

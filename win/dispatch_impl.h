@@ -4,8 +4,8 @@
 #include <windows.h>
 #include <oleauto.h>
 
-#include "com.h"
-#include "module_type_library.h"
+#include "win/com.h"
+#include "win/module_type_library.h"
 
 template <class T> class CDispatchImpl : public T
 {

@@ -5,7 +5,7 @@
 #include <windows.h>
 #include <ocidl.h>
 
-#include "com.h"
+#include "win/com.h"
 
 class CObjectWithSiteImpl : public IObjectWithSite
 {
