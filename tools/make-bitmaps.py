@@ -39,23 +39,28 @@ def blend(c0, c1, t):
     return tuple(round(a + (b - a) * t) for a, b in zip(c0, c1))
 
 
-def expand_button(expanded):
-    """A 9x9 light box with rounded (transparent) corners holding a plus or a minus."""
-    border = (142, 143, 143)
-    sign = (43, 43, 43)
-    size = 9
-    img = [[MAGENTA] * size for _ in range(size)]
+def framed_box(size, border, fill, outside=None):
+    """A size x size box: a one-pixel border around fill(x, y); the corners are outside's colour
+    when one is given (transparent for the buttons)."""
+    img = [[None] * size for _ in range(size)]
     for y in range(size):
         for x in range(size):
-            edge = x in (0, size - 1) or y in (0, size - 1)
-            corner = x in (0, size - 1) and y in (0, size - 1)
-            if corner:
-                continue
-            if edge:
+            if outside and x in (0, size - 1) and y in (0, size - 1):
+                img[y][x] = outside
+            elif x in (0, size - 1) or y in (0, size - 1):
                 img[y][x] = border
             else:
-                # White at the top, a soft grey at the bottom.
-                img[y][x] = blend((255, 255, 255), (222, 222, 222), (y - 1) / (size - 3))
+                img[y][x] = fill(x, y)
+    return img
+
+
+def expand_button(expanded):
+    """A 9x9 light box with rounded (transparent) corners holding a plus or a minus."""
+    sign = (43, 43, 43)
+    size = 9
+    # White at the top, a soft grey at the bottom.
+    img = framed_box(size, (142, 143, 143),
+                     lambda x, y: blend((255, 255, 255), (222, 222, 222), (y - 1) / (size - 3)), MAGENTA)
     for x in range(2, 7):
         img[4][x] = sign
     if not expanded:
@@ -66,18 +71,10 @@ def expand_button(expanded):
 
 def tick_box(mark):
     """A 13x13 box: mark is None (clear), 'tick' or 'square' (partly ticked)."""
-    border = (74, 105, 132)
     green = (33, 161, 33)
-    size = 13
-    img = [[None] * size for _ in range(size)]
-    for y in range(size):
-        for x in range(size):
-            if x in (0, size - 1) or y in (0, size - 1):
-                img[y][x] = border
-            else:
-                # A faint shade in the top left corner fading to white, as a sunken box looks.
-                t = min(1.0, (x + y - 2) / 12)
-                img[y][x] = blend((220, 220, 215), (255, 255, 255), t)
+    # A faint shade in the top left corner fading to white, as a sunken box looks.
+    img = framed_box(13, (74, 105, 132),
+                     lambda x, y: blend((220, 220, 215), (255, 255, 255), min(1.0, (x + y - 2) / 12)))
     if mark == "tick":
         glyph = [
             "......#",
