@@ -57,18 +57,40 @@ void ShowCommandMessage(HWND hOwner, UINT nCaptionId, UINT nTextId, UINT nIcon)
                 MB_OK | nIcon);
 }
 
-// What EnumFrameWindowsProc looks for and where it puts what it finds.
-struct CFrameSearch
+// Where an enumeration callback puts the windows it finds. An exception must not unwind through
+// the system's enumeration: the first failure to keep a window stops it, and is raised again once
+// the enumeration has returned.
+struct CWindowSearch
 {
-    DWORD dwProcessId;
-    std::vector<HWND>* pFrames;
+    std::vector<HWND>* pFound;
     std::exception_ptr pError;
+
+    // Whether the enumeration goes on.
+    BOOL Keep(HWND hWnd)
+    {
+        try
+        {
+            pFound->push_back(hWnd);
+        }
+        catch (...)
+        {
+            pError = std::current_exception();
+            return FALSE;
+        }
+        return TRUE;
+    }
+
+    void RethrowFailure() const
+    {
+        if (pError)
+            std::rethrow_exception(pError);
+    }
 };
 
-struct CServerSearch
+// What EnumFrameWindowsProc looks for.
+struct CFrameSearch : CWindowSearch
 {
-    std::vector<HWND>* pServers;
-    std::exception_ptr pError;
+    DWORD dwProcessId;
 };
 
 bool HasClass(HWND hWnd, const wchar_t* pszClass)
@@ -378,10 +400,9 @@ void CQuillmereBHO::GetCurrentSessionUrls(CSession& session)
     for (DWORD dwProcessId : processIds)
     {
         std::vector<HWND> frames;
-        CFrameSearch search{dwProcessId, &frames, nullptr};
+        CFrameSearch search{{&frames, nullptr}, dwProcessId};
         EnumWindows(EnumFrameWindowsProc, reinterpret_cast<LPARAM>(&search));
-        if (search.pError)
-            std::rethrow_exception(search.pError);
+        search.RethrowFailure();
 
         for (HWND hFrame : frames)
         {
@@ -472,49 +493,27 @@ int CQuillmereBHO::GetBrowserProcessIds(std::vector<DWORD>* pProcessIds)
 
 void CQuillmereBHO::GetServerWindows(HWND hFrame, std::vector<HWND>& serverWindows)
 {
-    CServerSearch search{&serverWindows, nullptr};
+    CWindowSearch search{&serverWindows, nullptr};
     EnumChildWindows(hFrame, EnumServerWindowsProc, reinterpret_cast<LPARAM>(&search));
-    if (search.pError)
-        std::rethrow_exception(search.pError);
+    search.RethrowFailure();
 }
 
-// Both callbacks go on to the end of the enumeration; only an allocation failure stops it, to be
-// raised again once the enumeration has returned (an exception must not unwind through it).
+// Both callbacks go on to the end of the enumeration; only a failure to keep a window stops it.
 BOOL CALLBACK CQuillmereBHO::EnumFrameWindowsProc(HWND hWnd, LPARAM lParam)
 {
     auto* pSearch = reinterpret_cast<CFrameSearch*>(lParam);
     DWORD dwProcessId = 0;
     if (HasClass(hWnd, kFrameWindowClass) && GetWindowThreadProcessId(hWnd, &dwProcessId) &&
         dwProcessId == pSearch->dwProcessId)
-    {
-        try
-        {
-            pSearch->pFrames->push_back(hWnd);
-        }
-        catch (...)
-        {
-            pSearch->pError = std::current_exception();
-            return FALSE;
-        }
-    }
+        return pSearch->Keep(hWnd);
     return TRUE;
 }
 
 BOOL CALLBACK CQuillmereBHO::EnumServerWindowsProc(HWND hWnd, LPARAM lParam)
 {
-    auto* pSearch = reinterpret_cast<CServerSearch*>(lParam);
+    auto* pSearch = reinterpret_cast<CWindowSearch*>(lParam);
     if (HasClass(hWnd, kServerWindowClass))
-    {
-        try
-        {
-            pSearch->pServers->push_back(hWnd);
-        }
-        catch (...)
-        {
-            pSearch->pError = std::current_exception();
-            return FALSE;
-        }
-    }
+        return pSearch->Keep(hWnd);
     return TRUE;
 }
 

@@ -6,13 +6,40 @@
 
 #include <exception>
 #include <string>
+#include <utility>
 
-class CException;
+#include "base/exceptions.h"
 
 void ShowErrorBox(UINT nCaptionId, UINT nTextId);
 void ShowErrorBox(UINT nCaptionId, const std::wstring& strText);
 void ShowErrorBox(UINT nCaptionId, UINT nContextId, const std::exception& e);
 void ShowErrorBox(UINT nCaptionId, UINT nContextId, const CException& e);
+
+// A user action run so that nothing escapes it: a framework or standard exception is shown as
+// "<context>.\rReason: ..." under the caption, anything else with the unknown text. Returns
+// whether the action ran to its end.
+template <class Action>
+bool RunReportingErrors(UINT nCaptionId, UINT nContextId, UINT nUnknownId, Action&& action)
+{
+    try
+    {
+        std::forward<Action>(action)();
+        return true;
+    }
+    catch (const CException& e)
+    {
+        ShowErrorBox(nCaptionId, nContextId, e);
+    }
+    catch (const std::exception& e)
+    {
+        ShowErrorBox(nCaptionId, nContextId, e);
+    }
+    catch (...)
+    {
+        ShowErrorBox(nCaptionId, nUnknownId);
+    }
+    return false;
+}
 
 // "<context>.\rReason: <text>." from a standard exception's text (widened character by character),
 // or the "unknown standard exception" text when it has none.

@@ -100,27 +100,8 @@ BOOL CSessionManagerDialog::OnInitDialog()
         return bRet;
 
     // Three stages, each guarded on its own: a failure ends the dialog before it is shown.
-    try
-    {
-        InitializeDialog();
-    }
-    catch (const CException& e)
-    {
-        const std::wstring strReason = FrameworkMessage(e);
-        ReportInitFailure(kInitStage, &strReason);
+    if (!RunInitStage(kInitStage, &CSessionManagerDialog::InitializeDialog))
         return FALSE;
-    }
-    catch (const std::exception& e)
-    {
-        const std::wstring strReason = WidenExceptionText(e.what());
-        ReportInitFailure(kInitStage, &strReason);
-        return FALSE;
-    }
-    catch (...)
-    {
-        ReportInitFailure(kInitStage, nullptr);
-        return FALSE;
-    }
 
     // The pages' windows. A page reports its own failure before it throws; nothing more is said.
     try
@@ -133,28 +114,8 @@ BOOL CSessionManagerDialog::OnInitDialog()
         return FALSE;
     }
 
-    try
-    {
-        m_tabControl.ActivateTabPages();
-        UpdateData(false);
-    }
-    catch (const CException& e)
-    {
-        const std::wstring strReason = FrameworkMessage(e);
-        ReportInitFailure(kShowStage, &strReason);
+    if (!RunInitStage(kShowStage, &CSessionManagerDialog::ShowPages))
         return FALSE;
-    }
-    catch (const std::exception& e)
-    {
-        const std::wstring strReason = WidenExceptionText(e.what());
-        ReportInitFailure(kShowStage, &strReason);
-        return FALSE;
-    }
-    catch (...)
-    {
-        ReportInitFailure(kShowStage, nullptr);
-        return FALSE;
-    }
     return TRUE;
 }
 
@@ -185,6 +146,36 @@ void CSessionManagerDialog::InitializeDialog()
 
     // Before the page's window exists: the page fills its list from what is read here.
     m_pSessionsTabPage->LoadSavedSessions();
+}
+
+void CSessionManagerDialog::ShowPages()
+{
+    m_tabControl.ActivateTabPages();
+    UpdateData(false);
+}
+
+bool CSessionManagerDialog::RunInitStage(const wchar_t* pszStage, void (CSessionManagerDialog::*pfnStage)())
+{
+    try
+    {
+        (this->*pfnStage)();
+        return true;
+    }
+    catch (const CException& e)
+    {
+        const std::wstring strReason = FrameworkMessage(e);
+        ReportInitFailure(pszStage, &strReason);
+    }
+    catch (const std::exception& e)
+    {
+        const std::wstring strReason = WidenExceptionText(e.what());
+        ReportInitFailure(pszStage, &strReason);
+    }
+    catch (...)
+    {
+        ReportInitFailure(pszStage, nullptr);
+    }
+    return false;
 }
 
 void CSessionManagerDialog::ReportInitFailure(const wchar_t* pszStage, const std::wstring* pstrReason)

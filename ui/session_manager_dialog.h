@@ -60,6 +60,10 @@ protected:
 private:
     // Icons, pages, anchoring and the saved sessions.
     void InitializeDialog();
+    // The pages' windows shown, the controls filled.
+    void ShowPages();
+    // Runs one stage of the initialisation; reports what it throws. False when it threw.
+    bool RunInitStage(const wchar_t* pszStage, void (CSessionManagerDialog::*pfnStage)());
     // Shows the failure of one stage of the initialisation and ends the dialog with IDCANCEL.
     void ReportInitFailure(const wchar_t* pszStage, const std::wstring* pstrReason);
     void AnchorToWindowSize();

@@ -2,10 +2,7 @@
 
 #include <shlwapi.h>
 
-#include <exception>
-
 #include "ui/error_box.h"
-#include "base/exceptions.h"
 #include "session/file_operations.h"
 #include "session/manual_saved_instance_saver.h"
 #include "session/saved_session_catalogue.h"
@@ -116,64 +113,51 @@ bool CSessionsTabPage::OnLoadFailure(const CLoadFailure& failure)
 
 BOOL CSessionsTabPage::OnInitDialog()
 {
-    try
-    {
-        ThrowIf(CTabPage::OnInitDialog() != TRUE, "CSessionsTabPage::OnInitDialog() - OnInitDialog() falied");
-        ThrowIfNull(m_pCurrentSession, "CSessionsTabPage::OnInitDialog() - m_pCurrentSession is NULL");
+    const bool bInitialized =
+        RunReportingErrors(IDS_UNABLE_TO_INITIALIZE, IDS_UNABLE_TO_INITIALIZE, IDS_UNABLE_TO_INITIALIZE, [&] {
+            ThrowIf(CTabPage::OnInitDialog() != TRUE, "CSessionsTabPage::OnInitDialog() - OnInitDialog() falied");
+            ThrowIfNull(m_pCurrentSession, "CSessionsTabPage::OnInitDialog() - m_pCurrentSession is NULL");
 
-        m_strSaveCaption = LoadResString(IDS_SAVE_BUTTON);
-        m_strSaveAsCaption = LoadResString(IDS_SAVE_AS_BUTTON);
+            m_strSaveCaption = LoadResString(IDS_SAVE_BUTTON);
+            m_strSaveAsCaption = LoadResString(IDS_SAVE_AS_BUTTON);
 
-        m_pAnchorHelper = std::make_unique<CControlAnchorHelper>(this);
-        m_pAnchorHelper->InitializeAnchors();
-        for (CWnd* pButton : {&m_btnSave, &m_btnLoad, &m_btnRename, &m_btnDelete})
-            m_pAnchorHelper->SetAnchor(pButton, 0, 0, 1, 1, 0);
-        for (CWnd* pButton : {&m_btnSelectAll, &m_btnSelectNone})
-            m_pAnchorHelper->SetAnchor(pButton, 0, 1, 0, 0, 1);
-        m_pAnchorHelper->SetAnchor(&m_listSessions, 0, 1, 1, 1, 0);
-        m_pAnchorHelper->SetAnchor(&m_splitter, 0, 1, 1, 1, 0);
-        m_pAnchorHelper->SetAnchor(&m_treeSession, 0, 1, 1, 1, 1);
-        RECT rcPage{};
-        GetWindowRect(&rcPage);
-        m_pAnchorHelper->OnParentSize(RectWidth(rcPage), RectHeight(rcPage));
+            m_pAnchorHelper = std::make_unique<CControlAnchorHelper>(this);
+            m_pAnchorHelper->InitializeAnchors();
+            for (CWnd* pButton : {&m_btnSave, &m_btnLoad, &m_btnRename, &m_btnDelete})
+                m_pAnchorHelper->SetAnchor(pButton, 0, 0, 1, 1, 0);
+            for (CWnd* pButton : {&m_btnSelectAll, &m_btnSelectNone})
+                m_pAnchorHelper->SetAnchor(pButton, 0, 1, 0, 0, 1);
+            m_pAnchorHelper->SetAnchor(&m_listSessions, 0, 1, 1, 1, 0);
+            m_pAnchorHelper->SetAnchor(&m_splitter, 0, 1, 1, 1, 0);
+            m_pAnchorHelper->SetAnchor(&m_treeSession, 0, 1, 1, 1, 1);
+            RECT rcPage{};
+            GetWindowRect(&rcPage);
+            m_pAnchorHelper->OnParentSize(RectWidth(rcPage), RectHeight(rcPage));
 
-        m_listSessions.InitColumns();
-        m_treeSession.InitTree();
+            m_listSessions.InitColumns();
+            m_treeSession.InitTree();
 
-        // The Tab key reaches the page's controls only when every window between them and the
-        // dialog that runs the loop is a control parent.
-        AddExStyle(m_hWnd, WS_EX_CONTROLPARENT);
-        const HWND hParent = ::GetParent(m_hWnd);
-        AddExStyle(hParent, WS_EX_CONTROLPARENT);
-        if (hParent)
-            AddExStyle(::GetParent(hParent), WS_EX_CONTROLPARENT);
+            // The Tab key reaches the page's controls only when every window between them and the
+            // dialog that runs the loop is a control parent.
+            AddExStyle(m_hWnd, WS_EX_CONTROLPARENT);
+            const HWND hParent = ::GetParent(m_hWnd);
+            AddExStyle(hParent, WS_EX_CONTROLPARENT);
+            if (hParent)
+                AddExStyle(::GetParent(hParent), WS_EX_CONTROLPARENT);
 
-        m_listSessions.AddSession(*m_pCurrentSession, -1);
-        m_listSessions.AddSessions(m_savedSessions);
+            m_listSessions.AddSession(*m_pCurrentSession, -1);
+            m_listSessions.AddSessions(m_savedSessions);
 
-        m_splitter.AttachControls(&m_listSessions, &m_treeSession);
-        m_splitter.SetAnchorHelper(m_pAnchorHelper.get());
+            m_splitter.AttachControls(&m_listSessions, &m_treeSession);
+            m_splitter.SetAnchorHelper(m_pAnchorHelper.get());
 
-        m_listSessions.SetFocus();
-        m_listSessions.SetItemState(0, LVIS_SELECTED, LVIS_SELECTED);
+            m_listSessions.SetFocus();
+            m_listSessions.SetItemState(0, LVIS_SELECTED, LVIS_SELECTED);
 
-        RefreshSessionTree();
-        UpdateControls();
-        return TRUE;
-    }
-    catch (const CException& e)
-    {
-        ShowErrorBox(IDS_UNABLE_TO_INITIALIZE, IDS_UNABLE_TO_INITIALIZE, e);
-    }
-    catch (const std::exception& e)
-    {
-        ShowErrorBox(IDS_UNABLE_TO_INITIALIZE, IDS_UNABLE_TO_INITIALIZE, e);
-    }
-    catch (...)
-    {
-        ShowErrorBox(IDS_UNABLE_TO_INITIALIZE, IDS_UNABLE_TO_INITIALIZE);
-    }
-    return FALSE;
+            RefreshSessionTree();
+            UpdateControls();
+        });
+    return bInitialized ? TRUE : FALSE;
 }
 
 void CSessionsTabPage::OnSize(UINT nType, int cx, int cy)
@@ -379,8 +363,7 @@ void CSessionsTabPage::OnBnClickedSave()
 {
     std::wstring strFileName;
     INT_PTR nResult = IDCANCEL;
-    try
-    {
+    const bool bNamed = RunReportingErrors(IDS_SAVE_CAPTION, IDS_SAVE_CONTEXT, IDS_SAVE_UNKNOWN, [&] {
         const int nSelected = m_listSessions.GetSelectedIndex();
         const std::wstring strProposal =
             nSelected == 0 ? TodaysName() : m_savedSessions.at(static_cast<size_t>(nSelected - 1)).GetName();
@@ -391,49 +374,19 @@ void CSessionsTabPage::OnBnClickedSave()
             dialog.GetFileName(strFileName);
             ThrowIf(strFileName.empty(), "CSessionsTabPage::OnBnClickedSave() - strFileName is empty");
         }
-    }
-    catch (const CException& e)
-    {
-        ShowErrorBox(IDS_SAVE_CAPTION, IDS_SAVE_CONTEXT, e);
-        return;
-    }
-    catch (const std::exception& e)
-    {
-        ShowErrorBox(IDS_SAVE_CAPTION, IDS_SAVE_CONTEXT, e);
-        return;
-    }
-    catch (...)
-    {
-        ShowErrorBox(IDS_SAVE_CAPTION, IDS_SAVE_UNKNOWN);
-        return;
-    }
-    if (nResult != IDOK || strFileName.empty())
+    });
+    if (!bNamed || nResult != IDOK || strFileName.empty())
         return;
 
     std::unique_ptr<CSession> pCheckedSession;
-    bool bSaved = false;
-    try
-    {
+    const bool bSaved = RunReportingErrors(IDS_SAVE_CAPTION, IDS_SAVE_CONTEXT, IDS_SAVE_UNKNOWN, [&] {
         pCheckedSession = GetCheckedSession();
         CManualSavedInstanceSaver saver;
         // The name dialog refused existing names: one taken since belongs to another writer.
         saver.SetReplaceExisting(false);
         saver.SetSession(pCheckedSession.get());
         saver.Save(strFileName.c_str());
-        bSaved = true;
-    }
-    catch (const CException& e)
-    {
-        ShowErrorBox(IDS_SAVE_CAPTION, IDS_SAVE_CONTEXT, e);
-    }
-    catch (const std::exception& e)
-    {
-        ShowErrorBox(IDS_SAVE_CAPTION, IDS_SAVE_CONTEXT, e);
-    }
-    catch (...)
-    {
-        ShowErrorBox(IDS_SAVE_CAPTION, IDS_SAVE_UNKNOWN);
-    }
+    });
     // A failed save leaves nothing of its own behind, and a file found under the name now
     // belongs to another writer: it stays.
     if (!bSaved)
@@ -452,8 +405,7 @@ void CSessionsTabPage::OnBnClickedSave()
 
 void CSessionsTabPage::OnBnClickedLoad()
 {
-    try
-    {
+    RunReportingErrors(IDS_UNABLE_TO_OPEN_URLS, IDS_LOAD_CONTEXT, IDS_LOAD_UNKNOWN, [&] {
         m_nCurrentListItem = m_listSessions.GetSelectedIndex();
         ThrowIf(m_nCurrentListItem < 1 || m_nCurrentListItem >= m_listSessions.GetItemCount(),
                 "CSessionsTabPage::OnBnClickedLoad() - m_nCurrentListItem is invalid");
@@ -467,25 +419,12 @@ void CSessionsTabPage::OnBnClickedLoad()
             pDialog->EndDialog(IDC_SESSIONS_LOAD);
         else
             ::EndDialog(hTopLevel, IDC_SESSIONS_LOAD);
-    }
-    catch (const CException& e)
-    {
-        ShowErrorBox(IDS_UNABLE_TO_OPEN_URLS, IDS_LOAD_CONTEXT, e);
-    }
-    catch (const std::exception& e)
-    {
-        ShowErrorBox(IDS_UNABLE_TO_OPEN_URLS, IDS_LOAD_CONTEXT, e);
-    }
-    catch (...)
-    {
-        ShowErrorBox(IDS_UNABLE_TO_OPEN_URLS, IDS_LOAD_UNKNOWN);
-    }
+    });
 }
 
 void CSessionsTabPage::OnBnClickedRename()
 {
-    try
-    {
+    RunReportingErrors(IDS_RENAME_CAPTION, IDS_RENAME_CONTEXT, IDS_RENAME_UNKNOWN, [&] {
         const int nCurrentSession = GetSelectedSavedSessionIndex();
         const std::wstring strOldName = m_savedSessions[static_cast<size_t>(nCurrentSession)].GetName();
 
@@ -512,25 +451,12 @@ void CSessionsTabPage::OnBnClickedRename()
         ThrowIf(nRow < 1 || nRow >= m_listSessions.GetItemCount(),
                 "CSessionsTabPage::OnBnClickedRename() - nCurrentSession is invalid (2)");
         m_listSessions.SetItemText(nRow, CSessionsListCtrl::kColumnName, strNewFileName);
-    }
-    catch (const CException& e)
-    {
-        ShowErrorBox(IDS_RENAME_CAPTION, IDS_RENAME_CONTEXT, e);
-    }
-    catch (const std::exception& e)
-    {
-        ShowErrorBox(IDS_RENAME_CAPTION, IDS_RENAME_CONTEXT, e);
-    }
-    catch (...)
-    {
-        ShowErrorBox(IDS_RENAME_CAPTION, IDS_RENAME_UNKNOWN);
-    }
+    });
 }
 
 void CSessionsTabPage::OnBnClickedDelete()
 {
-    try
-    {
+    RunReportingErrors(IDS_DELETE_CAPTION, IDS_DELETE_CONTEXT, IDS_DELETE_UNKNOWN, [&] {
         const int nCurrentSession = GetSelectedSavedSessionIndex();
         const std::wstring strName =
             m_savedSessions[static_cast<size_t>(nCurrentSession)].GetName();
@@ -555,19 +481,7 @@ void CSessionsTabPage::OnBnClickedDelete()
         // The row that moved up into the deleted one's place, or the current session.
         const int nNext = nRow < m_listSessions.GetItemCount() ? nRow : 0;
         m_listSessions.SetItemState(nNext, LVIS_SELECTED, LVIS_SELECTED);
-    }
-    catch (const CException& e)
-    {
-        ShowErrorBox(IDS_DELETE_CAPTION, IDS_DELETE_CONTEXT, e);
-    }
-    catch (const std::exception& e)
-    {
-        ShowErrorBox(IDS_DELETE_CAPTION, IDS_DELETE_CONTEXT, e);
-    }
-    catch (...)
-    {
-        ShowErrorBox(IDS_DELETE_CAPTION, IDS_DELETE_UNKNOWN);
-    }
+    });
 }
 
 void CSessionsTabPage::OnBnClickedSelectAll()

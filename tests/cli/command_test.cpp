@@ -18,8 +18,7 @@
 namespace
 {
 // A file whose title is not UTF-8: the reader raises its conversion exception.
-const std::string kInvalidUtf8 =
-    CrLfLines({"QLMR ManualSave", "2", "1", "[Instance 1]", "1", "11", "about:blank", "1", "\xFF"});
+const std::string kInvalidUtf8 = OneTabFile("\xFF");
 const std::string kInstances = "CManualSavedInstanceLoader::";
 
 std::string Bytes(const std::wstring& strText)
@@ -65,7 +64,8 @@ protected:
 TEST_F(CommandTest, CheckReportsEveryFileAndFailsWhenOneIsDamaged)
 {
     WriteBytes(Path(L"bad-header"), "QLMR Other\r\n2\r\n");
-    WriteBytes(Path(L"truncated"), CrLfLines({"QLMR ManualSave", "2", "1", "[Instance 1]", "1", "11", "about:blank", "10", "Blank"}));
+    const std::string strWhole = OneTabFile("Blank page");
+    WriteBytes(Path(L"truncated"), strWhole.substr(0, strWhole.size() - 5));
     WriteBytes(Path(L"not-utf8"), kInvalidUtf8);
     const std::string strExample = Bytes(TestDataPath(L"example"));
 

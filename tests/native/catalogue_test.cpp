@@ -14,11 +14,9 @@
 
 namespace
 {
-const std::string kGood =
-    CrLfLines({"QLMR ManualSave", "2", "1", "[Instance 1]", "1", "11", "about:blank", "10", "Blank page"});
+const std::string kGood = OneTabFile("Blank page");
 const std::string kBadHeader = "QLMR ManualSave \r\n2\r\n";
-const std::string kBadUtf8Title =
-    CrLfLines({"QLMR ManualSave", "2", "1", "[Instance 1]", "1", "11", "about:blank", "2", "\xC3("});
+const std::string kBadUtf8Title = OneTabFile("\xC3(");
 
 // A real folder and what the catalogue makes of it.
 class CatalogueTest : public ::testing::Test

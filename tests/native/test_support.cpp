@@ -105,6 +105,12 @@ std::string CrLfLines(std::initializer_list<std::string> lines)
     return strOut;
 }
 
+std::string OneTabFile(const std::string& strTitle)
+{
+    return CrLfLines({"QLMR ManualSave", "2", "1", "[Instance 1]", "1", "11", "about:blank",
+                      std::to_string(strTitle.size()), strTitle});
+}
+
 std::wstring TestDataPath(const std::wstring& strName)
 {
     return fs::path(QLMR_TEST_DATA_DIR).wstring() + SystemOs().PathSeparator() + strName;

@@ -38,5 +38,8 @@ CSession MakeSession(const std::wstring& strName, std::initializer_list<TabList>
 std::wstring Describe(const CSession& session);
 // Lines joined with CR LF, the last without a line end.
 std::string CrLfLines(std::initializer_list<std::string> lines);
+// The smallest session file: one window with one about:blank tab of this title, its length
+// counted in the title's bytes as they are.
+std::string OneTabFile(const std::string& strTitle);
 // The test data folder shipped with the sources.
 std::wstring TestDataPath(const std::wstring& strName);

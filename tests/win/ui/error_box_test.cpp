@@ -1,6 +1,9 @@
 #include <gtest/gtest.h>
 
 #include <stdexcept>
+#include <string>
+#include <utility>
+#include <vector>
 
 #include "ui/error_box.h"
 #include "base/exceptions.h"
@@ -51,6 +54,35 @@ TEST(ErrorBox, ComposesCaptionAndReasonFromTheStringTable)
         EXPECT_EQ(box.nIcon, static_cast<UINT>(MB_ICONSTOP));
         EXPECT_EQ(box.buttonIds, std::vector<int>{IDOK});
     }
+}
+
+TEST(ErrorBox, AnActionReportsWhatItThrowsAndSaysWhetherItRan)
+{
+    CMessageBoxResponder responder;
+    responder.Answer(IDOK);
+    responder.Answer(IDOK);
+    responder.Answer(IDOK);
+    int nRuns = 0;
+    EXPECT_TRUE(RunReportingErrors(IDS_SAVE_CAPTION, IDS_SAVE_CONTEXT, IDS_SAVE_UNKNOWN, [&] { ++nRuns; }));
+    EXPECT_EQ(nRuns, 1);
+    EXPECT_TRUE(responder.Boxes().empty());
+
+    EXPECT_FALSE(RunReportingErrors(IDS_RENAME_CAPTION, IDS_RENAME_CONTEXT, IDS_RENAME_UNKNOWN, [] {
+        throw CFileException(CFileException::accessDenied, 5, L"work");
+    }));
+    EXPECT_FALSE(RunReportingErrors(IDS_SAVE_CAPTION, IDS_SAVE_CONTEXT, IDS_SAVE_UNKNOWN,
+                                    [] { throw std::runtime_error("disk full"); }));
+    EXPECT_FALSE(RunReportingErrors(IDS_DELETE_CAPTION, IDS_DELETE_CONTEXT, IDS_DELETE_UNKNOWN, [] { throw 1; }));
+
+    std::vector<std::pair<std::wstring, std::wstring>> shown;  // caption, text
+    for (const auto& box : responder.Boxes())
+        shown.emplace_back(box.strCaption, box.strText);
+    const std::vector<std::pair<std::wstring, std::wstring>> expected = {
+        {L"Unable To Rename", L"Unable to rename the file.\rReason: Access to 'work' was denied."},
+        {L"Unable To Save Current Session", L"Unable to save the current session.\rReason: disk full."},
+        {L"Unable To Delete", L"Unable to delete the session.\rReason: unknown exception."},
+    };
+    EXPECT_EQ(shown, expected);
 }
 
 TEST(ErrorBox, FrameworkExceptionWithoutAMessage)

@@ -311,6 +311,33 @@ TEST_F(SessionManagerDialog, InitialisationFailuresAreReportedOnceAndEndTheDialo
     }
 }
 
+TEST_F(SessionManagerDialog, AFailureShowingThePagesIsReportedAsTheSecondStage)
+{
+    // The dialog's own exchange runs once when it starts and again once the pages exist.
+    class CFailingExchangeDialog : public CSessionManagerDialog
+    {
+    protected:
+        void DoDataExchange(CDataExchange& dx) override
+        {
+            CSessionManagerDialog::DoDataExchange(dx);
+            if (++m_nExchanges == 2)
+                throw std::runtime_error("CTest::Exchange() - broken");
+        }
+
+    private:
+        int m_nExchanges = 0;
+    };
+    CSession current = MakeSession(kCurrentSessionName, {1});
+    CFailingExchangeDialog dialog;
+    dialog.SetCurrentSession(&current);
+    CMessageBoxResponder responder;
+    responder.Answer(IDOK);
+    EXPECT_EQ(dialog.DoModal(), IDCANCEL);
+    ASSERT_EQ(responder.Boxes().size(), 1u);
+    EXPECT_EQ(responder.Boxes()[0].strText,
+              L"Internal error in CSessionManagerDialog::OnInitDialog(2): CTest::Exchange() - broken");
+}
+
 namespace
 {
 // Every window of the dialog, the pages' controls and the controls' own children included, with
