@@ -42,12 +42,20 @@ wine "$examples" "Z:${sessions//\//\\}" </dev/null >"$out/tour.log" 2>&1
 rc=0
 wine "$preview" --folder "$out/sessions" --screenshots "$out" </dev/null >>"$out/tour.log" 2>&1 || rc=$?
 # Windows draws no visual styles in high-contrast mode, Wine does: the high-contrast picture is
-# taken again with the prefix's theme off for that run.
+# taken again with the prefix's theme off for that run, and the prefix's setting put back as it
+# was (a new prefix has "1"; without the value Wine draws no theme).
 theme='HKCU\Software\Microsoft\Windows\CurrentVersion\ThemeManager'
 mkdir -p -- "$out/unthemed"
+wine reg query "$theme" /v ThemeActive </dev/null >"$out/theme.txt" 2>/dev/null || true
+active=$(sed -n 's/^ *ThemeActive *REG_SZ *\([^[:space:]]*\).*$/\1/p' "$out/theme.txt")
+rm -f -- "$out/theme.txt"
 wine reg add "$theme" /v ThemeActive /t REG_SZ /d 0 /f </dev/null >>"$out/tour.log" 2>&1
 wine "$preview" --folder "$out/sessions" --screenshots "$out/unthemed" </dev/null >>"$out/tour.log" 2>&1 || rc=$?
-wine reg delete "$theme" /v ThemeActive /f </dev/null >>"$out/tour.log" 2>&1
+if [[ -n $active ]]; then
+    wine reg add "$theme" /v ThemeActive /t REG_SZ /d "$active" /f </dev/null >>"$out/tour.log" 2>&1
+else
+    wine reg delete "$theme" /v ThemeActive /f </dev/null >>"$out/tour.log" 2>&1
+fi
 mv -f -- "$out/unthemed/quillmere-high-contrast.bmp" "$out/" 2>/dev/null || rc=1
 rm -rf -- "$out/unthemed"
 shopt -s nullglob

@@ -170,12 +170,7 @@ HRESULT CBrowserFrame::Navigate(CBrowserTab& tab, const std::wstring& strUrl, bo
 
 LRESULT CALLBACK CBrowserFrame::WindowProc(HWND hWnd, UINT nMsg, WPARAM wParam, LPARAM lParam)
 {
-    if (nMsg == WM_NCCREATE)
-    {
-        const auto* pCreate = reinterpret_cast<const CREATESTRUCTW*>(lParam);
-        SetWindowLongPtrW(hWnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(pCreate->lpCreateParams));
-    }
-    auto* pThis = reinterpret_cast<CBrowserFrame*>(GetWindowLongPtrW(hWnd, GWLP_USERDATA));
+    auto* pThis = WindowObject<CBrowserFrame>(hWnd, nMsg, lParam);
     if (pThis)
     {
         switch (nMsg)

@@ -68,12 +68,7 @@ void CTabContent::SetPage(const std::wstring& strUrl)
 
 LRESULT CALLBACK CTabContent::WindowProc(HWND hWnd, UINT nMsg, WPARAM wParam, LPARAM lParam)
 {
-    if (nMsg == WM_NCCREATE)
-    {
-        const auto* pCreate = reinterpret_cast<const CREATESTRUCTW*>(lParam);
-        SetWindowLongPtrW(hWnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(pCreate->lpCreateParams));
-    }
-    auto* pThis = reinterpret_cast<CTabContent*>(GetWindowLongPtrW(hWnd, GWLP_USERDATA));
+    auto* pThis = WindowObject<CTabContent>(hWnd, nMsg, lParam);
     if (pThis)
     {
         if (nMsg == HtmlGetObjectMessage())

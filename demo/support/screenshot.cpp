@@ -3,10 +3,9 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <memory>
-#include <type_traits>
 
 #include "session/text_conversion.h"
+#include "win/gdi.h"
 
 namespace
 {
@@ -17,15 +16,6 @@ void CreateFolders(const std::wstring& strFolder)
         CreateDirectoryW(strFolder.substr(0, nAt).c_str(), nullptr);
     CreateDirectoryW(strFolder.c_str(), nullptr);
 }
-
-struct CDcDeleter
-{
-    void operator()(HDC hDC) const { DeleteDC(hDC); }
-};
-struct CObjectDeleter
-{
-    void operator()(HGDIOBJ hObject) const { DeleteObject(hObject); }
-};
 
 // A window DC without the clipping of the window's style, so that children and siblings never
 // hide pixels; released at the end of the scope.
@@ -79,15 +69,15 @@ bool CaptureWindow(HWND hWnd, CRgbImage& image)
     info.bmiHeader.biBitCount = 24;
     info.bmiHeader.biCompression = BI_RGB;
     void* pBits = nullptr;
-    std::unique_ptr<std::remove_pointer_t<HDC>, CDcDeleter> memoryDc(
-        CreateCompatibleDC(windowDc.Get()));
-    std::unique_ptr<std::remove_pointer_t<HBITMAP>, CObjectDeleter> bitmap(
-        CreateDIBSection(windowDc.Get(), &info, DIB_RGB_COLORS, &pBits, nullptr, 0));
+    const CMemoryDC memoryDc(windowDc.Get());
+    const CBitmap bitmap(CreateDIBSection(windowDc.Get(), &info, DIB_RGB_COLORS, &pBits, nullptr, 0));
     if (!memoryDc || !bitmap || !pBits)
         return false;
-    HGDIOBJ hOld = SelectObject(memoryDc.get(), bitmap.get());
-    const BOOL bCopied = BitBlt(memoryDc.get(), 0, 0, cx, cy, windowDc.Get(), 0, 0, SRCCOPY);
-    SelectObject(memoryDc.get(), hOld);
+    BOOL bCopied = FALSE;
+    {
+        const CSelectObject select(memoryDc, bitmap);
+        bCopied = BitBlt(memoryDc, 0, 0, cx, cy, windowDc.Get(), 0, 0, SRCCOPY);
+    }
     if (!bCopied)
         return false;
     GdiFlush();
