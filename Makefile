@@ -49,19 +49,16 @@ fuzz: deps fuzz-build
 screenshots: deps
 	$(WIN_CONFIGURE)
 	cmake --build $(WIN_BUILD) --target quillmere-preview quillmere-example-sessions
-	tools/screenshots.sh $(WIN_BUILD)
+	demo/screenshots.sh $(WIN_BUILD)
 
 # The demo keeps its sessions in a fresh folder each time, never in the user's own: first the
 # storage walk-through and the quillmere command, natively; then Quillmere.dll registered in a
-# Wine prefix of the demo's own, the stand-in browser started, and its Tools > "&Quillmere..." picked.
+# Wine prefix of the demo's own, the stand-in browser started, and its Tools > "&Quillmere..."
+# picked. Everything is built first; demo/demo.sh only runs it.
 demo: deps native
-	rm -rf $(BUILD)/demo/data
-	mkdir -p $(BUILD)/demo/data
-	XDG_DATA_HOME=$(CURDIR)/$(BUILD)/demo/data $(BUILD)/native/tools/demo/quillmere-demo
-	XDG_DATA_HOME=$(CURDIR)/$(BUILD)/demo/data tools/demo-command.sh $(BUILD)/native/cli/quillmere $(BUILD)/demo
 	$(WIN_CONFIGURE)
 	cmake --build $(WIN_BUILD) --target quillmere-addon-demo
-	tools/demo-addon.sh $(WIN_BUILD)
+	demo/demo.sh $(BUILD)/native $(WIN_BUILD)
 
 # The installer of the x64 and the x86 DLL, made in the Windows build (which builds the x86 DLL
 # in a folder of its own below it).

@@ -13,8 +13,9 @@
 #include <string>
 #include <vector>
 
+#include "bench/seconds_now.h"
 #include "browser/quillmere_bho.h"
-#include "tests/support/browser/stand_in_browser.h"
+#include "demo/stand_in_browser/stand_in_browser.h"
 
 namespace
 {
@@ -22,25 +23,13 @@ const int kWindows = 5;
 const int kTabsPerWindow = 4;
 const int kTabs = kWindows * kTabsPerWindow;
 
-double Now()
-{
-    static LARGE_INTEGER s_frequency = [] {
-        LARGE_INTEGER frequency;
-        QueryPerformanceFrequency(&frequency);
-        return frequency;
-    }();
-    LARGE_INTEGER counter;
-    QueryPerformanceCounter(&counter);
-    return static_cast<double>(counter.QuadPart) / static_cast<double>(s_frequency.QuadPart);
-}
-
 // One capture; false unless it found every tab.
 bool TimeCapture(CQuillmereBHO& bho, double& seconds)
 {
     CSession session(kCurrentSessionName, std::time(nullptr));
-    const double start = Now();
+    const double start = SecondsNow();
     bho.GetCurrentSessionUrls(session);
-    seconds = Now() - start;
+    seconds = SecondsNow() - start;
     if (session.GetInstanceSetsCount() != kWindows || session.GetUrlItemsCount() != kTabs)
     {
         std::fprintf(stderr, "capture found %d windows and %d tabs\n",
@@ -55,7 +44,7 @@ bool TimeFloor(const std::vector<HWND>& tabs, double& seconds)
 {
     const UINT nMsg = RegisterWindowMessageW(L"WM_HTML_GETOBJECT");
     int nRead = 0;
-    const double start = Now();
+    const double start = SecondsNow();
     for (HWND hTab : tabs)
     {
         DWORD_PTR dwResult = 0;
@@ -73,7 +62,7 @@ bool TimeFloor(const std::vector<HWND>& tabs, double& seconds)
         SysFreeString(bstrTitle);
         pDocument->Release();
     }
-    seconds = Now() - start;
+    seconds = SecondsNow() - start;
     if (nRead != kTabs)
     {
         std::fprintf(stderr, "floor read %d tabs\n", nRead);

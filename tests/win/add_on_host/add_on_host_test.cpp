@@ -8,7 +8,7 @@
 
 #include "tests/win/add_on_host/add_on_test_support.h"
 #include "tests/support/harness/input.h"
-#include "tests/support/browser/stand_in_browser.h"
+#include "demo/stand_in_browser/stand_in_browser.h"
 
 namespace
 {

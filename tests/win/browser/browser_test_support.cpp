@@ -2,7 +2,7 @@
 
 #include <ctime>
 
-#include "tests/support/browser/stand_in_browser.h"
+#include "demo/stand_in_browser/stand_in_browser.h"
 
 std::vector<CWindowText> SessionText(const CSession& session)
 {

@@ -10,7 +10,7 @@
 
 #include "tests/win/browser/browser_test_support.h"
 #include "browser/quillmere_bho.h"
-#include "tests/support/browser/stand_in_browser.h"
+#include "demo/stand_in_browser/stand_in_browser.h"
 
 namespace
 {

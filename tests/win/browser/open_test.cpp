@@ -12,7 +12,7 @@
 #include "tests/win/browser/browser_test_support.h"
 #include "tests/support/harness/message_box_responder.h"
 #include "browser/quillmere_bho.h"
-#include "tests/support/browser/stand_in_browser.h"
+#include "demo/stand_in_browser/stand_in_browser.h"
 
 namespace
 {

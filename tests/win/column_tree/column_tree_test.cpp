@@ -12,7 +12,7 @@
 #include "win/com.h"
 #include "win/gdi.h"
 #include "tests/win/controls/control_test_support.h"
-#include "tests/support/harness/sys_colors.h"
+#include "demo/support/sys_colors.h"
 
 namespace
 {

@@ -18,7 +18,7 @@
 #include "tests/win/com/quillmere_dll.h"
 #include "session/session_folder.h"
 #include "tests/win/com/session_manager_driver.h"
-#include "tests/support/browser/stand_in_browser.h"
+#include "demo/stand_in_browser/stand_in_browser.h"
 #include "tests/win/com/test_site.h"
 
 namespace

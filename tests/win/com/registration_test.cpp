@@ -13,6 +13,7 @@
 #include <string>
 #include <vector>
 
+#include "demo/support/registry_key.h"
 #include "tests/win/add_on_host/add_on_test_support.h"
 #include "win/com.h"
 #include "tests/win/com/quillmere_dll.h"
@@ -31,27 +32,6 @@ const wchar_t kAppId[] = L"{C9DF9296-D417-4DC3-ABA8-AE433AA3D4FB}";
 const wchar_t kBrowserHelperObjects[] =
     L"HKLM\\SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Browser Helper Objects";
 const wchar_t kExtensions[] = L"HKLM\\SOFTWARE\\Microsoft\\Internet Explorer\\Extensions";
-
-class CKey
-{
-public:
-    CKey(HKEY hParent, const std::wstring& strPath)
-    {
-        if (RegOpenKeyExW(hParent, strPath.c_str(), 0, KEY_READ, &m_hKey) != ERROR_SUCCESS)
-            m_hKey = nullptr;
-    }
-    ~CKey()
-    {
-        if (m_hKey)
-            RegCloseKey(m_hKey);
-    }
-    CKey(const CKey&) = delete;
-    CKey& operator=(const CKey&) = delete;
-    operator HKEY() const { return m_hKey; }
-
-private:
-    HKEY m_hKey = nullptr;
-};
 
 std::wstring ValueText(DWORD dwType, const std::vector<BYTE>& data, DWORD nBytes)
 {
@@ -72,7 +52,7 @@ std::wstring ValueText(DWORD dwType, const std::vector<BYTE>& data, DWORD nBytes
 void AddTree(HKEY hParent, const std::wstring& strPath, const std::wstring& strName,
              CRegistryLines& lines)
 {
-    const CKey key(hParent, strPath);
+    const CRegistryKey key(hParent, strPath);
     if (!key)
         return;
     lines.insert(strName);
@@ -87,15 +67,8 @@ void AddTree(HKEY hParent, const std::wstring& strPath, const std::wstring& strN
         lines.insert(strName + L" | " + (szValue[0] ? szValue : L"(default)") + L" = " +
                      ValueText(dwType, data, nBytes));
     }
-    for (DWORD i = 0;; ++i)
-    {
-        wchar_t szSubkey[256];
-        DWORD nSubkey = 256;
-        if (RegEnumKeyExW(key, i, szSubkey, &nSubkey, nullptr, nullptr, nullptr, nullptr) !=
-            ERROR_SUCCESS)
-            break;
-        AddTree(key, szSubkey, strName + L"\\" + szSubkey, lines);
-    }
+    for (const std::wstring& strSubkey : key.SubkeyNames())
+        AddTree(key, strSubkey, strName + L"\\" + strSubkey, lines);
 }
 
 // The parts of the registry that registration writes to, and every top-level class key.
@@ -158,7 +131,7 @@ int Regsvr32(const std::wstring& strSwitches)
 
 bool IsClassRegistered()
 {
-    return CKey(HKEY_CLASSES_ROOT, std::wstring(L"CLSID\\") + kClassId) != nullptr;
+    return CRegistryKey(HKEY_CLASSES_ROOT, std::wstring(L"CLSID\\") + kClassId) != nullptr;
 }
 
 // Every test starts unregistered and leaves the prefix registered or not, as it found it.

@@ -15,7 +15,7 @@
 #include <map>
 #include <vector>
 
-#include "tests/support/browser/com_stubs.h"
+#include "demo/stand_in_browser/com_stubs.h"
 
 class CTestWebBrowser : public CWebBrowserStubs,
                         public IConnectionPointContainer,
@@ -41,16 +41,9 @@ public:
 
     STDMETHODIMP QueryInterface(REFIID riid, void** ppv) override
     {
-        IWebBrowser2* pBrowser = this;
-        return QueryFromTable(
-            riid, ppv,
-            {{&IID_IUnknown, pBrowser},
-             {&IID_IDispatch, pBrowser},
-             {&IID_IWebBrowser, pBrowser},
-             {&IID_IWebBrowserApp, pBrowser},
-             {&IID_IWebBrowser2, pBrowser},
-             {&IID_IConnectionPointContainer, static_cast<IConnectionPointContainer*>(this)},
-             {&IID_IConnectionPoint, static_cast<IConnectionPoint*>(this)}});
+        return QueryBrowser(riid, ppv,
+                            {{&IID_IConnectionPointContainer, static_cast<IConnectionPointContainer*>(this)},
+                             {&IID_IConnectionPoint, static_cast<IConnectionPoint*>(this)}});
     }
     QLMR_COUNTED_REFS
 

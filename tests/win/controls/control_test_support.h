@@ -14,7 +14,7 @@
 #include "win/dialog.h"
 #include "tests/support/harness/input.h"
 #include "tests/support/harness/pre_translate_chain.h"
-#include "tests/support/harness/screenshot.h"
+#include "demo/support/screenshot.h"
 
 // A modeless dialog of a test template, kept on the screen where its pixels can be read.
 class CHostDialog : public CDialog

@@ -11,7 +11,7 @@
 
 #include "tests/win/controls/control_test_support.h"
 #include "tests/support/harness/message_box_responder.h"
-#include "tests/support/harness/sys_colors.h"
+#include "demo/support/sys_colors.h"
 #include "controls/hyper_link.h"
 
 namespace

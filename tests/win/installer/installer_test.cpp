@@ -14,7 +14,8 @@
 
 #include "tests/win/add_on_host/add_on_test_support.h"
 #include "tests/support/harness/input.h"
-#include "tests/support/browser/stand_in_browser.h"
+#include "demo/stand_in_browser/stand_in_browser.h"
+#include "demo/support/registry_key.h"
 
 namespace
 {
@@ -64,22 +65,13 @@ WORD Machine(const std::string& strBytes)
 CLines ExtensionsOf(const std::wstring& strClass)
 {
     CLines extensions;
-    HKEY hKey = nullptr;
-    if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, kExtensionsKey, 0, KEY_READ, &hKey) != ERROR_SUCCESS)
-        return extensions;
-    for (DWORD i = 0;; ++i)
+    for (const std::wstring& strName : CRegistryKey(HKEY_LOCAL_MACHINE, kExtensionsKey).SubkeyNames())
     {
-        wchar_t szName[256] = L"";
-        DWORD cchName = ARRAYSIZE(szName);
-        if (RegEnumKeyExW(hKey, i, szName, &cchName, nullptr, nullptr, nullptr, nullptr) !=
-            ERROR_SUCCESS)
-            break;
-        const std::wstring strKey = std::wstring(kExtensionsKey) + L"\\" + szName;
+        const std::wstring strKey = std::wstring(kExtensionsKey) + L"\\" + strName;
         if (ReadText(HKEY_LOCAL_MACHINE, strKey, L"ClsIDExtension") == strClass)
             extensions.push_back(ReadText(HKEY_LOCAL_MACHINE, strKey, L"MenuText") + L" " +
                                  ReadText(HKEY_LOCAL_MACHINE, strKey, L"CLSID"));
     }
-    RegCloseKey(hKey);
     return extensions;
 }
 

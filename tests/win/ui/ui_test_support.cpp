@@ -1,22 +1,16 @@
 #include "tests/win/ui/ui_test_support.h"
 
 #include <fstream>
+#include <stdexcept>
 
 #include "tests/support/harness/input.h"
 #include "tests/support/harness/pre_translate_chain.h"
 #include "session/manual_saved_instance_saver.h"
-#include "session/session_folder.h"
 
 namespace ui_test
 {
 namespace
 {
-bool PathIsFolder(const std::wstring& strPath)
-{
-    const DWORD dwAttributes = ::GetFileAttributesW(strPath.c_str());
-    return dwAttributes != INVALID_FILE_ATTRIBUTES && (dwAttributes & FILE_ATTRIBUTE_DIRECTORY);
-}
-
 void AddTreeLines(CSessionColumnTreeCtrl& tree, HTREEITEM hFirst, const std::wstring& strIndent,
                   std::vector<std::wstring>& lines)
 {
@@ -35,40 +29,22 @@ void AddTreeLines(CSessionColumnTreeCtrl& tree, HTREEITEM hFirst, const std::wst
 
 CScratchSessionFolder::CScratchSessionFolder()
 {
-    GetSessionFolder(m_strPath);
-    if (m_strPath.empty())
+    try
     {
-        ADD_FAILURE() << "the prefix has no session folder";
-        return;
+        m_pAside = std::make_unique<CSessionFolderAside>(L".aside-" + std::to_wstring(::GetCurrentProcessId()));
+        m_strPath = m_pAside->Path();
     }
-    m_strAside = m_strPath + L".aside-" + std::to_wstring(::GetCurrentProcessId());
-    if (!::MoveFileW(m_strPath.c_str(), m_strAside.c_str()))
+    catch (const std::runtime_error& e)
     {
-        ADD_FAILURE() << "cannot set the session folder aside: error " << ::GetLastError();
-        m_strAside.clear();
+        ADD_FAILURE() << e.what();
     }
-    EXPECT_TRUE(::CreateDirectoryW(m_strPath.c_str(), nullptr));
 }
 
 CScratchSessionFolder::~CScratchSessionFolder()
 {
-    if (m_strPath.empty())
-        return;
-    RemoveScratch();
-    if (!m_strAside.empty() && !::MoveFileW(m_strAside.c_str(), m_strPath.c_str()))
-        ADD_FAILURE() << "cannot put the session folder back: error " << ::GetLastError();
-}
-
-void CScratchSessionFolder::RemoveScratch() const
-{
-    if (!PathIsFolder(m_strPath))
-    {
-        ::DeleteFileW(m_strPath.c_str());
-        return;
-    }
-    for (const std::wstring& strName : FileNames())
-        ::DeleteFileW(FilePath(strName).c_str());
-    EXPECT_TRUE(::RemoveDirectoryW(m_strPath.c_str())) << "the test left a folder in the session folder";
+    std::string strWhy;
+    if (m_pAside && !m_pAside->PutBack(strWhy))
+        ADD_FAILURE() << strWhy << " (did the test leave a folder in the session folder?)";
 }
 
 bool CScratchSessionFolder::Exists(const std::wstring& strName) const
@@ -79,18 +55,7 @@ bool CScratchSessionFolder::Exists(const std::wstring& strName) const
 
 std::vector<std::wstring> CScratchSessionFolder::FileNames() const
 {
-    std::vector<std::wstring> names;
-    WIN32_FIND_DATAW found{};
-    const HANDLE hFind = ::FindFirstFileW((m_strPath + L"\\*").c_str(), &found);
-    if (hFind == INVALID_HANDLE_VALUE)
-        return names;
-    do
-    {
-        if (!(found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))
-            names.push_back(found.cFileName);
-    } while (::FindNextFileW(hFind, &found));
-    ::FindClose(hFind);
-    return names;
+    return PlainFileNames(m_strPath);
 }
 
 void CScratchSessionFolder::Write(const CSession& session) const
@@ -110,7 +75,7 @@ void CScratchSessionFolder::WriteRaw(const std::wstring& strName, const std::str
 
 void CScratchSessionFolder::ReplaceWithFile() const
 {
-    RemoveScratch();
+    ASSERT_TRUE(m_pAside && m_pAside->Remove()) << "the test left a folder in the session folder";
     const HANDLE hFile = ::CreateFileW(m_strPath.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
                                        FILE_ATTRIBUTE_NORMAL, nullptr);
     ASSERT_NE(hFile, INVALID_HANDLE_VALUE);

@@ -14,6 +14,7 @@
 
 #include <gtest/gtest.h>
 
+#include "demo/support/session_folder_aside.h"
 #include "tests/support/harness/message_box_responder.h"
 #include "resources/resource.h"
 #include "session/session.h"
@@ -44,10 +45,8 @@ public:
     void ReplaceWithFile() const;
 
 private:
-    void RemoveScratch() const;
-
+    std::unique_ptr<CSessionFolderAside> m_pAside;
     std::wstring m_strPath;
-    std::wstring m_strAside;
 };
 
 // 2024-03-05 14:07 UTC: a fixed time, so that the Date column does not change from run to run.
