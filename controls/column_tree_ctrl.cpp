@@ -110,6 +110,9 @@ bool IsCommonControls6()
 
 namespace
 {
+// The first column's narrowest width: a header dragged below it is refused.
+const int kMinFirstColumnWidth = 0;
+
 HWND CreateChildControl(const wchar_t* pszClass, DWORD dwStyle, const RECT& rect, HWND hParent, UINT nId)
 {
     return ::CreateWindowExW(0, pszClass, nullptr, dwStyle, rect.left, rect.top, RectWidth(rect), RectHeight(rect),
@@ -379,9 +382,9 @@ LRESULT CColumnTreeCtrl::OnNotify(NMHDR* pNmhdr)
             // The first column may not become narrower than its minimum.
             const NMHEADERW* pHeader = reinterpret_cast<NMHEADERW*>(pNmhdr);
             HDITEMW* pItem = pHeader->pitem;
-            if (pHeader->iItem == 0 && pItem && (pItem->mask & HDI_WIDTH) && pItem->cxy < m_nMinFirstColumnWidth)
+            if (pHeader->iItem == 0 && pItem && (pItem->mask & HDI_WIDTH) && pItem->cxy < kMinFirstColumnWidth)
             {
-                pItem->cxy = m_nMinFirstColumnWidth + 1;
+                pItem->cxy = kMinFirstColumnWidth + 1;
                 return TRUE;
             }
             return FALSE;

@@ -122,7 +122,6 @@ protected:
     int m_nTotalWidth = 0;
     int m_nScrollX = 0;
     int m_nColumnTextIndent = 6;
-    int m_nMinFirstColumnWidth = 0;
     int m_columnWidths[kMaxColumns] = {};
     int m_columnFormats[kMaxColumns] = {};
 };

@@ -268,19 +268,25 @@ STDMETHODIMP CTreeChildAccessible::GetTypeInfoCount(UINT* pctinfo)
 
 STDMETHODIMP CTreeChildAccessible::GetTypeInfo(UINT, LCID, ITypeInfo** ppTInfo)
 {
-    if (ppTInfo)
-        *ppTInfo = nullptr;
-    return E_NOTIMPL;
+    return CallWithoutThrowing([&]() -> HRESULT {
+        if (ppTInfo)
+            *ppTInfo = nullptr;
+        return E_NOTIMPL;
+    });
 }
 
 STDMETHODIMP CTreeChildAccessible::GetIDsOfNames(REFIID, LPOLESTR*, UINT, LCID, DISPID*)
 {
-    return E_NOTIMPL;
+    return CallWithoutThrowing([&]() -> HRESULT {
+        return E_NOTIMPL;
+    });
 }
 
 STDMETHODIMP CTreeChildAccessible::Invoke(DISPID, REFIID, LCID, WORD, DISPPARAMS*, VARIANT*, EXCEPINFO*, UINT*)
 {
-    return E_NOTIMPL;
+    return CallWithoutThrowing([&]() -> HRESULT {
+        return E_NOTIMPL;
+    });
 }
 
 // --- IAccessible ------------------------------------------------------------------------------
@@ -538,12 +544,16 @@ STDMETHODIMP CTreeChildAccessible::accDoDefaultAction(VARIANT varChild)
 
 STDMETHODIMP CTreeChildAccessible::put_accName(VARIANT, BSTR)
 {
-    return E_NOTIMPL;
+    return CallWithoutThrowing([&]() -> HRESULT {
+        return E_NOTIMPL;
+    });
 }
 
 STDMETHODIMP CTreeChildAccessible::put_accValue(VARIANT, BSTR)
 {
-    return E_NOTIMPL;
+    return CallWithoutThrowing([&]() -> HRESULT {
+        return E_NOTIMPL;
+    });
 }
 
 // --- IEnumVARIANT -----------------------------------------------------------------------------
