@@ -193,7 +193,7 @@ private:
     int m_nFirstColumnWidth = 0;
     CImageList m_imgButtons;       // 0 plus (collapsed), 1 minus (expanded)
     CImageList m_imgCheckBoxes;    // by check value: 0 ticked, 1 clear, 2 partly ticked
-    ITreeChildOwner* m_pOwner = nullptr;
+    ITreeChildOwner* m_pOwner = nullptr;  // asked for the cells; null when there is no owner
     HTREEITEM m_hLastToolItem = nullptr;
     int m_nLastToolColumn = -1;
     char m_szTipTextA[kTipTextSize] = "";
