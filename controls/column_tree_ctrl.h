@@ -91,7 +91,6 @@ public:
     HTREEITEM HitTestAtCursor(COLUMNTREEHITINFO* pInfo) const override;
 
     CCustomTreeChildCtrl& GetTreeCtrl() { return m_treeChild; }
-    const CCustomTreeChildCtrl& GetTreeCtrl() const { return m_treeChild; }
     int GetColumnCount() const;
     int GetColumnWidth(int nColumn) const override;
     int GetColumnFormat(int nColumn) const;
