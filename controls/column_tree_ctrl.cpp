@@ -7,53 +7,6 @@
 #include "win/gdi.h"
 #include "win/module.h"
 
-// --- Text model -------------------------------------------------------------------------------
-
-bool ExtractTabField(const std::wstring& strText, int nField, std::wstring& strField)
-{
-    strField.clear();
-    if (nField < 0)
-        return false;
-    std::size_t nStart = 0;
-    for (int i = 0; i < nField; ++i)
-    {
-        const std::size_t nTab = strText.find(L'\t', nStart);
-        if (nTab == std::wstring::npos)
-            return false;
-        nStart = nTab + 1;
-    }
-    const std::size_t nEnd = strText.find(L'\t', nStart);
-    strField = strText.substr(nStart, nEnd == std::wstring::npos ? std::wstring::npos : nEnd - nStart);
-    return true;
-}
-
-std::wstring GetTabField(const std::wstring& strText, int nField)
-{
-    std::wstring strField;
-    ExtractTabField(strText, nField, strField);
-    return strField;
-}
-
-std::wstring ReplaceTabField(const std::wstring& strText, int nField, const std::wstring& strValue, int nFieldCount)
-{
-    std::wstring strResult;
-    for (int i = 0; i < nFieldCount; ++i)
-    {
-        if (i == nField)
-        {
-            std::wstring strClean = strValue;
-            std::replace(strClean.begin(), strClean.end(), L'\t', L' ');
-            strResult += strClean;
-        }
-        else
-        {
-            strResult += GetTabField(strText, i);
-        }
-        strResult += L'\t';
-    }
-    return strResult;
-}
-
 // --- Scrolling and layout ---------------------------------------------------------------------
 
 int ClampScrollPosition(int nPos, int nTotal, int nVisible)
@@ -157,6 +110,9 @@ bool IsCommonControls6()
 
 namespace
 {
+// The first column's narrowest width: a header dragged below it is refused.
+const int kMinFirstColumnWidth = 0;
+
 HWND CreateChildControl(const wchar_t* pszClass, DWORD dwStyle, const RECT& rect, HWND hParent, UINT nId)
 {
     return ::CreateWindowExW(0, pszClass, nullptr, dwStyle, rect.left, rect.top, RectWidth(rect), RectHeight(rect),
@@ -179,7 +135,7 @@ void MoveChild(CWnd& child, const RECT& rect)
 
 // --- CColumnTreeCtrl --------------------------------------------------------------------------
 
-CColumnTreeCtrl::CColumnTreeCtrl() = default;
+CColumnTreeCtrl::CColumnTreeCtrl(const CTreeChildBitmaps& bitmaps) : m_treeChild(bitmaps) {}
 
 CColumnTreeCtrl::~CColumnTreeCtrl()
 {
@@ -213,7 +169,7 @@ void CColumnTreeCtrl::Initialize()
     GetClientRect(&rcClient);
     // Placed by the layout at the end.
     m_treeChild.Create(WS_CHILD | WS_VISIBLE | WS_TABSTOP | TVS_NOHSCROLL | TVS_NOTOOLTIPS, rcClient, this,
-                       kIdTreeChild);
+                       kIdTreeChild, this);
     m_header.Attach(CreateChildControl(WC_HEADERW, WS_CHILD | WS_VISIBLE | HDS_FULLDRAG | HDS_BUTTONS, rcClient,
                                        m_hWnd, kIdHeader));
     m_cornerHeader.Attach(CreateChildControl(WC_HEADERW, WS_CHILD, rcClient, m_hWnd, kIdCornerHeader));
@@ -426,9 +382,9 @@ LRESULT CColumnTreeCtrl::OnNotify(NMHDR* pNmhdr)
             // The first column may not become narrower than its minimum.
             const NMHEADERW* pHeader = reinterpret_cast<NMHEADERW*>(pNmhdr);
             HDITEMW* pItem = pHeader->pitem;
-            if (pHeader->iItem == 0 && pItem && (pItem->mask & HDI_WIDTH) && pItem->cxy < m_nMinFirstColumnWidth)
+            if (pHeader->iItem == 0 && pItem && (pItem->mask & HDI_WIDTH) && pItem->cxy < kMinFirstColumnWidth)
             {
-                pItem->cxy = m_nMinFirstColumnWidth + 1;
+                pItem->cxy = kMinFirstColumnWidth + 1;
                 return TRUE;
             }
             return FALSE;
@@ -537,9 +493,10 @@ void CColumnTreeCtrl::DrawItemTexts(NMTVCUSTOMDRAW* pCustomDraw)
         if (rcField.left < 0 || rcField.right < 0 || rcField.left >= rcField.right)
             continue;
         UINT nFormat = nTextFormat;
-        if (m_columnFormats[n] & HDF_RIGHT)
+        const int nColumnFormat = GetColumnFormat(n);
+        if (nColumnFormat & HDF_RIGHT)
             nFormat |= DT_RIGHT;
-        else if (m_columnFormats[n] & HDF_CENTER)
+        else if (nColumnFormat & HDF_CENTER)
             nFormat |= DT_CENTER;
         ::DrawTextW(hDC, strField.c_str(), static_cast<int>(strField.size()), &rcField, nFormat);
     }

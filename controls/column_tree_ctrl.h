@@ -13,18 +13,6 @@
 #include "win/common_controls.h"
 #include "controls/custom_tree_child_ctrl.h"
 
-// --- The text model: fields each ended by a TAB -------------------------------------------------
-
-// Field nField (from 0) of the text; false when the text has fewer fields (no field is empty
-// then). The last field need not be followed by a TAB.
-bool ExtractTabField(const std::wstring& strText, int nField, std::wstring& strField);
-// The field, or empty when there is none.
-std::wstring GetTabField(const std::wstring& strText, int nField);
-// The text rebuilt with nFieldCount fields, each followed by a TAB: field nField replaced by
-// strValue (in which a TAB becomes a space, as it would split the field), the others as they were.
-std::wstring ReplaceTabField(const std::wstring& strText, int nField, const std::wstring& strValue,
-                             int nFieldCount);
-
 // --- Horizontal scrolling -----------------------------------------------------------------------
 
 // Pixels per line of the horizontal scroll bar's arrows.
@@ -70,17 +58,7 @@ int ColumnLeft(const int* pWidths, int nColumn);
 // Whether the common-controls library in use is version 6 or later.
 bool IsCommonControls6();
 
-// Result of a hit test: the point in the column tree's client coordinates, TVHT_ flags, the item
-// and the column.
-struct COLUMNTREEHITINFO
-{
-    POINT pt;
-    UINT flags;
-    HTREEITEM hItem;
-    int iSubItem;
-};
-
-class CColumnTreeCtrl : public CStatic
+class CColumnTreeCtrl : public CStatic, public ITreeChildOwner
 {
 public:
     static constexpr int kMaxColumns = 16;
@@ -89,7 +67,8 @@ public:
     static constexpr UINT kIdScrollBar = 3;
     static constexpr UINT kIdCornerHeader = 4;
 
-    CColumnTreeCtrl();
+    // The tree child draws with the module's bitmaps of those ids.
+    explicit CColumnTreeCtrl(const CTreeChildBitmaps& bitmaps);
     ~CColumnTreeCtrl() override;
 
     // Builds the children; does nothing once they exist. Runs when the placeholder is subclassed.
@@ -103,24 +82,18 @@ public:
     void UpdateColumns();
     void RepositionControls();
 
-    std::wstring GetItemText(HTREEITEM hItem, int nColumn) const;
+    std::wstring GetItemText(HTREEITEM hItem, int nColumn) const override;
     void SetItemText(HTREEITEM hItem, int nColumn, const std::wstring& strText);
 
     // The item, flags and column at pInfo->pt; returns the item, also stored in the record.
     HTREEITEM HitTest(COLUMNTREEHITINFO* pInfo) const;
     // The same at the cursor's position, which is stored in the record.
-    HTREEITEM HitTestAtCursor(COLUMNTREEHITINFO* pInfo) const;
+    HTREEITEM HitTestAtCursor(COLUMNTREEHITINFO* pInfo) const override;
 
     CCustomTreeChildCtrl& GetTreeCtrl() { return m_treeChild; }
-    const CCustomTreeChildCtrl& GetTreeCtrl() const { return m_treeChild; }
-    CHeaderCtrl& GetHeaderCtrl() { return m_header; }
     int GetColumnCount() const;
-    int GetColumnWidth(int nColumn) const;
+    int GetColumnWidth(int nColumn) const override;
     int GetColumnFormat(int nColumn) const;
-    int GetHeaderHeight() const { return m_nHeaderHeight; }
-    int GetScrollX() const { return m_nScrollX; }
-    int GetTotalWidth() const { return m_nTotalWidth; }
-    int GetColumnTextIndent() const { return m_nColumnTextIndent; }
 
 protected:
     void PreSubclassWindow() override;
@@ -131,6 +104,8 @@ protected:
     void OnHScroll(UINT nCode, int nPos, HWND hScrollBar) override;
     void OnSettingChange(UINT nFlags, const wchar_t* pszSection) override;
     void OnEnable(BOOL bEnable) override;
+
+    HWND GetOwnerWindow() const override { return m_hWnd; }
 
     LRESULT OnCustomDraw(NMTVCUSTOMDRAW* pCustomDraw);
     void DrawItemTexts(NMTVCUSTOMDRAW* pCustomDraw);
@@ -146,7 +121,6 @@ protected:
     int m_nTotalWidth = 0;
     int m_nScrollX = 0;
     int m_nColumnTextIndent = 6;
-    int m_nMinFirstColumnWidth = 0;
     int m_columnWidths[kMaxColumns] = {};
     int m_columnFormats[kMaxColumns] = {};
 };

@@ -4,16 +4,12 @@
 #include <cwchar>
 #include <vector>
 
-#include "controls/column_tree_ctrl.h"
 #include "win/gdi.h"
 #include "win/module.h"
-#include "resources/resource.h"
 #include "controls/tree_child_accessible.h"
 
 namespace
 {
-// The tick images by check value, in this order.
-const UINT kTickBoxBitmaps[] = {IDB_TICK_BOX_TICKED, IDB_TICK_BOX_CLEAR, IDB_TICK_BOX_PARTLY};
 const COLORREF kTickBoxMask = 0x3A0147;
 const COLORREF kButtonMask = RGB(255, 0, 255);
 const COLORREF kLineColour = RGB(0x80, 0x80, 0x80);
@@ -37,17 +33,67 @@ bool IsMouseButtonDown()
 }
 }  // namespace
 
-CCustomTreeChildCtrl::CCustomTreeChildCtrl()
+// --- Text model -------------------------------------------------------------------------------
+
+bool ExtractTabField(const std::wstring& strText, int nField, std::wstring& strField)
+{
+    strField.clear();
+    if (nField < 0)
+        return false;
+    std::size_t nStart = 0;
+    for (int i = 0; i < nField; ++i)
+    {
+        const std::size_t nTab = strText.find(L'\t', nStart);
+        if (nTab == std::wstring::npos)
+            return false;
+        nStart = nTab + 1;
+    }
+    const std::size_t nEnd = strText.find(L'\t', nStart);
+    strField = strText.substr(nStart, nEnd == std::wstring::npos ? std::wstring::npos : nEnd - nStart);
+    return true;
+}
+
+std::wstring GetTabField(const std::wstring& strText, int nField)
+{
+    std::wstring strField;
+    ExtractTabField(strText, nField, strField);
+    return strField;
+}
+
+std::wstring ReplaceTabField(const std::wstring& strText, int nField, const std::wstring& strValue, int nFieldCount)
+{
+    std::wstring strResult;
+    for (int i = 0; i < nFieldCount; ++i)
+    {
+        if (i == nField)
+        {
+            std::wstring strClean = strValue;
+            std::replace(strClean.begin(), strClean.end(), L'\t', L' ');
+            strResult += strClean;
+        }
+        else
+        {
+            strResult += GetTabField(strText, i);
+        }
+        strResult += L'\t';
+    }
+    return strResult;
+}
+
+// --- CCustomTreeChildCtrl ---------------------------------------------------------------------
+
+CCustomTreeChildCtrl::CCustomTreeChildCtrl(const CTreeChildBitmaps& bitmaps)
 {
     if (m_imgButtons.Create(9, 9, ILC_COLOR32 | ILC_MASK, 2, 1))
     {
-        CBitmap bitmap(::LoadBitmapW(ModuleInstance(), MAKEINTRESOURCEW(IDB_TREE_BUTTONS)));
+        CBitmap bitmap(::LoadBitmapW(ModuleInstance(), MAKEINTRESOURCEW(bitmaps.nTreeButtons)));
         if (bitmap)
             m_imgButtons.Add(bitmap, kButtonMask);
     }
     if (m_imgCheckBoxes.Create(kTickBoxSize, kTickBoxSize, ILC_COLOR32, 3, 0))
     {
-        for (UINT nId : kTickBoxBitmaps)
+        // The tick images by check value, in this order.
+        for (UINT nId : {bitmaps.nTickBoxTicked, bitmaps.nTickBoxClear, bitmaps.nTickBoxPartly})
         {
             CBitmap bitmap(::LoadBitmapW(ModuleInstance(), MAKEINTRESOURCEW(nId)));
             if (bitmap)
@@ -64,8 +110,9 @@ CCustomTreeChildCtrl::~CCustomTreeChildCtrl()
         DestroyWindow();
 }
 
-bool CCustomTreeChildCtrl::Create(DWORD dwStyle, const RECT& rect, CWnd* pParent, UINT nId)
+bool CCustomTreeChildCtrl::Create(DWORD dwStyle, const RECT& rect, CWnd* pParent, UINT nId, ITreeChildOwner* pOwner)
 {
+    m_pOwner = pOwner;
     INITCOMMONCONTROLSEX controls{};
     controls.dwSize = sizeof(controls);
     controls.dwICC = ICC_TREEVIEW_CLASSES;
@@ -81,14 +128,6 @@ void CCustomTreeChildCtrl::PreSubclassWindow()
 {
     CTreeCtrl::PreSubclassWindow();
     m_bToolTipsEnabled = true;
-}
-
-int CCustomTreeChildCtrl::OnCreate(CREATESTRUCTW* pCreate)
-{
-    if (CTreeCtrl::OnCreate(pCreate) == -1)
-        return -1;
-    m_pColumnTree = dynamic_cast<CColumnTreeCtrl*>(FromHandlePermanent(::GetParent(m_hWnd)));
-    return 0;
 }
 
 void CCustomTreeChildCtrl::OnDestroy()
@@ -129,16 +168,6 @@ BOOL CCustomTreeChildCtrl::SetCheckValue(HTREEITEM hItem, int nValue)
 BOOL CCustomTreeChildCtrl::SetCheckState(HTREEITEM hItem, int nValue)
 {
     return SetCheckAndPropagate(*this, hItem, nValue);
-}
-
-void CCustomTreeChildCtrl::SetChildrenCheckState(HTREEITEM hItem, int nValue)
-{
-    PropagateCheckToChildren(*this, hItem, nValue);
-}
-
-void CCustomTreeChildCtrl::UpdateParentsCheckState(HTREEITEM hItem, int nValue)
-{
-    PropagateCheckToParents(*this, hItem, nValue);
 }
 
 void CCustomTreeChildCtrl::ToggleCheckState(HTREEITEM hItem)
@@ -448,34 +477,41 @@ void CCustomTreeChildCtrl::OnMouseMove(UINT /*nFlags*/, POINT pt)
         Default();
 }
 
-bool CCustomTreeChildCtrl::HitTestClick(POINT pt, TVHITTESTINFO& hit)
+CCustomTreeChildCtrl::EClickPlace CCustomTreeChildCtrl::HitTestClick(POINT pt, TVHITTESTINFO& hit)
 {
     if (!IsPointOnItem(pt))
     {
         SetFocus();
-        return false;
+        return EClickPlace::kOffRows;
     }
     hit = TVHITTESTINFO{};
     hit.pt = pt;
     hit.hItem = HitTest(&hit);
-    return true;
+    if (hit.hItem && IsRowBelowClient(hit.hItem))
+    {
+        Invalidate(TRUE);
+        return EClickPlace::kCutOffRow;
+    }
+    return EClickPlace::kOnRow;
 }
 
 void CCustomTreeChildCtrl::OnLButtonDown(UINT /*nFlags*/, POINT pt)
 {
     TVHITTESTINFO hit;
-    if (!HitTestClick(pt, hit))
+    switch (HitTestClick(pt, hit))
+    {
+    case EClickPlace::kOffRows:
         return;
+    case EClickPlace::kCutOffRow:
+        // The row is brought into view first; the click does nothing else.
+        EnsureVisible(hit.hItem);
+        SelectItem(hit.hItem);
+        return;
+    case EClickPlace::kOnRow:
+        break;
+    }
     if (const HTREEITEM hItem = hit.hItem)
     {
-        // A row cut off at the bottom is brought into view first; the click does nothing else.
-        if (IsRowBelowClient(hItem))
-        {
-            Invalidate(TRUE);
-            EnsureVisible(hItem);
-            SelectItem(hItem);
-            return;
-        }
         if (hit.flags & TVHT_ONITEMSTATEICON)
         {
             ToggleCheckState(hItem);
@@ -489,16 +525,14 @@ void CCustomTreeChildCtrl::OnLButtonDown(UINT /*nFlags*/, POINT pt)
 void CCustomTreeChildCtrl::OnLButtonDblClk(UINT /*nFlags*/, POINT pt)
 {
     TVHITTESTINFO hit;
-    if (!HitTestClick(pt, hit))
+    const EClickPlace place = HitTestClick(pt, hit);
+    // A row cut off at the bottom gets the tree view's own double click alone.
+    if (place == EClickPlace::kCutOffRow)
+        Default();
+    if (place != EClickPlace::kOnRow)
         return;
     if (const HTREEITEM hItem = hit.hItem)
     {
-        if (IsRowBelowClient(hItem))
-        {
-            Invalidate(TRUE);
-            Default();
-            return;
-        }
         SelectItem(hItem);
 
         const int nId = GetDlgCtrlID();
@@ -564,7 +598,7 @@ BOOL CCustomTreeChildCtrl::PreTranslateMessage(MSG* pMsg)
 INT_PTR CCustomTreeChildCtrl::OnToolHitTest(POINT /*pt*/, TTTOOLINFOW* pToolInfo)
 {
     COLUMNTREEHITINFO hit{};
-    const HTREEITEM hItem = m_pColumnTree ? m_pColumnTree->HitTestAtCursor(&hit) : nullptr;
+    const HTREEITEM hItem = m_pOwner ? m_pOwner->HitTestAtCursor(&hit) : nullptr;
     if (!hItem)
     {
         m_hLastToolItem = nullptr;
@@ -580,12 +614,12 @@ INT_PTR CCustomTreeChildCtrl::OnToolHitTest(POINT /*pt*/, TTTOOLINFOW* pToolInfo
 
     int nLeft = 0;
     for (int i = 0; i < hit.iSubItem; ++i)
-        nLeft += m_pColumnTree->GetColumnWidth(i);
+        nLeft += m_pOwner->GetColumnWidth(i);
     RECT rcLabel{};
     GetItemRect(hItem, &rcLabel, TRUE);
     pToolInfo->hwnd = m_hWnd;
     pToolInfo->uId = reinterpret_cast<UINT_PTR>(hItem);
-    pToolInfo->rect = {nLeft, rcLabel.top, nLeft + m_pColumnTree->GetColumnWidth(hit.iSubItem), rcLabel.bottom};
+    pToolInfo->rect = {nLeft, rcLabel.top, nLeft + m_pOwner->GetColumnWidth(hit.iSubItem), rcLabel.bottom};
     pToolInfo->lpszText = LPSTR_TEXTCALLBACKW;
     m_hLastToolItem = hItem;
     m_nLastToolColumn = hit.iSubItem;
@@ -668,14 +702,14 @@ bool CCustomTreeChildCtrl::OnToolTipText(NMHDR* pNmhdr, LRESULT* pResult)
     // A tool that is this whole window is someone else's.
     if ((uFlags & TTF_IDISHWND) && reinterpret_cast<HWND>(pNmhdr->idFrom) == m_hWnd)
         return false;
-    if (!m_pColumnTree)
+    if (!m_pOwner)
         return false;
     COLUMNTREEHITINFO hit{};
-    const HTREEITEM hItem = m_pColumnTree->HitTestAtCursor(&hit);
+    const HTREEITEM hItem = m_pOwner->HitTestAtCursor(&hit);
     if (!hItem)
         return false;
 
-    const std::wstring strText = m_pColumnTree->GetItemText(hItem, hit.iSubItem);
+    const std::wstring strText = m_pOwner->GetItemText(hItem, hit.iSubItem);
     if (bWide)
     {
         const std::size_t nLength = std::min<std::size_t>(strText.size(), kTipTextSize - 1);

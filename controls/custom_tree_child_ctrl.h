@@ -10,9 +10,23 @@
 
 #include "win/com.h"
 #include "win/common_controls.h"
+#include "controls/tree_child_owner.h"
 
-class CColumnTreeCtrl;
 class CTreeChildAccessible;
+
+// --- The text model: an item's text holds the texts of all its columns, each ended by a TAB -----
+
+// Field nField (from 0) of the text; false when the text has fewer fields (no field is empty
+// then). The last field need not be followed by a TAB.
+bool ExtractTabField(const std::wstring& strText, int nField, std::wstring& strField);
+// The field, or empty when there is none.
+std::wstring GetTabField(const std::wstring& strText, int nField);
+// The text rebuilt with nFieldCount fields, each followed by a TAB: field nField replaced by
+// strValue (in which a TAB becomes a space, as it would split the field), the others as they were.
+std::wstring ReplaceTabField(const std::wstring& strText, int nField, const std::wstring& strValue,
+                             int nFieldCount);
+
+// --- Check values and their propagation ---------------------------------------------------------
 
 // Check value of an item: its state-image index minus one.
 enum ECheckValue : int
@@ -84,24 +98,33 @@ struct NMTREECHILDITEM
     HTREEITEM hItem;
 };
 
+// The bitmaps the tree child draws with, as resource ids of the module: the expand buttons (9 x 9,
+// plus then minus, on a magenta mask) and the tick boxes (13 x 13) by check value.
+struct CTreeChildBitmaps
+{
+    UINT nTreeButtons;
+    UINT nTickBoxTicked;
+    UINT nTickBoxClear;
+    UINT nTickBoxPartly;
+};
+
 class CCustomTreeChildCtrl : public CTreeCtrl
 {
 public:
     static constexpr int kTipTextSize = 2048;
 
-    CCustomTreeChildCtrl();
+    explicit CCustomTreeChildCtrl(const CTreeChildBitmaps& bitmaps);
     ~CCustomTreeChildCtrl() override;
 
-    // Creates the tree view window as a child of pParent, which is normally a CColumnTreeCtrl.
-    bool Create(DWORD dwStyle, const RECT& rect, CWnd* pParent, UINT nId);
+    // Creates the tree view window as a child of pParent; pOwner, normally that same parent, is
+    // asked for the cells (null: no cell tooltips, and the tree's own label names it).
+    bool Create(DWORD dwStyle, const RECT& rect, CWnd* pParent, UINT nId, ITreeChildOwner* pOwner);
 
     // Check values (ECheckValue) of items.
     int GetCheckState(HTREEITEM hItem) const;
     // Sets the item's value, gives it to every descendant and updates the ancestors. Returns
     // whether the item's own value could be set.
     BOOL SetCheckState(HTREEITEM hItem, int nValue);
-    void SetChildrenCheckState(HTREEITEM hItem, int nValue);
-    void UpdateParentsCheckState(HTREEITEM hItem, int nValue);
     // Ticks a clear item, clears a ticked or partly ticked one; null is ignored.
     void ToggleCheckState(HTREEITEM hItem);
 
@@ -113,9 +136,8 @@ public:
     // Width of the first column, kept by the column tree: it bounds the drawing of the tree's
     // lines and icons and the part of a row that takes clicks.
     void SetFirstColumnWidth(int nWidth) { m_nFirstColumnWidth = nWidth; }
-    int GetFirstColumnWidth() const { return m_nFirstColumnWidth; }
 
-    CColumnTreeCtrl* GetColumnTree() const { return m_pColumnTree; }
+    ITreeChildOwner* GetTreeOwner() const { return m_pOwner; }
 
     // Whether a click at the point (client coordinates) is on an item rather than on empty space.
     bool IsPointOnItem(POINT pt) const;
@@ -136,7 +158,6 @@ protected:
     // Answers accessibility clients (WM_GETOBJECT) with the tree's own accessible object.
     LRESULT WindowProc(UINT nMsg, WPARAM wParam, LPARAM lParam) override;
     void PreSubclassWindow() override;
-    int OnCreate(CREATESTRUCTW* pCreate) override;
     void OnDestroy() override;
     void OnPaint() override;
     BOOL OnEraseBkgnd(HDC hDC) override;
@@ -160,14 +181,19 @@ private:
     void DrawDottedLines(HDC hDC, HTREEITEM hItem, const RECT& rcLabel, int lx, int yc, int cxIcon);
     LRESULT SendCustomDraw(NMTVCUSTOMDRAW& record, DWORD dwStage);
     bool IsRowBelowClient(HTREEITEM hItem) const;
-    // Where a click at pt lands, in hit; false for a click off every row, which only takes the
-    // focus.
-    bool HitTestClick(POINT pt, TVHITTESTINFO& hit);
+    enum class EClickPlace
+    {
+        kOffRows,    // off every row: the click only takes the focus
+        kCutOffRow,  // on a row cut off at the bottom, which is repainted
+        kOnRow,
+    };
+    // Where a click at pt lands, with the item and the flags in hit.
+    EClickPlace HitTestClick(POINT pt, TVHITTESTINFO& hit);
 
     int m_nFirstColumnWidth = 0;
     CImageList m_imgButtons;       // 0 plus (collapsed), 1 minus (expanded)
     CImageList m_imgCheckBoxes;    // by check value: 0 ticked, 1 clear, 2 partly ticked
-    CColumnTreeCtrl* m_pColumnTree = nullptr;  // the parent, when it is a column tree
+    ITreeChildOwner* m_pOwner = nullptr;  // asked for the cells; null when there is no owner
     HTREEITEM m_hLastToolItem = nullptr;
     int m_nLastToolColumn = -1;
     char m_szTipTextA[kTipTextSize] = "";

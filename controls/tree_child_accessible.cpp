@@ -2,8 +2,8 @@
 
 #include <algorithm>
 #include <new>
+#include <utility>
 
-#include "controls/column_tree_ctrl.h"
 #include "win/com.h"
 #include "controls/custom_tree_child_ctrl.h"
 
@@ -15,6 +15,22 @@ HRESULT ReturnText(const std::wstring& strText, BSTR* pbstr)
         return S_FALSE;
     *pbstr = ::SysAllocStringLen(strText.data(), static_cast<UINT>(strText.size()));
     return *pbstr ? S_OK : E_OUTOFMEMORY;
+}
+
+// Out parameters as the methods clear them before anything else.
+void ClearOut(BSTR* pbstr)
+{
+    *pbstr = nullptr;
+}
+
+void ClearOut(IDispatch** ppDispatch)
+{
+    *ppDispatch = nullptr;
+}
+
+void ClearOut(VARIANT* pvar)
+{
+    ::VariantInit(pvar);
 }
 
 void SetChildId(VARIANT* pvar, LONG nChildId)
@@ -176,6 +192,38 @@ HRESULT CTreeChildAccessible::ResolveChild(const VARIANT& varChild, CCustomTreeC
     return *phItem ? S_OK : E_INVALIDARG;
 }
 
+template <typename TFn>
+HRESULT CTreeChildAccessible::ForChild(const VARIANT& varChild, TFn&& fn) const
+{
+    return CallWithoutThrowing([&]() -> HRESULT {
+        CCustomTreeChildCtrl* pTree = nullptr;
+        HTREEITEM hItem = nullptr;
+        const HRESULT hr = ResolveChild(varChild, &pTree, &hItem);
+        return FAILED(hr) ? hr : fn(*pTree, hItem);
+    });
+}
+
+template <typename TOut, typename TFn>
+HRESULT CTreeChildAccessible::ForChild(const VARIANT& varChild, TOut* pOut, TFn&& fn) const
+{
+    if (!pOut)
+        return E_POINTER;
+    ClearOut(pOut);
+    return ForChild(varChild, std::forward<TFn>(fn));
+}
+
+template <typename TFn>
+HRESULT CTreeChildAccessible::ForTree(VARIANT* pOut, TFn&& fn) const
+{
+    if (!pOut)
+        return E_POINTER;
+    ClearOut(pOut);
+    return CallWithoutThrowing([&]() -> HRESULT {
+        const CCustomTreeChildCtrl* pTree = Tree();
+        return pTree ? fn(*pTree) : RPC_E_DISCONNECTED;
+    });
+}
+
 // --- IUnknown and IDispatch -------------------------------------------------------------------
 
 // The interface methods run through CallWithoutThrowing: reading the tree allocates, and no
@@ -268,15 +316,7 @@ STDMETHODIMP CTreeChildAccessible::get_accChildCount(long* pcountChildren)
 
 STDMETHODIMP CTreeChildAccessible::get_accChild(VARIANT varChild, IDispatch** ppdispChild)
 {
-    return CallWithoutThrowing([&]() -> HRESULT {
-        if (!ppdispChild)
-            return E_POINTER;
-        *ppdispChild = nullptr;
-        CCustomTreeChildCtrl* pTree = nullptr;
-        HTREEITEM hItem = nullptr;
-        const HRESULT hr = ResolveChild(varChild, &pTree, &hItem);
-        if (FAILED(hr))
-            return hr;
+    return ForChild(varChild, ppdispChild, [](CCustomTreeChildCtrl&, HTREEITEM hItem) -> HRESULT {
         // The items are simple elements, answered for by this object.
         return hItem ? S_FALSE : E_INVALIDARG;
     });
@@ -284,52 +324,30 @@ STDMETHODIMP CTreeChildAccessible::get_accChild(VARIANT varChild, IDispatch** pp
 
 STDMETHODIMP CTreeChildAccessible::get_accName(VARIANT varChild, BSTR* pszName)
 {
-    return CallWithoutThrowing([&]() -> HRESULT {
-        if (!pszName)
-            return E_POINTER;
-        *pszName = nullptr;
-        CCustomTreeChildCtrl* pTree = nullptr;
-        HTREEITEM hItem = nullptr;
-        const HRESULT hr = ResolveChild(varChild, &pTree, &hItem);
-        if (FAILED(hr))
-            return hr;
+    return ForChild(varChild, pszName, [&](CCustomTreeChildCtrl& tree, HTREEITEM hItem) -> HRESULT {
         if (hItem)
-            return ReturnText(GetTabField(pTree->GetFullItemText(hItem), 0), pszName);
+            return ReturnText(GetTabField(tree.GetFullItemText(hItem), 0), pszName);
         // Inside a column tree the label names the column tree, which the tree fills.
-        const CColumnTreeCtrl* pColumnTree = pTree->GetColumnTree();
-        return ReturnText(AccessibleLabelText(pColumnTree ? pColumnTree->m_hWnd : pTree->m_hWnd), pszName);
+        const ITreeChildOwner* pOwner = tree.GetTreeOwner();
+        return ReturnText(AccessibleLabelText(pOwner ? pOwner->GetOwnerWindow() : tree.m_hWnd), pszName);
     });
 }
 
 STDMETHODIMP CTreeChildAccessible::get_accValue(VARIANT varChild, BSTR* pszValue)
 {
-    return CallWithoutThrowing([&]() -> HRESULT {
-        if (!pszValue)
-            return E_POINTER;
-        *pszValue = nullptr;
-        CCustomTreeChildCtrl* pTree = nullptr;
-        HTREEITEM hItem = nullptr;
-        const HRESULT hr = ResolveChild(varChild, &pTree, &hItem);
-        if (FAILED(hr))
-            return hr;
+    return ForChild(varChild, pszValue, [&](CCustomTreeChildCtrl& tree, HTREEITEM hItem) -> HRESULT {
         // An outline item's value is its level, as the system's tree views give it.
-        return hItem ? ReturnText(std::to_wstring(ItemLevel(*pTree, hItem)), pszValue) : S_FALSE;
+        return hItem ? ReturnText(std::to_wstring(ItemLevel(tree, hItem)), pszValue) : S_FALSE;
     });
 }
 
 STDMETHODIMP CTreeChildAccessible::get_accDescription(VARIANT varChild, BSTR* pszDescription)
 {
-    return CallWithoutThrowing([&]() -> HRESULT {
-        if (!pszDescription)
-            return E_POINTER;
-        *pszDescription = nullptr;
-        CCustomTreeChildCtrl* pTree = nullptr;
-        HTREEITEM hItem = nullptr;
-        const HRESULT hr = ResolveChild(varChild, &pTree, &hItem);
-        if (FAILED(hr) || !hItem)
-            return FAILED(hr) ? hr : S_FALSE;
+    return ForChild(varChild, pszDescription, [&](CCustomTreeChildCtrl& tree, HTREEITEM hItem) -> HRESULT {
+        if (!hItem)
+            return S_FALSE;
         // The texts of the other columns, which a reader would otherwise never hear.
-        const std::wstring strText = pTree->GetFullItemText(hItem);
+        const std::wstring strText = tree.GetFullItemText(hItem);
         std::wstring strDescription;
         std::wstring strField;
         for (int nColumn = 1; ExtractTabField(strText, nColumn, strField); ++nColumn)
@@ -346,15 +364,7 @@ STDMETHODIMP CTreeChildAccessible::get_accDescription(VARIANT varChild, BSTR* ps
 
 STDMETHODIMP CTreeChildAccessible::get_accRole(VARIANT varChild, VARIANT* pvarRole)
 {
-    return CallWithoutThrowing([&]() -> HRESULT {
-        if (!pvarRole)
-            return E_POINTER;
-        ::VariantInit(pvarRole);
-        CCustomTreeChildCtrl* pTree = nullptr;
-        HTREEITEM hItem = nullptr;
-        const HRESULT hr = ResolveChild(varChild, &pTree, &hItem);
-        if (FAILED(hr))
-            return hr;
+    return ForChild(varChild, pvarRole, [&](CCustomTreeChildCtrl&, HTREEITEM hItem) -> HRESULT {
         SetChildId(pvarRole, hItem ? ROLE_SYSTEM_OUTLINEITEM : ROLE_SYSTEM_OUTLINE);
         return S_OK;
     });
@@ -362,15 +372,7 @@ STDMETHODIMP CTreeChildAccessible::get_accRole(VARIANT varChild, VARIANT* pvarRo
 
 STDMETHODIMP CTreeChildAccessible::get_accState(VARIANT varChild, VARIANT* pvarState)
 {
-    return CallWithoutThrowing([&]() -> HRESULT {
-        if (!pvarState)
-            return E_POINTER;
-        ::VariantInit(pvarState);
-        CCustomTreeChildCtrl* pTree = nullptr;
-        HTREEITEM hItem = nullptr;
-        const HRESULT hr = ResolveChild(varChild, &pTree, &hItem);
-        if (FAILED(hr))
-            return hr;
+    return ForChild(varChild, pvarState, [&](CCustomTreeChildCtrl& tree, HTREEITEM hItem) -> HRESULT {
         if (!hItem)
         {
             IAccessible* pStandard = StandardObject();
@@ -381,20 +383,20 @@ STDMETHODIMP CTreeChildAccessible::get_accState(VARIANT varChild, VARIANT* pvarS
         item.mask = TVIF_HANDLE | TVIF_STATE | TVIF_CHILDREN;
         item.hItem = hItem;
         item.stateMask = static_cast<UINT>(-1);
-        pTree->GetItem(&item);
+        tree.GetItem(&item);
         DWORD dwState = STATE_SYSTEM_SELECTABLE | STATE_SYSTEM_FOCUSABLE;
         if (item.state & TVIS_SELECTED)
         {
             dwState |= STATE_SYSTEM_SELECTED;
-            if (::GetFocus() == pTree->m_hWnd)
+            if (::GetFocus() == tree.m_hWnd)
                 dwState |= STATE_SYSTEM_FOCUSED;
         }
         if (item.cChildren)
             dwState |= (item.state & TVIS_EXPANDED) ? STATE_SYSTEM_EXPANDED : STATE_SYSTEM_COLLAPSED;
-        if (!pTree->IsWindowEnabled())
+        if (!tree.IsWindowEnabled())
             dwState |= STATE_SYSTEM_UNAVAILABLE;
-        if (pTree->GetStyle() & TVS_CHECKBOXES)
-            dwState |= AccessibleCheckState(pTree->GetCheckState(hItem));
+        if (tree.GetStyle() & TVS_CHECKBOXES)
+            dwState |= AccessibleCheckState(tree.GetCheckState(hItem));
         SetChildId(pvarState, static_cast<LONG>(dwState));
         return S_OK;
     });
@@ -402,42 +404,22 @@ STDMETHODIMP CTreeChildAccessible::get_accState(VARIANT varChild, VARIANT* pvarS
 
 STDMETHODIMP CTreeChildAccessible::get_accHelp(VARIANT varChild, BSTR* pszHelp)
 {
-    return CallWithoutThrowing([&]() -> HRESULT {
-        if (!pszHelp)
-            return E_POINTER;
-        *pszHelp = nullptr;
-        CCustomTreeChildCtrl* pTree = nullptr;
-        HTREEITEM hItem = nullptr;
-        const HRESULT hr = ResolveChild(varChild, &pTree, &hItem);
-        return FAILED(hr) ? hr : S_FALSE;
-    });
+    return ForChild(varChild, pszHelp, [](CCustomTreeChildCtrl&, HTREEITEM) -> HRESULT { return S_FALSE; });
 }
 
 STDMETHODIMP CTreeChildAccessible::get_accHelpTopic(BSTR* pszHelpFile, VARIANT varChild, long* pidTopic)
 {
-    return CallWithoutThrowing([&]() -> HRESULT {
-        if (!pszHelpFile || !pidTopic)
-            return E_POINTER;
-        *pszHelpFile = nullptr;
-        *pidTopic = 0;
-        CCustomTreeChildCtrl* pTree = nullptr;
-        HTREEITEM hItem = nullptr;
-        const HRESULT hr = ResolveChild(varChild, &pTree, &hItem);
-        return FAILED(hr) ? hr : S_FALSE;
-    });
+    if (!pszHelpFile || !pidTopic)
+        return E_POINTER;
+    *pidTopic = 0;
+    return ForChild(varChild, pszHelpFile, [](CCustomTreeChildCtrl&, HTREEITEM) -> HRESULT { return S_FALSE; });
 }
 
 STDMETHODIMP CTreeChildAccessible::get_accKeyboardShortcut(VARIANT varChild, BSTR* pszKeyboardShortcut)
 {
-    return CallWithoutThrowing([&]() -> HRESULT {
-        if (!pszKeyboardShortcut)
-            return E_POINTER;
-        *pszKeyboardShortcut = nullptr;
-        CCustomTreeChildCtrl* pTree = nullptr;
-        HTREEITEM hItem = nullptr;
-        const HRESULT hr = ResolveChild(varChild, &pTree, &hItem);
-        if (FAILED(hr) || hItem)
-            return FAILED(hr) ? hr : S_FALSE;
+    return ForChild(varChild, pszKeyboardShortcut, [&](CCustomTreeChildCtrl&, HTREEITEM hItem) -> HRESULT {
+        if (hItem)
+            return S_FALSE;
         IAccessible* pStandard = StandardObject();
         return pStandard ? pStandard->get_accKeyboardShortcut(varChild, pszKeyboardShortcut) : S_FALSE;
     });
@@ -445,16 +427,10 @@ STDMETHODIMP CTreeChildAccessible::get_accKeyboardShortcut(VARIANT varChild, BST
 
 STDMETHODIMP CTreeChildAccessible::get_accFocus(VARIANT* pvarChild)
 {
-    return CallWithoutThrowing([&]() -> HRESULT {
-        if (!pvarChild)
-            return E_POINTER;
-        ::VariantInit(pvarChild);
-        const CCustomTreeChildCtrl* pTree = Tree();
-        if (!pTree)
-            return RPC_E_DISCONNECTED;
+    return ForTree(pvarChild, [&](const CCustomTreeChildCtrl& tree) -> HRESULT {
         if (::GetFocus() != m_hWnd)
             return S_FALSE;
-        const LONG nId = ChildIdOf(pTree->GetSelectedItem());
+        const LONG nId = ChildIdOf(tree.GetSelectedItem());
         SetChildId(pvarChild, nId ? nId : CHILDID_SELF);
         return S_OK;
     });
@@ -462,14 +438,8 @@ STDMETHODIMP CTreeChildAccessible::get_accFocus(VARIANT* pvarChild)
 
 STDMETHODIMP CTreeChildAccessible::get_accSelection(VARIANT* pvarChildren)
 {
-    return CallWithoutThrowing([&]() -> HRESULT {
-        if (!pvarChildren)
-            return E_POINTER;
-        ::VariantInit(pvarChildren);
-        const CCustomTreeChildCtrl* pTree = Tree();
-        if (!pTree)
-            return RPC_E_DISCONNECTED;
-        const LONG nId = ChildIdOf(pTree->GetSelectedItem());
+    return ForTree(pvarChildren, [&](const CCustomTreeChildCtrl& tree) -> HRESULT {
+        const LONG nId = ChildIdOf(tree.GetSelectedItem());
         if (!nId)
             return S_FALSE;
         SetChildId(pvarChildren, nId);
@@ -479,29 +449,17 @@ STDMETHODIMP CTreeChildAccessible::get_accSelection(VARIANT* pvarChildren)
 
 STDMETHODIMP CTreeChildAccessible::get_accDefaultAction(VARIANT varChild, BSTR* pszDefaultAction)
 {
-    return CallWithoutThrowing([&]() -> HRESULT {
-        if (!pszDefaultAction)
-            return E_POINTER;
-        *pszDefaultAction = nullptr;
-        CCustomTreeChildCtrl* pTree = nullptr;
-        HTREEITEM hItem = nullptr;
-        const HRESULT hr = ResolveChild(varChild, &pTree, &hItem);
-        return FAILED(hr) ? hr : DISP_E_MEMBERNOTFOUND;
-    });
+    return ForChild(varChild, pszDefaultAction,
+                    [](CCustomTreeChildCtrl&, HTREEITEM) -> HRESULT { return DISP_E_MEMBERNOTFOUND; });
 }
 
 STDMETHODIMP CTreeChildAccessible::accSelect(long flagsSelect, VARIANT varChild)
 {
-    return CallWithoutThrowing([&]() -> HRESULT {
-        CCustomTreeChildCtrl* pTree = nullptr;
-        HTREEITEM hItem = nullptr;
-        const HRESULT hr = ResolveChild(varChild, &pTree, &hItem);
-        if (FAILED(hr))
-            return hr;
+    return ForChild(varChild, [&](CCustomTreeChildCtrl& tree, HTREEITEM hItem) -> HRESULT {
         if (flagsSelect & SELFLAG_TAKEFOCUS)
-            pTree->SetFocus();
+            tree.SetFocus();
         if (hItem && (flagsSelect & (SELFLAG_TAKEFOCUS | SELFLAG_TAKESELECTION)))
-            pTree->SelectItem(hItem);
+            tree.SelectItem(hItem);
         return S_OK;
     });
 }
@@ -509,27 +467,21 @@ STDMETHODIMP CTreeChildAccessible::accSelect(long flagsSelect, VARIANT varChild)
 STDMETHODIMP CTreeChildAccessible::accLocation(long* pxLeft, long* pyTop, long* pcxWidth, long* pcyHeight,
                                                VARIANT varChild)
 {
-    return CallWithoutThrowing([&]() -> HRESULT {
-        if (!pxLeft || !pyTop || !pcxWidth || !pcyHeight)
-            return E_POINTER;
-        *pxLeft = *pyTop = *pcxWidth = *pcyHeight = 0;
-        CCustomTreeChildCtrl* pTree = nullptr;
-        HTREEITEM hItem = nullptr;
-        const HRESULT hr = ResolveChild(varChild, &pTree, &hItem);
-        if (FAILED(hr))
-            return hr;
+    if (!pxLeft || !pyTop || !pcxWidth || !pcyHeight)
+        return E_POINTER;
+    *pxLeft = *pyTop = *pcxWidth = *pcyHeight = 0;
+    return ForChild(varChild, [&](CCustomTreeChildCtrl& tree, HTREEITEM hItem) -> HRESULT {
         RECT rect{};
         if (hItem)
         {
-            if (!pTree->GetItemRect(hItem, &rect, FALSE))
+            if (!tree.GetItemRect(hItem, &rect, FALSE))
                 return S_FALSE;
-            pTree->ClientToScreen(&rect);
         }
         else
         {
-            pTree->GetClientRect(&rect);
-            pTree->ClientToScreen(&rect);
+            tree.GetClientRect(&rect);
         }
+        tree.ClientToScreen(&rect);
         *pxLeft = rect.left;
         *pyTop = rect.top;
         *pcxWidth = RectWidth(rect);
@@ -540,15 +492,7 @@ STDMETHODIMP CTreeChildAccessible::accLocation(long* pxLeft, long* pyTop, long* 
 
 STDMETHODIMP CTreeChildAccessible::accNavigate(long navDir, VARIANT varStart, VARIANT* pvarEndUpAt)
 {
-    return CallWithoutThrowing([&]() -> HRESULT {
-        if (!pvarEndUpAt)
-            return E_POINTER;
-        ::VariantInit(pvarEndUpAt);
-        CCustomTreeChildCtrl* pTree = nullptr;
-        HTREEITEM hStart = nullptr;
-        const HRESULT hr = ResolveChild(varStart, &pTree, &hStart);
-        if (FAILED(hr))
-            return hr;
+    return ForChild(varStart, pvarEndUpAt, [&](CCustomTreeChildCtrl& tree, HTREEITEM hStart) -> HRESULT {
         if (!hStart)
         {
             if (navDir != NAVDIR_FIRSTCHILD && navDir != NAVDIR_LASTCHILD)
@@ -565,9 +509,9 @@ STDMETHODIMP CTreeChildAccessible::accNavigate(long navDir, VARIANT varStart, VA
 
         HTREEITEM hEnd = nullptr;
         if (navDir == NAVDIR_NEXT || navDir == NAVDIR_DOWN)
-            hEnd = pTree->GetNextVisibleItem(hStart);
+            hEnd = tree.GetNextVisibleItem(hStart);
         else if (navDir == NAVDIR_PREVIOUS || navDir == NAVDIR_UP)
-            hEnd = pTree->GetNextItem(hStart, TVGN_PREVIOUSVISIBLE);
+            hEnd = tree.GetNextItem(hStart, TVGN_PREVIOUSVISIBLE);
         const LONG nId = ChildIdOf(hEnd);
         if (!nId)
             return S_FALSE;
@@ -578,22 +522,16 @@ STDMETHODIMP CTreeChildAccessible::accNavigate(long navDir, VARIANT varStart, VA
 
 STDMETHODIMP CTreeChildAccessible::accHitTest(long xLeft, long yTop, VARIANT* pvarChild)
 {
-    return CallWithoutThrowing([&]() -> HRESULT {
-        if (!pvarChild)
-            return E_POINTER;
-        ::VariantInit(pvarChild);
-        const CCustomTreeChildCtrl* pTree = Tree();
-        if (!pTree)
-            return RPC_E_DISCONNECTED;
+    return ForTree(pvarChild, [&](const CCustomTreeChildCtrl& tree) -> HRESULT {
         POINT pt{xLeft, yTop};
-        pTree->ScreenToClient(&pt);
+        tree.ScreenToClient(&pt);
         RECT rcClient{};
-        pTree->GetClientRect(&rcClient);
+        tree.GetClientRect(&rcClient);
         if (!::PtInRect(&rcClient, pt))
             return S_FALSE;
         TVHITTESTINFO hit{};
         hit.pt = pt;
-        const LONG nId = ChildIdOf(pTree->HitTest(&hit));
+        const LONG nId = ChildIdOf(tree.HitTest(&hit));
         SetChildId(pvarChild, nId ? nId : CHILDID_SELF);
         return S_OK;
     });
@@ -601,12 +539,7 @@ STDMETHODIMP CTreeChildAccessible::accHitTest(long xLeft, long yTop, VARIANT* pv
 
 STDMETHODIMP CTreeChildAccessible::accDoDefaultAction(VARIANT varChild)
 {
-    return CallWithoutThrowing([&]() -> HRESULT {
-        CCustomTreeChildCtrl* pTree = nullptr;
-        HTREEITEM hItem = nullptr;
-        const HRESULT hr = ResolveChild(varChild, &pTree, &hItem);
-        return FAILED(hr) ? hr : DISP_E_MEMBERNOTFOUND;
-    });
+    return ForChild(varChild, [](CCustomTreeChildCtrl&, HTREEITEM) -> HRESULT { return DISP_E_MEMBERNOTFOUND; });
 }
 
 STDMETHODIMP CTreeChildAccessible::put_accName(VARIANT, BSTR)

@@ -94,6 +94,16 @@ private:
     // The tree, and the item a child id names (null for the tree itself); E_INVALIDARG for an id
     // that names nothing, RPC_E_DISCONNECTED once the window is gone.
     HRESULT ResolveChild(const VARIANT& varChild, CCustomTreeChildCtrl** ppTree, HTREEITEM* phItem) const;
+    // The body of a method about the child a child id names, run so that no exception leaves it:
+    // E_POINTER for a null out parameter, which is cleared otherwise; fn(tree, item) once the id
+    // is resolved, else the failure of ResolveChild.
+    template <typename TFn>
+    HRESULT ForChild(const VARIANT& varChild, TFn&& fn) const;
+    template <typename TOut, typename TFn>
+    HRESULT ForChild(const VARIANT& varChild, TOut* pOut, TFn&& fn) const;
+    // The same for a method about the tree as a whole: fn(tree), or RPC_E_DISCONNECTED.
+    template <typename TFn>
+    HRESULT ForTree(VARIANT* pOut, TFn&& fn) const;
     // The system's object for the tree's window, which answers for the tree itself where this one
     // has nothing of its own to say (its parent, place, state and keyboard shortcut).
     IAccessible* StandardObject();

@@ -12,7 +12,10 @@ namespace
 const DWORD kTreeStyles =
     TVS_HASBUTTONS | TVS_HASLINES | TVS_LINESATROOT | TVS_SHOWSELALWAYS | TVS_CHECKBOXES | TVS_FULLROWSELECT;
 const int kItemTextBufferSize = 1024;
+const CTreeChildBitmaps kTreeBitmaps = {IDB_TREE_BUTTONS, IDB_TICK_BOX_TICKED, IDB_TICK_BOX_CLEAR, IDB_TICK_BOX_PARTLY};
 }  // namespace
+
+CSessionColumnTreeCtrl::CSessionColumnTreeCtrl() : CColumnTreeCtrl(kTreeBitmaps) {}
 
 void CSessionColumnTreeCtrl::InitTree()
 {

@@ -10,7 +10,7 @@
 class CSessionColumnTreeCtrl : public CColumnTreeCtrl
 {
 public:
-    CSessionColumnTreeCtrl() = default;
+    CSessionColumnTreeCtrl();
     ~CSessionColumnTreeCtrl() override = default;
 
     // Styles, icons and columns; once, after the placeholder is subclassed and before any node.
@@ -20,9 +20,6 @@ public:
     void DisplaySession(const CSession* pSession);
     // Ticks (TRUE) or clears (FALSE) every node.
     void CheckAll(BOOL bTick);
-
-    int GetWindowImage() const { return m_nWindowImage; }
-    int GetTabImage() const { return m_nTabImage; }
 
 private:
     std::wstring m_strInstanceFormat;

@@ -14,6 +14,7 @@
 #include <string>
 
 #include "controls/column_tree_ctrl.h"
+#include "resources/resource.h"
 
 namespace
 {
@@ -61,36 +62,24 @@ class CTreeUnderTest
 {
 public:
     virtual ~CTreeUnderTest() = default;
-    virtual HWND Tree() const = 0;
+    virtual CTreeCtrl& Tree() = 0;
     virtual void SetAddress(HTREEITEM hTab, const std::wstring& strTitle, const std::wstring& strAddress) = 0;
 };
-
-HTREEITEM InsertNode(HWND hTree, HTREEITEM hParent, const std::wstring& strText, int nImage)
-{
-    TVINSERTSTRUCTW insert{};
-    insert.hParent = hParent;
-    insert.hInsertAfter = TVI_LAST;
-    insert.item.mask = TVIF_TEXT | TVIF_IMAGE | TVIF_SELECTEDIMAGE;
-    insert.item.pszText = const_cast<wchar_t*>(strText.c_str());
-    insert.item.iImage = nImage;
-    insert.item.iSelectedImage = nImage;
-    return reinterpret_cast<HTREEITEM>(SendMessageW(hTree, TVM_INSERTITEMW, 0, reinterpret_cast<LPARAM>(&insert)));
-}
 
 // Fills the tree and paints the whole host once; false when a node is missing afterwards.
 bool FillAndPaint(CTreeUnderTest& tree, HWND hHost, CTimes& times)
 {
-    const HWND hTree = tree.Tree();
+    CTreeCtrl& treeView = tree.Tree();
     double expand = 0;
     double text = 0;
     const double start = Now();
     for (int i = 1; i <= kWindows; ++i)
     {
-        const HTREEITEM hWindow = InsertNode(hTree, TVI_ROOT, L"Instance " + std::to_wstring(i), 0);
+        const HTREEITEM hWindow = treeView.InsertItem(L"Instance " + std::to_wstring(i), 0, 0);
         for (int j = 1; j <= kTabsPerWindow; ++j)
         {
             const std::wstring strTitle = L"Page " + std::to_wstring(j) + L" of window " + std::to_wstring(i);
-            const HTREEITEM hTab = InsertNode(hTree, hWindow, strTitle, 1);
+            const HTREEITEM hTab = treeView.InsertItem(strTitle, 1, 1, hWindow);
             const std::wstring strAddress =
                 L"http://www.example.com/window/" + std::to_wstring(i) + L"/tab/" + std::to_wstring(j);
             const double textStart = Now();
@@ -98,7 +87,7 @@ bool FillAndPaint(CTreeUnderTest& tree, HWND hHost, CTimes& times)
             text += Now() - textStart;
         }
         const double expandStart = Now();
-        SendMessageW(hTree, TVM_EXPAND, TVE_EXPAND, reinterpret_cast<LPARAM>(hWindow));
+        treeView.Expand(hWindow, TVE_EXPAND);
         expand += Now() - expandStart;
     }
     const double filled = Now();
@@ -108,7 +97,7 @@ bool FillAndPaint(CTreeUnderTest& tree, HWND hHost, CTimes& times)
     times.expand = expand;
     times.text = text;
     times.paint = painted - filled;
-    return SendMessageW(hTree, TVM_GETCOUNT, 0, 0) == kWindows * (kTabsPerWindow + 1);
+    return treeView.SendMessage(TVM_GETCOUNT) == kWindows * (kTabsPerWindow + 1);
 }
 
 HIMAGELIST MakeImages()
@@ -135,14 +124,15 @@ public:
         m_control.InsertColumn(1, L"Location", HDF_LEFT, 209);
     }
     ~CColumnTreeUnderTest() override { DestroyWindow(m_control.m_hWnd); }
-    HWND Tree() const override { return m_control.GetTreeCtrl().m_hWnd; }
+    CTreeCtrl& Tree() override { return m_control.GetTreeCtrl(); }
     void SetAddress(HTREEITEM hTab, const std::wstring&, const std::wstring& strAddress) override
     {
         m_control.SetItemText(hTab, 1, strAddress);
     }
 
 private:
-    CColumnTreeCtrl m_control;
+    CColumnTreeCtrl m_control{
+        CTreeChildBitmaps{IDB_TREE_BUTTONS, IDB_TICK_BOX_TICKED, IDB_TICK_BOX_CLEAR, IDB_TICK_BOX_PARTLY}};
 };
 
 class CPlainTreeUnderTest : public CTreeUnderTest
@@ -150,8 +140,9 @@ class CPlainTreeUnderTest : public CTreeUnderTest
 public:
     CPlainTreeUnderTest(HWND hHost, HIMAGELIST hImages)
     {
-        m_hTree = CreateWindowExW(WS_EX_STATICEDGE, WC_TREEVIEWW, L"", WS_CHILD | WS_VISIBLE | WS_TABSTOP, 0, 0,
-                                  kWidth, kHeight, hHost, reinterpret_cast<HMENU>(210), nullptr, nullptr);
+        m_tree.Attach(CreateWindowExW(WS_EX_STATICEDGE, WC_TREEVIEWW, L"", WS_CHILD | WS_VISIBLE | WS_TABSTOP, 0, 0,
+                                      kWidth, kHeight, hHost, reinterpret_cast<HMENU>(210), nullptr, nullptr));
+        m_hTree = m_tree.m_hWnd;
         SetWindowLongPtrW(m_hTree, GWL_STYLE, GetWindowLongPtrW(m_hTree, GWL_STYLE) | kTreeStyles);
         SendMessageW(m_hTree, TVM_SETIMAGELIST, TVSIL_NORMAL, reinterpret_cast<LPARAM>(hImages));
     }
@@ -160,7 +151,7 @@ public:
         SendMessageW(m_hTree, TVM_DELETEITEM, 0, reinterpret_cast<LPARAM>(TVI_ROOT));
         DestroyWindow(m_hTree);
     }
-    HWND Tree() const override { return m_hTree; }
+    CTreeCtrl& Tree() override { return m_tree; }
     void SetAddress(HTREEITEM hTab, const std::wstring& strTitle, const std::wstring& strAddress) override
     {
         const std::wstring strText = strTitle + L"\t" + strAddress + L"\t";
@@ -172,6 +163,7 @@ public:
     }
 
 private:
+    CTreeCtrl m_tree;  // borrowed: the handle is destroyed here, not by the wrapper
     HWND m_hTree = nullptr;
 };
 

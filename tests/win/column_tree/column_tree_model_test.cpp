@@ -56,28 +56,43 @@ TEST(TabFields, ReplaceRebuildsOneFieldPerColumn)
 
 TEST(HorizontalScroll, StepsAndClamps)
 {
-    const int nTotal = 700;
-    const int nVisible = 300;  // so the far end is 400
-    EXPECT_EQ(15, ScrollPositionForCode(SB_LINERIGHT, 0, 0, nTotal, nVisible));
-    EXPECT_EQ(85, ScrollPositionForCode(SB_LINELEFT, 100, 0, nTotal, nVisible));
-    EXPECT_EQ(0, ScrollPositionForCode(SB_LINELEFT, 10, 0, nTotal, nVisible));
-    EXPECT_EQ(300, ScrollPositionForCode(SB_PAGERIGHT, 0, 0, nTotal, nVisible));
-    EXPECT_EQ(400, ScrollPositionForCode(SB_PAGERIGHT, 300, 0, nTotal, nVisible));
-    EXPECT_EQ(50, ScrollPositionForCode(SB_PAGELEFT, 350, 0, nTotal, nVisible));
-    EXPECT_EQ(0, ScrollPositionForCode(SB_PAGELEFT, 250, 0, nTotal, nVisible));
-    EXPECT_EQ(123, ScrollPositionForCode(SB_THUMBTRACK, 0, 123, nTotal, nVisible));
-    EXPECT_EQ(400, ScrollPositionForCode(SB_THUMBTRACK, 0, 999, nTotal, nVisible));
-    EXPECT_EQ(0, ScrollPositionForCode(SB_LEFT, 250, 0, nTotal, nVisible));
-    EXPECT_EQ(400, ScrollPositionForCode(SB_RIGHT, 0, 0, nTotal, nVisible));
-    // The thumb's release and the end of scrolling leave the position where tracking put it.
-    EXPECT_EQ(250, ScrollPositionForCode(SB_THUMBPOSITION, 250, 0, nTotal, nVisible));
-    EXPECT_EQ(250, ScrollPositionForCode(SB_ENDSCROLL, 250, 0, nTotal, nVisible));
-    // Everything fits: no position but 0.
-    EXPECT_EQ(0, ScrollPositionForCode(SB_LINERIGHT, 0, 0, 200, 300));
-    EXPECT_EQ(0, ScrollPositionForCode(SB_RIGHT, 0, 0, 200, 300));
+    struct CCase
+    {
+        UINT nCode;
+        int nPos;
+        int nThumbPos;
+        int nTotal;
+        int nVisible;
+        int nExpected;
+    };
+    // 700 of columns in 300 visible, so the far end is 400, unless said otherwise.
+    const CCase cases[] = {
+        {SB_LINERIGHT, 0, 0, 700, 300, 15},
+        {SB_LINELEFT, 100, 0, 700, 300, 85},
+        {SB_LINELEFT, 10, 0, 700, 300, 0},
+        {SB_PAGERIGHT, 0, 0, 700, 300, 300},
+        {SB_PAGERIGHT, 300, 0, 700, 300, 400},
+        {SB_PAGELEFT, 350, 0, 700, 300, 50},
+        {SB_PAGELEFT, 250, 0, 700, 300, 0},
+        {SB_THUMBTRACK, 0, 123, 700, 300, 123},
+        {SB_THUMBTRACK, 0, 999, 700, 300, 400},
+        {SB_LEFT, 250, 0, 700, 300, 0},
+        {SB_RIGHT, 0, 0, 700, 300, 400},
+        // The thumb's release and the end of scrolling leave the position where tracking put it.
+        {SB_THUMBPOSITION, 250, 0, 700, 300, 250},
+        {SB_ENDSCROLL, 250, 0, 700, 300, 250},
+        // Everything fits: no position but 0.
+        {SB_LINERIGHT, 0, 0, 200, 300, 0},
+        {SB_RIGHT, 0, 0, 200, 300, 0},
+    };
+    for (const CCase& c : cases)
+    {
+        EXPECT_EQ(c.nExpected, ScrollPositionForCode(c.nCode, c.nPos, c.nThumbPos, c.nTotal, c.nVisible))
+            << "code " << c.nCode << " from " << c.nPos << ", " << c.nTotal << " in " << c.nVisible;
+    }
 
-    EXPECT_EQ(0, ClampScrollPosition(-5, nTotal, nVisible));
-    EXPECT_EQ(400, ClampScrollPosition(401, nTotal, nVisible));
+    EXPECT_EQ(0, ClampScrollPosition(-5, 700, 300));
+    EXPECT_EQ(400, ClampScrollPosition(401, 700, 300));
     EXPECT_EQ(0, ClampScrollPosition(120, 250, 300));
 }
 

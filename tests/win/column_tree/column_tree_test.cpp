@@ -9,6 +9,7 @@
 #include <oleacc.h>
 
 #include "controls/column_tree_ctrl.h"
+#include "resources/resource.h"
 #include "win/com.h"
 #include "win/gdi.h"
 #include "tests/win/controls/control_test_support.h"
@@ -16,6 +17,8 @@
 
 namespace
 {
+const CTreeChildBitmaps kTreeBitmaps = {IDB_TREE_BUTTONS, IDB_TICK_BOX_TICKED, IDB_TICK_BOX_CLEAR, IDB_TICK_BOX_PARTLY};
+
 struct CNotification
 {
     UINT nCode;
@@ -31,7 +34,7 @@ class CTreeHostDialog : public CHostDialog
 public:
     CTreeHostDialog() : CHostDialog(IDD_COLUMN_TREE_HOST) {}
 
-    CColumnTreeCtrl m_tree;
+    CColumnTreeCtrl m_tree{kTreeBitmaps};
     std::vector<CNotification> m_notifications;
 
     size_t Count(UINT nCode, WORD wVKey = 0) const
@@ -107,6 +110,34 @@ protected:
     CColumnTreeCtrl& Tree() { return m_dialog.m_tree; }
     CCustomTreeChildCtrl& Child() { return m_dialog.m_tree.GetTreeCtrl(); }
     HWND Part(UINT nId) { return ::GetDlgItem(Tree(), static_cast<int>(nId)); }
+    HWND Header() { return Part(CColumnTreeCtrl::kIdHeader); }
+    int HeaderHeight() { return RectHeight(ChildRect(Header())); }
+    int ScrollX() { return ::GetScrollPos(Part(CColumnTreeCtrl::kIdScrollBar), SB_CTL); }
+    // The scroll bar's range: the columns' width, and the tree's scroll bar when it shows.
+    int ScrollRange()
+    {
+        SCROLLINFO info{};
+        info.cbSize = sizeof(info);
+        info.fMask = SIF_RANGE;
+        ::GetScrollInfo(Part(CColumnTreeCtrl::kIdScrollBar), SB_CTL, &info);
+        return info.nMax;
+    }
+    BOOL SetHeaderWidth(int nColumn, int nWidth)
+    {
+        HDITEMW item{};
+        item.mask = HDI_WIDTH;
+        item.cxy = nWidth;
+        return static_cast<BOOL>(::SendMessageW(Header(), HDM_SETITEMW, static_cast<WPARAM>(nColumn),
+                                                reinterpret_cast<LPARAM>(&item)));
+    }
+    int HeaderWidth(int nColumn)
+    {
+        HDITEMW item{};
+        item.mask = HDI_WIDTH;
+        ::SendMessageW(Header(), HDM_GETITEMW, static_cast<WPARAM>(nColumn), reinterpret_cast<LPARAM>(&item));
+        return item.cxy;
+    }
+    int ColumnCount() { return static_cast<int>(::SendMessageW(Header(), HDM_GETITEMCOUNT, 0, 0)); }
     int Check(HTREEITEM hItem) { return Child().GetCheckState(hItem); }
 
     // Columns of those widths, or the session tree's; then the session tree's styles and icons.
@@ -114,7 +145,7 @@ protected:
     {
         for (const int nWidth : widths)
         {
-            const int nColumn = Tree().GetHeaderCtrl().GetItemCount();
+            const int nColumn = ColumnCount();
             Tree().InsertColumn(nColumn, L"C" + std::to_wstring(nColumn), HDF_LEFT, nWidth);
         }
         Child().ModifyStyle(0, TVS_HASBUTTONS | TVS_HASLINES | TVS_LINESATROOT | TVS_SHOWSELALWAYS | TVS_CHECKBOXES |
@@ -222,7 +253,7 @@ TEST_F(ColumnTree, SubclassingThePlaceholderBuildsTheFourChildrenOnce)
     wchar_t szClass[32] = L"";
     ::GetClassNameW(hTree, szClass, 32);
     EXPECT_STREQ(L"SysTreeView32", szClass);
-    EXPECT_EQ(Child().GetColumnTree(), &Tree());
+    EXPECT_EQ(Child().GetTreeOwner(), &Tree());
 
     const DWORD dwTreeStyle = WS_CHILD | WS_VISIBLE | WS_TABSTOP | TVS_NOHSCROLL | TVS_NOTOOLTIPS;
     EXPECT_EQ(dwTreeStyle, Child().GetStyle() & dwTreeStyle);
@@ -236,9 +267,8 @@ TEST_F(ColumnTree, SubclassingThePlaceholderBuildsTheFourChildrenOnce)
     // The tree starts at the header's foot and spans the control.
     RECT rcClient{};
     Tree().GetClientRect(&rcClient);
-    EXPECT_GT(Tree().GetHeaderHeight(), 0);
-    EXPECT_EQ(Tree().GetHeaderHeight(), RectHeight(ChildRect(hHeader)));
-    EXPECT_EQ(ChildRect(hTree).top, Tree().GetHeaderHeight());
+    EXPECT_GT(HeaderHeight(), 0);
+    EXPECT_EQ(ChildRect(hTree).top, HeaderHeight());
     EXPECT_EQ(ChildRect(hTree).right, rcClient.right - 1);
     EXPECT_EQ(ChildRect(hTree).bottom, rcClient.bottom - 1);
 
@@ -258,8 +288,7 @@ TEST_F(ColumnTree, InsertColumnKeepsFormatsWithTheirColumnsAndRefusesASeventeent
     EXPECT_EQ(HDF_LEFT, Tree().GetColumnFormat(0));
     EXPECT_EQ(HDF_CENTER, Tree().GetColumnFormat(1));
     EXPECT_EQ(HDF_RIGHT, Tree().GetColumnFormat(2));
-    EXPECT_EQ(250, Tree().GetTotalWidth());
-    EXPECT_EQ(120, Child().GetFirstColumnWidth());
+    EXPECT_EQ(250, ScrollRange());
     EXPECT_GT(::SendMessageW(Part(CColumnTreeCtrl::kIdCornerHeader), HDM_GETITEMCOUNT, 0, 0), 0);
 
     EXPECT_EQ(-1, Tree().InsertColumn(16, L"Beyond", HDF_LEFT, 10));
@@ -267,7 +296,7 @@ TEST_F(ColumnTree, InsertColumnKeepsFormatsWithTheirColumnsAndRefusesASeventeent
     for (int i = 3; i < CColumnTreeCtrl::kMaxColumns; ++i)
         EXPECT_EQ(i, Tree().InsertColumn(i, L"C" + std::to_wstring(i), HDF_LEFT, 10));
     EXPECT_EQ(-1, Tree().InsertColumn(3, L"Seventeenth", HDF_LEFT, 10));
-    EXPECT_EQ(CColumnTreeCtrl::kMaxColumns, Tree().GetHeaderCtrl().GetItemCount());
+    EXPECT_EQ(CColumnTreeCtrl::kMaxColumns, ColumnCount());
     EXPECT_EQ(HDF_RIGHT, Tree().GetColumnFormat(2));
 }
 
@@ -439,7 +468,7 @@ TEST_F(ColumnTree, HitTestFindsTheColumnAndNothingRightOfTheLast)
     Prepare({150, 100, 90});
     const HTREEITEM hTab = Child().GetChildItem(AddWindows(1, 2)[0]);
     const RECT rcRow = Row(hTab);
-    const int y = Tree().GetHeaderHeight() + (rcRow.top + rcRow.bottom) / 2;
+    const int y = HeaderHeight() + (rcRow.top + rcRow.bottom) / 2;
     const auto hitAt = [&](int x, int nSubItem, UINT nFlags, HTREEITEM hItem) {
         SCOPED_TRACE(testing::Message() << "x " << x);
         COLUMNTREEHITINFO hit{};
@@ -466,7 +495,7 @@ TEST_F(ColumnTree, HitTestFindsTheColumnAndNothingRightOfTheLast)
     // Scrolled: the same point of the view lies further right in the columns.
     SizeTree(200, 200);
     Tree().SendMessage(WM_HSCROLL, SB_PAGERIGHT, reinterpret_cast<LPARAM>(Part(CColumnTreeCtrl::kIdScrollBar)));
-    ASSERT_EQ(340 - 200, Tree().GetScrollX());
+    ASSERT_EQ(340 - 200, ScrollX());
     hitAt(130, 2, TVHT_ONITEMLABEL, hTab);
 }
 
@@ -485,14 +514,14 @@ TEST_F(ColumnTree, HorizontalScrollingMovesHeaderAndTreeTogetherWithinTheColumns
     RECT rcScroll{};
     ::GetClientRect(hScroll, &rcScroll);
     Click(hScroll, POINT{rcScroll.right - 4, rcScroll.bottom / 2});
-    EXPECT_EQ(15, Tree().GetScrollX());
+    EXPECT_EQ(15, ScrollX());
     EXPECT_EQ(-15, ChildRect(hHeader).left);
     EXPECT_EQ(-15, ChildRect(Child()).left);
     EXPECT_EQ(15, ::GetScrollPos(hScroll, SB_CTL));
 
     const auto scroll = [this, hScroll](UINT nCode, int nPos = 0) {
         Tree().SendMessage(WM_HSCROLL, MAKEWPARAM(nCode, nPos), reinterpret_cast<LPARAM>(hScroll));
-        return Tree().GetScrollX();
+        return ScrollX();
     };
     EXPECT_EQ(0, scroll(SB_LINELEFT));
     EXPECT_EQ(0, scroll(SB_LINELEFT));
@@ -513,14 +542,14 @@ TEST_F(ColumnTree, HorizontalScrollingMovesHeaderAndTreeTogetherWithinTheColumns
 
     // Everything fits once the control is wide enough: back to the start, no scroll bar.
     SizeTree(900, 200);
-    EXPECT_EQ(0, Tree().GetScrollX());
+    EXPECT_EQ(0, ScrollX());
     EXPECT_FALSE(::IsWindowVisible(hScroll));
     EXPECT_EQ(0, ChildRect(Child()).left);
 
     // Too short for a header and a scroll bar: none, even though the columns do not fit.
-    SizeTree(300, Tree().GetHeaderHeight() + ::GetSystemMetrics(SM_CYHSCROLL) - 1);
+    SizeTree(300, HeaderHeight() + ::GetSystemMetrics(SM_CYHSCROLL) - 1);
     EXPECT_FALSE(::IsWindowVisible(hScroll));
-    SizeTree(300, Tree().GetHeaderHeight() + ::GetSystemMetrics(SM_CYHSCROLL));
+    SizeTree(300, HeaderHeight() + ::GetSystemMetrics(SM_CYHSCROLL));
     EXPECT_TRUE(::IsWindowVisible(hScroll));
 }
 
@@ -572,30 +601,27 @@ TEST_F(ColumnTree, TheCornerHeaderFollowsTheTreesVerticalScrollBar)
     ASSERT_TRUE(::IsWindowVisible(Part(CColumnTreeCtrl::kIdScrollBar)));
     const COLORREF crFace = ::GetSysColor(COLOR_BTNFACE);
     const RECT rcTree = ChildRect(Child());
-    EXPECT_EQ(CountPixels(Tree(), RECT{rcTree.right, Tree().GetHeaderHeight(), 300, 200}, Is(crFace)),
-              (300 - rcTree.right) * (200 - Tree().GetHeaderHeight()));
+    EXPECT_EQ(CountPixels(Tree(), RECT{rcTree.right, HeaderHeight(), 300, 200}, Is(crFace)),
+              (300 - rcTree.right) * (200 - HeaderHeight()));
     EXPECT_EQ(CountPixels(Tree(), RECT{0, rcTree.bottom, 300, rcTree.bottom + 1}, Is(crFace)), 300);
 }
 
 TEST_F(ColumnTree, TheFirstColumnCannotBeNarrowedBelowItsMinimum)
 {
     Prepare();
-    HDITEMW item{};
-    item.mask = HDI_WIDTH;
-    item.cxy = -5;
-    Tree().GetHeaderCtrl().SetItem(0, item);
+    const HTREEITEM hItem = AddNode(TVI_ROOT, L"a");
+    SetHeaderWidth(0, -5);
     EXPECT_EQ(216, Tree().GetColumnWidth(0));
-    HDITEMW read{};
-    read.mask = HDI_WIDTH;
-    Tree().GetHeaderCtrl().GetItem(0, &read);
-    EXPECT_EQ(216, read.cxy);
+    EXPECT_EQ(216, HeaderWidth(0));
 
-    // An accepted change reaches the tree and the total.
-    item.cxy = 150;
-    Tree().GetHeaderCtrl().SetItem(0, item);
-    EXPECT_EQ(150, Child().GetFirstColumnWidth());
-    EXPECT_EQ(150 + 209, Tree().GetTotalWidth());
+    // An accepted change reaches the total and the tree, which draws its parts within the first
+    // column: narrowed left of the tick box, the box is not drawn.
+    SetHeaderWidth(0, 150);
+    EXPECT_EQ(150 + 209, ScrollRange());
     EXPECT_EQ(0u, m_dialog.Count(HDN_ITEMCHANGEDW));  // handled, not passed on
+    EXPECT_GT(GreenAround(hItem), 0);
+    SetHeaderWidth(0, StateIconPoint(hItem).x - 10);
+    EXPECT_EQ(0, GreenAround(hItem));
 }
 
 TEST_F(ColumnTree, TheChildrensNotificationsReachTheParentAsTheColumnTrees)
@@ -630,7 +656,7 @@ TEST_F(ColumnTree, ColumnTextsAreDrawnInTheirColumnsAndANarrowColumnDrawsNothing
                            [](COLORREF cr) { return GetRValue(cr) + GetGValue(cr) + GetBValue(cr) < 300; });
     };
 
-    const int nIndent = Tree().GetColumnTextIndent();
+    const int nIndent = IsCommonControls6() ? 9 : 6;  // where version 6 draws header texts
     EXPECT_GT(darkIn(hTab, 150 + 1 + nIndent, 350 - 3), 20);
     EXPECT_EQ(0, darkIn(hTab, 150, 150 + 1 + nIndent));
     EXPECT_EQ(0, darkIn(hTab, 350, 440));
