@@ -13,6 +13,7 @@
 #include <cstdlib>
 #include <string>
 
+#include "bench/seconds_now.h"
 #include "controls/column_tree_ctrl.h"
 #include "resources/resource.h"
 
@@ -24,18 +25,6 @@ const int kWidth = 640;
 const int kHeight = 480;
 const DWORD kTreeStyles =
     TVS_HASBUTTONS | TVS_HASLINES | TVS_LINESATROOT | TVS_SHOWSELALWAYS | TVS_CHECKBOXES | TVS_FULLROWSELECT;
-
-double Now()
-{
-    static const LARGE_INTEGER s_frequency = [] {
-        LARGE_INTEGER frequency;
-        QueryPerformanceFrequency(&frequency);
-        return frequency;
-    }();
-    LARGE_INTEGER counter;
-    QueryPerformanceCounter(&counter);
-    return static_cast<double>(counter.QuadPart) / static_cast<double>(s_frequency.QuadPart);
-}
 
 void PumpMessages()
 {
@@ -72,7 +61,7 @@ bool FillAndPaint(CTreeUnderTest& tree, HWND hHost, CTimes& times)
     CTreeCtrl& treeView = tree.Tree();
     double expand = 0;
     double text = 0;
-    const double start = Now();
+    const double start = SecondsNow();
     for (int i = 1; i <= kWindows; ++i)
     {
         const HTREEITEM hWindow = treeView.InsertItem(L"Instance " + std::to_wstring(i), 0, 0);
@@ -82,17 +71,17 @@ bool FillAndPaint(CTreeUnderTest& tree, HWND hHost, CTimes& times)
             const HTREEITEM hTab = treeView.InsertItem(strTitle, 1, 1, hWindow);
             const std::wstring strAddress =
                 L"http://www.example.com/window/" + std::to_wstring(i) + L"/tab/" + std::to_wstring(j);
-            const double textStart = Now();
+            const double textStart = SecondsNow();
             tree.SetAddress(hTab, strTitle, strAddress);
-            text += Now() - textStart;
+            text += SecondsNow() - textStart;
         }
-        const double expandStart = Now();
+        const double expandStart = SecondsNow();
         treeView.Expand(hWindow, TVE_EXPAND);
-        expand += Now() - expandStart;
+        expand += SecondsNow() - expandStart;
     }
-    const double filled = Now();
+    const double filled = SecondsNow();
     RedrawWindow(hHost, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW | RDW_ALLCHILDREN);
-    const double painted = Now();
+    const double painted = SecondsNow();
     times.fill = filled - start;
     times.expand = expand;
     times.text = text;
