@@ -12,6 +12,7 @@
 #include "win/com.h"
 #include "win/gdi.h"
 #include "tests/win/controls/control_test_support.h"
+#include "tests/support/harness/com_variant.h"
 #include "tests/support/harness/sys_colors.h"
 
 namespace
@@ -61,7 +62,7 @@ protected:
 
 std::wstring Text(const CComBSTR& bstr)
 {
-    return std::wstring(bstr.Get(), bstr.Length());
+    return std::wstring(bstr.Get(), SysStringLen(bstr));
 }
 
 // The visible tooltip of the thread, if one shows.

@@ -476,11 +476,11 @@ TEST_F(HyperLinkTest, InAHighContrastSchemeEveryStateTakesTheSchemesLinkColour)
 TEST_F(HyperLinkTest, ShowsTheHandCursorAndTheDialogsLoopRelaysMouseMessagesToTheTooltip)
 {
     CTestHyperLink& link = Link();
-    ASSERT_TRUE(link.m_hHandCursor.Get());
+    ASSERT_TRUE(static_cast<HCURSOR>(link.m_hHandCursor));
     ::SetCursor(::LoadCursorW(nullptr, IDC_ARROW));
     EXPECT_TRUE(link.SendMessage(WM_SETCURSOR, reinterpret_cast<WPARAM>(link.m_hWnd),
                                  MAKELPARAM(HTCLIENT, WM_MOUSEMOVE)));
-    EXPECT_EQ(::GetCursor(), link.m_hHandCursor.Get());
+    EXPECT_EQ(::GetCursor(), static_cast<HCURSOR>(link.m_hHandCursor));
 
     SetMessageFilter(PreTranslateChain);
     POINT pt = ClientCenter(link.m_hWnd);

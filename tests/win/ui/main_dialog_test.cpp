@@ -13,6 +13,7 @@
 #include "win/com.h"
 #include "cli/session_import.h"
 #include "base/exceptions.h"
+#include "tests/support/harness/com_variant.h"
 #include "tests/support/harness/input.h"
 #include "tests/support/harness/message_box_responder.h"
 #include "tests/win/ui/ui_test_support.h"
