@@ -64,7 +64,6 @@ public:
     // for none.
     void SetAnchorHelper(CControlAnchorHelper* pAnchorHelper) { m_pAnchorHelper = pAnchorHelper; }
 
-
 protected:
     BOOL OnSetCursor(HWND hWnd, UINT nHitTest, UINT nMsg) override;
     void OnLButtonDown(UINT nFlags, POINT pt) override;

@@ -19,7 +19,6 @@ public:
     // The lower-right triangle of the grip's square becomes the window's region.
     void ApplyTriangularRegion();
 
-
 protected:
     // Takes the grip's size from the system's scroll-bar metrics.
     virtual BOOL PreCreateWindow(CREATESTRUCTW& cs);

@@ -20,9 +20,6 @@ public:
     explicit CAboutTabPage(CWnd* pParent = nullptr);
     ~CAboutTabPage() override = default;
 
-    const CStatic& GetVersionStatic() const { return m_staticVersion; }
-    CHyperLink& GetHyperLink() { return m_hyperLink; }
-
 protected:
     void DoDataExchange(CDataExchange& dx) override;
     // A failure of the base's initialisation is reported here and thrown on, so that the main

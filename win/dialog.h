@@ -8,7 +8,6 @@
 // leaves its keys to the outer dialog, which navigates the page's controls as its own.
 #pragma once
 
-
 #include "win/wnd.h"
 
 class CDialog;

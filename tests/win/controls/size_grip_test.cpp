@@ -33,7 +33,8 @@ protected:
     }
 
     HWND Dlg() const { return m_dlg.m_hWnd; }
-    HWND Grip() { return m_dlg.GetSizeGrip().m_hWnd; }
+    // The dialog's only scroll bar control.
+    HWND Grip() const { return FindWindowExW(Dlg(), nullptr, WC_SCROLLBARW, nullptr); }
     HWND Item(int nId) const { return GetDlgItem(Dlg(), nId); }
 
     void ExpectGripInCorner()

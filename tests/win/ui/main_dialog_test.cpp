@@ -354,7 +354,7 @@ TEST_F(SessionManagerDialog, ControlsFollowAResizeAndAnySizesEndingAtTheStartGiv
     Run([&] {
         const HWND hDialog = Dialog().m_hWnd;
         const HWND hSplitter = PageControl(IDC_SESSIONS_SPLITTER);
-        const HWND hGrip = Dialog().GetSizeGrip().m_hWnd;
+        const HWND hGrip = ::FindWindowExW(hDialog, nullptr, WC_SCROLLBARW, nullptr);  // the only one
         RECT rcStart{};
         ::GetWindowRect(hDialog, &rcStart);
         const auto resize = [&](int dx, int dy) { ResizeWindow(hDialog, RectWidth(rcStart) + dx, RectHeight(rcStart) + dy); };
