@@ -59,16 +59,6 @@ public:
         item.pszText = const_cast<wchar_t*>(strText.c_str());
         return static_cast<BOOL>(SendMessage(LVM_SETITEMTEXTW, static_cast<WPARAM>(nItem), reinterpret_cast<LPARAM>(&item)));
     }
-    std::wstring GetItemText(int nItem, int nSubItem) const
-    {
-        wchar_t szText[1024] = L"";
-        LVITEMW item{};
-        item.iSubItem = nSubItem;
-        item.pszText = szText;
-        item.cchTextMax = 1024;
-        SendMessage(LVM_GETITEMTEXTW, static_cast<WPARAM>(nItem), reinterpret_cast<LPARAM>(&item));
-        return szText;
-    }
     int GetItemCount() const { return static_cast<int>(SendMessage(LVM_GETITEMCOUNT)); }
     BOOL DeleteItem(int nItem) { return static_cast<BOOL>(SendMessage(LVM_DELETEITEM, static_cast<WPARAM>(nItem))); }
     int GetNextItem(int nStart, UINT nFlags) const
@@ -95,15 +85,6 @@ public:
     HTREEITEM InsertItem(const TVINSERTSTRUCTW& insert)
     {
         return reinterpret_cast<HTREEITEM>(SendMessage(TVM_INSERTITEMW, 0, reinterpret_cast<LPARAM>(&insert)));
-    }
-    HTREEITEM InsertItem(const std::wstring& strText, HTREEITEM hParent = TVI_ROOT, HTREEITEM hAfter = TVI_LAST)
-    {
-        TVINSERTSTRUCTW insert{};
-        insert.hParent = hParent;
-        insert.hInsertAfter = hAfter;
-        insert.item.mask = TVIF_TEXT;
-        insert.item.pszText = const_cast<wchar_t*>(strText.c_str());
-        return InsertItem(insert);
     }
     HTREEITEM InsertItem(const std::wstring& strText, int nImage, int nSelectedImage, HTREEITEM hParent = TVI_ROOT,
                          HTREEITEM hAfter = TVI_LAST)
@@ -142,10 +123,6 @@ public:
         item.pszText = const_cast<wchar_t*>(strText.c_str());
         return SetItem(&item);
     }
-    UINT GetItemState(HTREEITEM hItem, UINT nMask) const
-    {
-        return static_cast<UINT>(SendMessage(TVM_GETITEMSTATE, reinterpret_cast<WPARAM>(hItem), nMask));
-    }
     BOOL GetItemRect(HTREEITEM hItem, RECT* pRect, BOOL bTextOnly) const
     {
         *reinterpret_cast<HTREEITEM*>(pRect) = hItem;
@@ -156,7 +133,6 @@ public:
         return reinterpret_cast<HTREEITEM>(SendMessage(TVM_HITTEST, 0, reinterpret_cast<LPARAM>(pInfo)));
     }
     UINT GetCount() const { return static_cast<UINT>(SendMessage(TVM_GETCOUNT)); }
-    int GetItemHeight() const { return static_cast<int>(SendMessage(TVM_GETITEMHEIGHT)); }
     HIMAGELIST SetImageList(HIMAGELIST hList, int nType)
     {
         return reinterpret_cast<HIMAGELIST>(SendMessage(TVM_SETIMAGELIST, static_cast<WPARAM>(nType), reinterpret_cast<LPARAM>(hList)));
@@ -174,7 +150,6 @@ public:
         item.iImage = nImage;
         return static_cast<int>(SendMessage(TCM_INSERTITEMW, static_cast<WPARAM>(nItem), reinterpret_cast<LPARAM>(&item)));
     }
-    int GetItemCount() const { return static_cast<int>(SendMessage(TCM_GETITEMCOUNT)); }
     int GetCurSel() const { return static_cast<int>(SendMessage(TCM_GETCURSEL)); }
     int SetCurSel(int nItem) { return static_cast<int>(SendMessage(TCM_SETCURSEL, static_cast<WPARAM>(nItem))); }
     void AdjustRect(BOOL bLarger, RECT* pRect) { SendMessage(TCM_ADJUSTRECT, bLarger, reinterpret_cast<LPARAM>(pRect)); }
@@ -191,10 +166,6 @@ public:
     BOOL GetItem(int nPos, HDITEMW* pItem) const
     {
         return static_cast<BOOL>(SendMessage(HDM_GETITEMW, static_cast<WPARAM>(nPos), reinterpret_cast<LPARAM>(pItem)));
-    }
-    BOOL SetItem(int nPos, const HDITEMW& item)
-    {
-        return static_cast<BOOL>(SendMessage(HDM_SETITEMW, static_cast<WPARAM>(nPos), reinterpret_cast<LPARAM>(&item)));
     }
     BOOL Layout(HDLAYOUT* pLayout) { return static_cast<BOOL>(SendMessage(HDM_LAYOUT, 0, reinterpret_cast<LPARAM>(pLayout))); }
 };

@@ -386,7 +386,7 @@ TEST_F(ColumnTree, DoubleClickTogglesALeafOnceNeverAParentAndOnATickBoxTwice)
     const HTREEITEM hParent = windows[1];
     Click(Child(), LabelPoint(hParent), true);
     EXPECT_EQ(kCheckTicked, Check(hParent));
-    EXPECT_FALSE(Child().GetItemState(hParent, TVIS_EXPANDED) & TVIS_EXPANDED);
+    EXPECT_FALSE(TreeView_GetItemState(Child(), hParent, TVIS_EXPANDED) & TVIS_EXPANDED);
     Click(Child(), LabelPoint(hParent), true);
     EXPECT_EQ(kCheckTicked, Check(hParent));
 
@@ -406,7 +406,7 @@ TEST_F(ColumnTree, AClickOnThePartlyVisibleBottomRowScrollsAndSelectsWithoutTogg
     const std::vector<HTREEITEM> windows = AddWindows(1, 20);
     Child().EnsureVisible(windows[0]);
     // Five and a half rows.
-    const int nItemHeight = Child().GetItemHeight();
+    const int nItemHeight = TreeView_GetItemHeight(Child());
     RECT rcClient{};
     Tree().GetClientRect(&rcClient);
     RECT rcTreeClient{};
@@ -584,7 +584,7 @@ TEST_F(ColumnTree, TheFirstColumnCannotBeNarrowedBelowItsMinimum)
     HDITEMW item{};
     item.mask = HDI_WIDTH;
     item.cxy = -5;
-    Tree().GetHeaderCtrl().SetItem(0, item);
+    Header_SetItem(Tree().GetHeaderCtrl(), 0, &item);
     EXPECT_EQ(216, Tree().GetColumnWidth(0));
     HDITEMW read{};
     read.mask = HDI_WIDTH;
@@ -593,7 +593,7 @@ TEST_F(ColumnTree, TheFirstColumnCannotBeNarrowedBelowItsMinimum)
 
     // An accepted change reaches the tree and the total.
     item.cxy = 150;
-    Tree().GetHeaderCtrl().SetItem(0, item);
+    Header_SetItem(Tree().GetHeaderCtrl(), 0, &item);
     EXPECT_EQ(150, Child().GetFirstColumnWidth());
     EXPECT_EQ(150 + 209, Tree().GetTotalWidth());
     EXPECT_EQ(0u, m_dialog.Count(HDN_ITEMCHANGEDW));  // handled, not passed on

@@ -256,7 +256,7 @@ TEST_F(SessionManagerDialog, AFolderThatCannotBeListedAtAllCountsAsEmpty)
     const INT_PTR nResult = Run([&] {
         const HWND hList = List();
         ASSERT_EQ(::SendMessageW(hList, LVM_GETITEMCOUNT, 0, 0), 1);
-        EXPECT_EQ(Dialog().GetSessionsTabPage()->GetSessionsList().GetItemText(0, 0), kCurrentSessionName);
+        EXPECT_EQ(RowText(hList, 0, 0), kCurrentSessionName);
     });
     EXPECT_EQ(nResult, IDOK);
     EXPECT_TRUE(m_responder.Boxes().empty());

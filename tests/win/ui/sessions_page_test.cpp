@@ -522,7 +522,7 @@ TEST_F(SessionsPageTest, NodesSkipWindowsWithoutTabsAndKeepTheirNumbers)
                            }));
         // Windows expanded, with the window and tab icons.
         CSessionColumnTreeCtrl& tree = Page().GetSessionTree();
-        EXPECT_TRUE(Tree().GetItemState(Window(1), TVIS_EXPANDED) & TVIS_EXPANDED);
+        EXPECT_TRUE(TreeView_GetItemState(Tree(), Window(1), TVIS_EXPANDED) & TVIS_EXPANDED);
         EXPECT_EQ(tree.GetWindowImage(), 0);
         EXPECT_EQ(tree.GetTabImage(), 1);
         TVITEMW item{};
@@ -595,7 +595,7 @@ TEST_F(SessionsPageTest, TheCheckedSessionOfASavedRowAndItsFailures)
         EXPECT_EQ(pChecked->GetName(), Page().GetSavedSessions()[2].GetName());
 
         // A window node without tabs cannot come from a session.
-        Tree().InsertItem(L"Instance 9");
+        Tree().InsertItem(L"Instance 9", 0, 0);
         EXPECT_EQ(Failure([&] { Page().GetCheckedSession(); }),
                   "CSessionsTabPage::ParseRootNode() - RootNodeHasALeafItem");
     });
