@@ -99,11 +99,9 @@ void CWnd::Bind(HWND hWnd)
 
 void CWnd::Unbind()
 {
-    if (m_bSubclassed)
-    {
+    // Null when PreSubclassWindow threw before the procedure was replaced.
+    if (m_pfnSuper)
         ::SetWindowLongPtrW(m_hWnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(m_pfnSuper));
-        m_bSubclassed = false;
-    }
     t_boundObjects.erase(m_hWnd);
     m_pfnSuper = nullptr;
     m_bOwnsWindow = false;
@@ -121,13 +119,8 @@ LRESULT CALLBACK CWnd::CreationHook(int nCode, WPARAM wParam, LPARAM lParam)
         CWnd* pWnd = std::exchange(t_pWndInit, nullptr);
         const HWND hWnd = reinterpret_cast<HWND>(wParam);
         pWnd->Bind(hWnd);
-        const auto pfnClass = reinterpret_cast<WNDPROC>(::GetWindowLongPtrW(hWnd, GWLP_WNDPROC));
-        if (pfnClass != &CWnd::StaticWindowProc)
-        {
-            pWnd->m_pfnSuper = pfnClass;
-            ::SetWindowLongPtrW(hWnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&CWnd::StaticWindowProc));
-            pWnd->m_bSubclassed = true;
-        }
+        pWnd->m_pfnSuper = reinterpret_cast<WNDPROC>(
+            ::SetWindowLongPtrW(hWnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&CWnd::StaticWindowProc)));
     }
     return ::CallNextHookEx(nullptr, nCode, wParam, lParam);
 }
@@ -170,7 +163,6 @@ bool CWnd::SubclassWindow(HWND hWnd)
     PreSubclassWindow();
     m_pfnSuper = reinterpret_cast<WNDPROC>(
         ::SetWindowLongPtrW(hWnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&CWnd::StaticWindowProc)));
-    m_bSubclassed = true;
     return true;
 }
 

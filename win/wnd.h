@@ -88,8 +88,6 @@ public:
     // children, innermost first. True: the message was handled and is not dispatched.
     virtual BOOL PreTranslateMessage(MSG* pMsg);
 
-    static LRESULT CALLBACK StaticWindowProc(HWND hWnd, UINT nMsg, WPARAM wParam, LPARAM lParam);
-
 protected:
     // The one dispatch: unpacks the message and calls its handler.
     virtual LRESULT WindowProc(UINT nMsg, WPARAM wParam, LPARAM lParam);
@@ -162,6 +160,7 @@ private:
     void Bind(HWND hWnd);
     void Unbind();
     static LRESULT CALLBACK CreationHook(int nCode, WPARAM wParam, LPARAM lParam);
+    static LRESULT CALLBACK StaticWindowProc(HWND hWnd, UINT nMsg, WPARAM wParam, LPARAM lParam);
 
     CCurrentMessage m_current{};
 
@@ -169,10 +168,9 @@ protected:
     bool m_bOwnsWindow = false;  // created here (CreateEx, dialogs): destroyed with the object
 
 private:
-    // The window's own procedure, which Default() calls; null for a window of a class of ours,
-    // whose own behaviour is DefWindowProc's.
+    // The window's own procedure, which the object's replaced and Default() calls; null until
+    // then.
     WNDPROC m_pfnSuper = nullptr;
-    bool m_bSubclassed = false;  // m_pfnSuper replaced the window's procedure
 };
 
 // An exception must not unwind through the system's frames: a window procedure that throws has
