@@ -15,8 +15,6 @@ extern const wchar_t kProductWebPage[];
 class CAboutTabPage : public CTabPage
 {
 public:
-    enum { IDD = IDD_ABOUT_PAGE };
-
     explicit CAboutTabPage(CWnd* pParent = nullptr);
     ~CAboutTabPage() override = default;
 
