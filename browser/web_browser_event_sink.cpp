@@ -1,7 +1,6 @@
 #include "browser/web_browser_event_sink.h"
 
 #include <exdisp.h>
-#include <exdispid.h>
 #include <ocidl.h>
 
 #include "win/com.h"
@@ -96,20 +95,9 @@ STDMETHODIMP CWebBrowserEventSink::GetIDsOfNames(REFIID, LPOLESTR*, UINT, LCID, 
     return E_NOTIMPL;
 }
 
-STDMETHODIMP CWebBrowserEventSink::Invoke(DISPID dispIdMember, REFIID, LCID, WORD, DISPPARAMS*,
-                                          VARIANT*, EXCEPINFO*, UINT*)
+// Every event is welcome and ignored.
+STDMETHODIMP CWebBrowserEventSink::Invoke(DISPID, REFIID, LCID, WORD, DISPPARAMS*, VARIANT*,
+                                          EXCEPINFO*, UINT*)
 {
-    switch (dispIdMember)
-    {
-    case DISPID_DOCUMENTCOMPLETE:
-        OnDocumentComplete();
-        break;
-    case DISPID_ONQUIT:
-        OnQuit();
-        break;
-    default:
-        // Every other event is welcome and ignored.
-        break;
-    }
     return S_OK;
 }

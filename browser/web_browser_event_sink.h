@@ -20,7 +20,6 @@ public:
     // Disconnects with the kept cookie; the cookie is cleared whatever the source answers.
     HRESULT Unadvise(IUnknown* pSource);
     bool IsConnected() const { return m_dwCookie != 0; }
-    DWORD GetCookie() const { return m_dwCookie; }
 
     // IUnknown: the sink's own identity, answering IUnknown, IDispatch and DWebBrowserEvents2.
     STDMETHODIMP QueryInterface(REFIID riid, void** ppv) override;
@@ -35,12 +34,6 @@ public:
     STDMETHODIMP Invoke(DISPID dispIdMember, REFIID riid, LCID lcid, WORD wFlags,
                         DISPPARAMS* pDispParams, VARIANT* pVarResult, EXCEPINFO* pExcepInfo,
                         UINT* puArgErr) override;
-
-protected:
-    // A page or frame finished loading; nothing to do.
-    virtual void OnDocumentComplete() {}
-    // The browser is closing; the browser unsites the helper object itself.
-    virtual void OnQuit() {}
 
 private:
     DWORD m_dwCookie = 0;

@@ -108,16 +108,6 @@ HRESULT UnregisterTypeLibrary()
 
 HINSTANCE CQuillmereModule::s_hInstance = nullptr;
 
-LONG CQuillmereModule::Lock()
-{
-    return CComModuleLock::Lock();
-}
-
-LONG CQuillmereModule::Unlock()
-{
-    return CComModuleLock::Unlock();
-}
-
 LONG CQuillmereModule::GetLockCount()
 {
     return CComModuleLock::GetLockCount();

@@ -22,8 +22,6 @@ public:
     static HINSTANCE GetModuleInstance() { return s_hInstance; }
 
     // The lock count: every live object and every factory lock.
-    static LONG Lock();
-    static LONG Unlock();
     static LONG GetLockCount();
 
     static HRESULT CanUnloadNow();

@@ -71,8 +71,6 @@ public:
     // Stops at the first failure and returns it.
     HRESULT Unregister() const;
 
-    const std::vector<CRoot>& Roots() const { return m_roots; }
-
 private:
     std::vector<CRoot> m_roots;
 };

@@ -100,9 +100,6 @@ public:
     // Back to the state just after construction.
     void Clear();
 
-    const std::list<CControlAnchor>& GetAnchors() const { return m_anchors; }
-    bool IsInitialized() const { return m_bInitialized; }
-
 private:
     CWnd* m_pParentWnd;
     bool m_bInitialized = false;

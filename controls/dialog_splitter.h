@@ -64,9 +64,6 @@ public:
     // for none.
     void SetAnchorHelper(CControlAnchorHelper* pAnchorHelper) { m_pAnchorHelper = pAnchorHelper; }
 
-    bool IsVertical() const { return m_bVertical; }
-    bool IsDragging() const { return m_bDragging; }
-
 protected:
     BOOL OnSetCursor(HWND hWnd, UINT nHitTest, UINT nMsg) override;
     void OnLButtonDown(UINT nFlags, POINT pt) override;

@@ -31,7 +31,6 @@ public:
     ~CHyperLink() override;
 
     void SetURL(const std::wstring& strUrl);
-    const std::wstring& GetURL() const { return m_strLinkUrl; }
 
     // Borrowed; null puts the system's back.
     void SetOpener(COpener* pOpener);

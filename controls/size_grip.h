@@ -19,9 +19,6 @@ public:
     // The lower-right triangle of the grip's square becomes the window's region.
     void ApplyTriangularRegion();
 
-    int GetGripWidth() const { return m_cxGrip; }
-    int GetGripHeight() const { return m_cyGrip; }
-
 protected:
     // Takes the grip's size from the system's scroll-bar metrics.
     virtual BOOL PreCreateWindow(CREATESTRUCTW& cs);

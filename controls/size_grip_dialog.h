@@ -11,8 +11,6 @@ public:
     explicit CSizeGripDialog(UINT nIdTemplate, CWnd* pParent = nullptr);
     ~CSizeGripDialog() override;
 
-    CSizeGrip& GetSizeGrip() { return m_grip; }
-
 protected:
     // The base's initialisation, then the grip. TRUE even when the grip could not be made: the
     // dialog works without it. Derived dialogs call it first.

@@ -2,7 +2,6 @@
 
 #include <ios>
 #include <memory>
-#include <ostream>
 #include <system_error>
 #include <type_traits>
 
@@ -176,25 +175,6 @@ void CManualSavedInstanceSaver::VerifySession() const
             ThrowIf(HasWordBreak(item.GetUrlRef()), "CManualSavedInstanceSaver::Save() - UrlHasWhiteSpace");
         }
     }
-}
-
-void CManualSavedInstanceSaver::SaveInstanceSets(std::ostream& out)
-{
-    ThrowIfNull(m_pSession, "CManualSavedInstanceSaver::SaveInstanceSets() - m_pSession is NULL");
-    std::string strLines;
-    try
-    {
-        ComposeInstanceSets(strLines);
-    }
-    catch (...)
-    {
-        // The lines before the refusal are written, as when they went to the stream one by one.
-        out << strLines;
-        throw;
-    }
-    out << strLines;
-    if (!out)
-        throw std::ios_base::failure("cannot write the session");
 }
 
 void CManualSavedInstanceSaver::ComposeInstanceSets(std::string& strOut) const

@@ -2,7 +2,6 @@
 // session_file_format.md beside this file.
 #pragma once
 
-#include <ostream>
 #include <string>
 
 #include "session/os_operations.h"
@@ -29,9 +28,6 @@ public:
     // before anything is written; after any failure an existing file of that name keeps its
     // content and the session its name.
     void Save(const wchar_t* pchFileName);
-
-    // Writes the lines from the instance count on.
-    void SaveInstanceSets(std::ostream& out);
 
     const std::wstring& GetFilePath() const { return m_strFilePath; }
 

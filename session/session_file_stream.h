@@ -30,8 +30,6 @@ public:
     // Consumes one character; a CR LF pair counts as one, as in a text-mode stream.
     void SkipChar();
 
-    bool Failed() const { return m_bFailed; }
-
 private:
     // The byte at offset nAhead from the current position, or -1 at the end.
     int Peek(std::size_t nAhead = 0);

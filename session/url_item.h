@@ -21,11 +21,9 @@ public:
 
     std::wstring GetUrl() const { return m_strUrl; }
     const std::wstring& GetUrlRef() const { return m_strUrl; }
-    void SetUrl(const std::wstring& strUrl) { m_strUrl = strUrl; }
     void SetUrl(std::wstring&& strUrl) { m_strUrl = std::move(strUrl); }
 
     const std::wstring& GetTitle() const { return m_strTitle; }
-    void SetTitle(const std::wstring& strTitle) { m_strTitle = strTitle; }
     void SetTitle(std::wstring&& strTitle) { m_strTitle = std::move(strTitle); }
 
     // A tab without a title, or with an empty one, is titled "Blank page", so that no captured

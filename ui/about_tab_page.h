@@ -15,13 +15,8 @@ extern const wchar_t kProductWebPage[];
 class CAboutTabPage : public CTabPage
 {
 public:
-    enum { IDD = IDD_ABOUT_PAGE };
-
     explicit CAboutTabPage(CWnd* pParent = nullptr);
     ~CAboutTabPage() override = default;
-
-    const CStatic& GetVersionStatic() const { return m_staticVersion; }
-    CHyperLink& GetHyperLink() { return m_hyperLink; }
 
 protected:
     void DoDataExchange(CDataExchange& dx) override;

@@ -23,8 +23,6 @@
 class CSessionManagerDialog : public CSizeGripDialog
 {
 public:
-    enum { IDD = IDD_SESSION_MANAGER };
-
     // The smallest outer size the user can give the window, in pixels.
     static constexpr int kMinTrackWidth = 590;
     static constexpr int kMinTrackHeight = 280;

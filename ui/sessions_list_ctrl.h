@@ -31,8 +31,6 @@ public:
     // The first selected row, or -1.
     int GetSelectedIndex() const;
 
-    const std::wstring& GetDateFormat() const { return m_strDateFormat; }
-
 protected:
     void OnGetMinMaxInfo(MINMAXINFO* pInfo) override;
 

@@ -22,8 +22,6 @@ struct CLoadFailure;
 class CSessionsTabPage : public CTabPage
 {
 public:
-    enum { IDD = IDD_SESSIONS_PAGE };
-
     // The saved sessions are looked for through os.
     explicit CSessionsTabPage(CWnd* pParent = nullptr, IOsOperations& os = SystemOs());
     ~CSessionsTabPage() override;

@@ -14,8 +14,6 @@ public:
     CActivationContextScope(const CActivationContextScope&) = delete;
     CActivationContextScope& operator=(const CActivationContextScope&) = delete;
 
-    bool IsActive() const { return m_ulCookie != 0; }
-
 private:
     HANDLE m_hContext = INVALID_HANDLE_VALUE;
     ULONG_PTR m_ulCookie = 0;

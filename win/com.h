@@ -1,4 +1,4 @@
-// Scope guards for COM: references, strings, variants and the apartment of a thread.
+// Scope guards for COM: references, strings and the apartment of a thread.
 #pragma once
 
 #include <windows.h>
@@ -73,13 +73,6 @@ public:
     T* Get() const { return m_p; }
     operator T*() const { return m_p; }
     explicit operator bool() const { return m_p != nullptr; }
-    T* Detach() { return std::exchange(m_p, nullptr); }
-
-    template <typename Q>
-    HRESULT QueryInterface(Q** ppOut) const
-    {
-        return m_p ? m_p->QueryInterface(__uuidof(Q), reinterpret_cast<void**>(ppOut)) : E_POINTER;
-    }
 
 private:
     T* m_p = nullptr;
@@ -102,33 +95,9 @@ public:
     }
     operator BSTR() const { return m_bstr; }
     BSTR Get() const { return m_bstr; }
-    unsigned Length() const { return ::SysStringLen(m_bstr); }
-    BSTR Detach() { return std::exchange(m_bstr, nullptr); }
 
 private:
     BSTR m_bstr = nullptr;
-};
-
-// An owned VARIANT, cleared with the guard.
-class CComVariant : public VARIANT
-{
-public:
-    CComVariant() { ::VariantInit(this); }
-    explicit CComVariant(long nValue)
-    {
-        ::VariantInit(this);
-        vt = VT_I4;
-        lVal = nValue;
-    }
-    explicit CComVariant(const wchar_t* psz)
-    {
-        ::VariantInit(this);
-        vt = VT_BSTR;
-        bstrVal = ::SysAllocString(psz);
-    }
-    ~CComVariant() { ::VariantClear(this); }
-    CComVariant(const CComVariant&) = delete;
-    CComVariant& operator=(const CComVariant&) = delete;
 };
 
 // Initialises COM for the thread (apartment threaded) and uninitialises it when it goes, if the

@@ -7,24 +7,20 @@
 #include <string>
 #include <utility>
 
+// The product sends buttons and static controls nothing of their own: the types name what a
+// template holds.
 class CButton : public CWnd
 {
-public:
-    int GetCheck() const { return static_cast<int>(SendMessage(BM_GETCHECK)); }
-    void SetCheck(int nCheck) { SendMessage(BM_SETCHECK, static_cast<WPARAM>(nCheck)); }
 };
 
 class CStatic : public CWnd
 {
-public:
-    HICON SetIcon(HICON hIcon) { return reinterpret_cast<HICON>(SendMessage(STM_SETICON, reinterpret_cast<WPARAM>(hIcon))); }
 };
 
 class CEdit : public CWnd
 {
 public:
     void SetLimitText(UINT nMax) { SendMessage(EM_LIMITTEXT, nMax); }
-    UINT GetLimitText() const { return static_cast<UINT>(SendMessage(EM_GETLIMITTEXT)); }
     void GetSel(int& nStart, int& nEnd) const
     {
         DWORD dwStart = 0, dwEnd = 0;
@@ -33,10 +29,6 @@ public:
         nEnd = static_cast<int>(dwEnd);
     }
     void SetSel(int nStart, int nEnd) { SendMessage(EM_SETSEL, static_cast<WPARAM>(nStart), nEnd); }
-    void ReplaceSel(const std::wstring& strText, BOOL bCanUndo = FALSE)
-    {
-        SendMessage(EM_REPLACESEL, bCanUndo, reinterpret_cast<LPARAM>(strText.c_str()));
-    }
 };
 
 class CListCtrl : public CWnd
@@ -67,16 +59,6 @@ public:
         item.pszText = const_cast<wchar_t*>(strText.c_str());
         return static_cast<BOOL>(SendMessage(LVM_SETITEMTEXTW, static_cast<WPARAM>(nItem), reinterpret_cast<LPARAM>(&item)));
     }
-    std::wstring GetItemText(int nItem, int nSubItem) const
-    {
-        wchar_t szText[1024] = L"";
-        LVITEMW item{};
-        item.iSubItem = nSubItem;
-        item.pszText = szText;
-        item.cchTextMax = 1024;
-        SendMessage(LVM_GETITEMTEXTW, static_cast<WPARAM>(nItem), reinterpret_cast<LPARAM>(&item));
-        return szText;
-    }
     int GetItemCount() const { return static_cast<int>(SendMessage(LVM_GETITEMCOUNT)); }
     BOOL DeleteItem(int nItem) { return static_cast<BOOL>(SendMessage(LVM_DELETEITEM, static_cast<WPARAM>(nItem))); }
     int GetNextItem(int nStart, UINT nFlags) const
@@ -90,18 +72,10 @@ public:
         item.stateMask = nMask;
         return static_cast<BOOL>(SendMessage(LVM_SETITEMSTATE, static_cast<WPARAM>(nItem), reinterpret_cast<LPARAM>(&item)));
     }
-    UINT GetItemState(int nItem, UINT nMask) const
-    {
-        return static_cast<UINT>(SendMessage(LVM_GETITEMSTATE, static_cast<WPARAM>(nItem), nMask));
-    }
     DWORD GetExtendedStyle() const { return static_cast<DWORD>(SendMessage(LVM_GETEXTENDEDLISTVIEWSTYLE)); }
     DWORD SetExtendedStyle(DWORD dwStyle)
     {
         return static_cast<DWORD>(SendMessage(LVM_SETEXTENDEDLISTVIEWSTYLE, 0, static_cast<LPARAM>(dwStyle)));
-    }
-    BOOL EnsureVisible(int nItem, BOOL bPartialOk)
-    {
-        return static_cast<BOOL>(SendMessage(LVM_ENSUREVISIBLE, static_cast<WPARAM>(nItem), bPartialOk));
     }
 };
 
@@ -111,15 +85,6 @@ public:
     HTREEITEM InsertItem(const TVINSERTSTRUCTW& insert)
     {
         return reinterpret_cast<HTREEITEM>(SendMessage(TVM_INSERTITEMW, 0, reinterpret_cast<LPARAM>(&insert)));
-    }
-    HTREEITEM InsertItem(const std::wstring& strText, HTREEITEM hParent = TVI_ROOT, HTREEITEM hAfter = TVI_LAST)
-    {
-        TVINSERTSTRUCTW insert{};
-        insert.hParent = hParent;
-        insert.hInsertAfter = hAfter;
-        insert.item.mask = TVIF_TEXT;
-        insert.item.pszText = const_cast<wchar_t*>(strText.c_str());
-        return InsertItem(insert);
     }
     HTREEITEM InsertItem(const std::wstring& strText, int nImage, int nSelectedImage, HTREEITEM hParent = TVI_ROOT,
                          HTREEITEM hAfter = TVI_LAST)
@@ -150,17 +115,6 @@ public:
     BOOL EnsureVisible(HTREEITEM hItem) { return static_cast<BOOL>(SendMessage(TVM_ENSUREVISIBLE, 0, reinterpret_cast<LPARAM>(hItem))); }
     BOOL GetItem(TVITEMW* pItem) const { return static_cast<BOOL>(SendMessage(TVM_GETITEMW, 0, reinterpret_cast<LPARAM>(pItem))); }
     BOOL SetItem(TVITEMW* pItem) { return static_cast<BOOL>(SendMessage(TVM_SETITEMW, 0, reinterpret_cast<LPARAM>(pItem))); }
-    std::wstring GetItemText(HTREEITEM hItem) const
-    {
-        wchar_t szText[4096] = L"";
-        TVITEMW item{};
-        item.mask = TVIF_TEXT;
-        item.hItem = hItem;
-        item.pszText = szText;
-        item.cchTextMax = 4096;
-        GetItem(&item);
-        return szText;
-    }
     BOOL SetItemText(HTREEITEM hItem, const std::wstring& strText)
     {
         TVITEMW item{};
@@ -168,27 +122,6 @@ public:
         item.hItem = hItem;
         item.pszText = const_cast<wchar_t*>(strText.c_str());
         return SetItem(&item);
-    }
-    UINT GetItemState(HTREEITEM hItem, UINT nMask) const
-    {
-        return static_cast<UINT>(SendMessage(TVM_GETITEMSTATE, reinterpret_cast<WPARAM>(hItem), nMask));
-    }
-    BOOL SetItemState(HTREEITEM hItem, UINT nState, UINT nMask)
-    {
-        TVITEMW item{};
-        item.mask = TVIF_STATE;
-        item.hItem = hItem;
-        item.state = nState;
-        item.stateMask = nMask;
-        return SetItem(&item);
-    }
-    DWORD_PTR GetItemData(HTREEITEM hItem) const
-    {
-        TVITEMW item{};
-        item.mask = TVIF_PARAM;
-        item.hItem = hItem;
-        GetItem(&item);
-        return static_cast<DWORD_PTR>(item.lParam);
     }
     BOOL GetItemRect(HTREEITEM hItem, RECT* pRect, BOOL bTextOnly) const
     {
@@ -200,14 +133,10 @@ public:
         return reinterpret_cast<HTREEITEM>(SendMessage(TVM_HITTEST, 0, reinterpret_cast<LPARAM>(pInfo)));
     }
     UINT GetCount() const { return static_cast<UINT>(SendMessage(TVM_GETCOUNT)); }
-    UINT GetVisibleCount() const { return static_cast<UINT>(SendMessage(TVM_GETVISIBLECOUNT)); }
-    int GetItemHeight() const { return static_cast<int>(SendMessage(TVM_GETITEMHEIGHT)); }
-    UINT GetIndent() const { return static_cast<UINT>(SendMessage(TVM_GETINDENT)); }
     HIMAGELIST SetImageList(HIMAGELIST hList, int nType)
     {
         return reinterpret_cast<HIMAGELIST>(SendMessage(TVM_SETIMAGELIST, static_cast<WPARAM>(nType), reinterpret_cast<LPARAM>(hList)));
     }
-    HWND GetToolTips() const { return reinterpret_cast<HWND>(SendMessage(TVM_GETTOOLTIPS)); }
 };
 
 class CTabCtrl : public CWnd
@@ -221,18 +150,9 @@ public:
         item.iImage = nImage;
         return static_cast<int>(SendMessage(TCM_INSERTITEMW, static_cast<WPARAM>(nItem), reinterpret_cast<LPARAM>(&item)));
     }
-    int GetItemCount() const { return static_cast<int>(SendMessage(TCM_GETITEMCOUNT)); }
     int GetCurSel() const { return static_cast<int>(SendMessage(TCM_GETCURSEL)); }
     int SetCurSel(int nItem) { return static_cast<int>(SendMessage(TCM_SETCURSEL, static_cast<WPARAM>(nItem))); }
     void AdjustRect(BOOL bLarger, RECT* pRect) { SendMessage(TCM_ADJUSTRECT, bLarger, reinterpret_cast<LPARAM>(pRect)); }
-    HIMAGELIST SetImageList(HIMAGELIST hList)
-    {
-        return reinterpret_cast<HIMAGELIST>(SendMessage(TCM_SETIMAGELIST, 0, reinterpret_cast<LPARAM>(hList)));
-    }
-    BOOL GetItemRect(int nItem, RECT* pRect) const
-    {
-        return static_cast<BOOL>(SendMessage(TCM_GETITEMRECT, static_cast<WPARAM>(nItem), reinterpret_cast<LPARAM>(pRect)));
-    }
 };
 
 class CHeaderCtrl : public CWnd
@@ -247,21 +167,12 @@ public:
     {
         return static_cast<BOOL>(SendMessage(HDM_GETITEMW, static_cast<WPARAM>(nPos), reinterpret_cast<LPARAM>(pItem)));
     }
-    BOOL SetItem(int nPos, const HDITEMW& item)
-    {
-        return static_cast<BOOL>(SendMessage(HDM_SETITEMW, static_cast<WPARAM>(nPos), reinterpret_cast<LPARAM>(&item)));
-    }
-    BOOL GetItemRect(int nIndex, RECT* pRect) const
-    {
-        return static_cast<BOOL>(SendMessage(HDM_GETITEMRECT, static_cast<WPARAM>(nIndex), reinterpret_cast<LPARAM>(pRect)));
-    }
     BOOL Layout(HDLAYOUT* pLayout) { return static_cast<BOOL>(SendMessage(HDM_LAYOUT, 0, reinterpret_cast<LPARAM>(pLayout))); }
 };
 
 class CScrollBar : public CWnd
 {
 public:
-    BOOL GetScrollInfo(SCROLLINFO* pInfo) const { return ::GetScrollInfo(m_hWnd, SB_CTL, pInfo); }
     int SetScrollInfo(const SCROLLINFO& info, BOOL bRedraw = TRUE) { return ::SetScrollInfo(m_hWnd, SB_CTL, &info, bRedraw); }
     int GetScrollPos() const { return ::GetScrollPos(m_hWnd, SB_CTL); }
 };
@@ -290,7 +201,6 @@ public:
     void UpdateTipText(const TTTOOLINFOW& info) { SendMessage(TTM_UPDATETIPTEXTW, 0, reinterpret_cast<LPARAM>(&info)); }
     void Activate(BOOL bActivate) { SendMessage(TTM_ACTIVATE, bActivate); }
     void Pop() { SendMessage(TTM_POP); }
-    void SetMaxTipWidth(int nWidth) { SendMessage(TTM_SETMAXTIPWIDTH, 0, nWidth); }
 };
 
 // An owned image list.
@@ -314,13 +224,11 @@ public:
     {
         return ImageList_Draw(m_hImageList, nImage, hDC, pt.x, pt.y, nStyle);
     }
-    int GetImageCount() const { return ImageList_GetImageCount(m_hImageList); }
     void DeleteImageList()
     {
         if (m_hImageList)
             ImageList_Destroy(std::exchange(m_hImageList, nullptr));
     }
-    HIMAGELIST GetSafeHandle() const { return m_hImageList; }
     operator HIMAGELIST() const { return m_hImageList; }
 
 private:

@@ -29,15 +29,6 @@ void DDX_Control(CDataExchange& dx, int nId, CWnd& control)
         control.SubclassDlgItem(static_cast<UINT>(nId), dx.m_pDlg);
 }
 
-void DDX_Text(CDataExchange& dx, int nId, std::wstring& strValue)
-{
-    const HWND hCtl = ::GetDlgItem(dx.m_pDlg->m_hWnd, nId);
-    if (dx.m_bSaveAndValidate)
-        strValue = CWnd::FromHandle(hCtl)->GetWindowText();
-    else
-        ::SetWindowTextW(hCtl, strValue.c_str());
-}
-
 CDialog::~CDialog()
 {
     // Destroyed here, while the object is still a dialog, so its handlers see the last messages.

@@ -8,8 +8,6 @@
 // leaves its keys to the outer dialog, which navigates the page's controls as its own.
 #pragma once
 
-#include <string>
-
 #include "win/wnd.h"
 
 class CDialog;
@@ -25,8 +23,6 @@ public:
 
 // Subclasses the control of that id into the member, once.
 void DDX_Control(CDataExchange& dx, int nId, CWnd& control);
-// The control's text to or from the string.
-void DDX_Text(CDataExchange& dx, int nId, std::wstring& strValue);
 
 class CDialog : public CWnd
 {
@@ -42,8 +38,6 @@ public:
     bool UpdateData(bool bSaveAndValidate = true);
 
     BOOL PreTranslateMessage(MSG* pMsg) override;
-
-    UINT GetTemplateId() const { return m_nIdTemplate; }
 
 protected:
     virtual BOOL OnInitDialog();

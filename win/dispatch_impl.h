@@ -18,7 +18,6 @@ public:
         return S_OK;
     }
 
-    // Loading the type library allocates: these three never let that failure out.
     STDMETHODIMP GetTypeInfo(UINT iTInfo, LCID /*lcid*/, ITypeInfo** ppTInfo) override
     {
         if (!ppTInfo)
@@ -26,12 +25,9 @@ public:
         *ppTInfo = nullptr;
         if (iTInfo != 0)
             return DISP_E_BADINDEX;
-        return CallWithoutThrowing([&] {
-            const HRESULT hr = LoadTypeInfo();
-            if (FAILED(hr))
-                return hr;
-            m_spTypeInfo->AddRef();
-            *ppTInfo = m_spTypeInfo.Get();
+        return WithTypeInfo([&](ITypeInfo* pTypeInfo) {
+            pTypeInfo->AddRef();
+            *ppTInfo = pTypeInfo;
             return S_OK;
         });
     }
@@ -41,11 +37,8 @@ public:
     {
         if (!IsEqualIID(riid, IID_NULL))
             return DISP_E_UNKNOWNINTERFACE;
-        return CallWithoutThrowing([&] {
-            const HRESULT hr = LoadTypeInfo();
-            if (FAILED(hr))
-                return hr;
-            return DispGetIDsOfNames(m_spTypeInfo.Get(), rgszNames, cNames, rgDispId);
+        return WithTypeInfo([&](ITypeInfo* pTypeInfo) {
+            return DispGetIDsOfNames(pTypeInfo, rgszNames, cNames, rgDispId);
         });
     }
 
@@ -55,26 +48,29 @@ public:
     {
         if (!IsEqualIID(riid, IID_NULL))
             return DISP_E_UNKNOWNINTERFACE;
-        return CallWithoutThrowing([&] {
-            const HRESULT hr = LoadTypeInfo();
-            if (FAILED(hr))
-                return hr;
-            return DispInvoke(static_cast<T*>(this), m_spTypeInfo.Get(), dispIdMember, wFlags,
-                              pDispParams, pVarResult, pExcepInfo, puArgErr);
+        return WithTypeInfo([&](ITypeInfo* pTypeInfo) {
+            return DispInvoke(static_cast<T*>(this), pTypeInfo, dispIdMember, wFlags, pDispParams,
+                              pVarResult, pExcepInfo, puArgErr);
         });
     }
 
 private:
-    // Loaded at the first call that needs it and kept with the object.
-    HRESULT LoadTypeInfo()
+    // Calls use with T's type information, loaded at the first call that needs it and kept with
+    // the object. Loading allocates: that failure never gets out.
+    template <typename Use> HRESULT WithTypeInfo(Use&& use)
     {
-        if (m_spTypeInfo)
-            return S_OK;
-        CComPtr<ITypeLib> spTypeLib;
-        const HRESULT hr = LoadModuleTypeLibrary(&spTypeLib);
-        if (FAILED(hr))
-            return hr;
-        return spTypeLib->GetTypeInfoOfGuid(__uuidof(T), &m_spTypeInfo);
+        return CallWithoutThrowing([&] {
+            if (!m_spTypeInfo)
+            {
+                CComPtr<ITypeLib> spTypeLib;
+                HRESULT hr = LoadModuleTypeLibrary(&spTypeLib);
+                if (SUCCEEDED(hr))
+                    hr = spTypeLib->GetTypeInfoOfGuid(__uuidof(T), &m_spTypeInfo);
+                if (FAILED(hr))
+                    return hr;
+            }
+            return use(m_spTypeInfo.Get());
+        });
     }
 
     CComPtr<ITypeInfo> m_spTypeInfo;

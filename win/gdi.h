@@ -6,28 +6,22 @@
 
 #include <utility>
 
-// An owned GDI object (font, brush, pen, bitmap, region), deleted with the guard.
-template <typename THandle>
-class CGdiObject
+// An owned handle that TFree releases; none of them can be copied. Shared system icons and
+// cursors are never put in one.
+template <typename THandle, typename TFree>
+class COwnedHandle
 {
 public:
-    CGdiObject() = default;
-    explicit CGdiObject(THandle h) : m_h(h) {}
-    ~CGdiObject() { Reset(); }
-    CGdiObject(const CGdiObject&) = delete;
-    CGdiObject& operator=(const CGdiObject&) = delete;
-    CGdiObject(CGdiObject&& other) noexcept : m_h(std::exchange(other.m_h, nullptr)) {}
-    CGdiObject& operator=(CGdiObject&& other) noexcept
-    {
-        if (this != &other)
-            Reset(std::exchange(other.m_h, nullptr));
-        return *this;
-    }
+    COwnedHandle() = default;
+    explicit COwnedHandle(THandle h) : m_h(h) {}
+    ~COwnedHandle() { Reset(); }
+    COwnedHandle(const COwnedHandle&) = delete;
+    COwnedHandle& operator=(const COwnedHandle&) = delete;
 
     void Reset(THandle h = nullptr)
     {
         if (m_h)
-            ::DeleteObject(m_h);
+            TFree()(m_h);
         m_h = h;
     }
     THandle Release() { return std::exchange(m_h, nullptr); }
@@ -39,11 +33,32 @@ private:
     THandle m_h = nullptr;
 };
 
-using CFont = CGdiObject<HFONT>;
-using CBrush = CGdiObject<HBRUSH>;
-using CPen = CGdiObject<HPEN>;
-using CBitmap = CGdiObject<HBITMAP>;
-using CRgn = CGdiObject<HRGN>;
+struct CDeleteObject
+{
+    void operator()(HGDIOBJ h) const { ::DeleteObject(h); }
+};
+struct CDestroyIcon
+{
+    void operator()(HICON h) const { ::DestroyIcon(h); }
+};
+struct CDestroyCursor
+{
+    void operator()(HCURSOR h) const { ::DestroyCursor(h); }
+};
+struct CFreeLibrary
+{
+    void operator()(HMODULE h) const { ::FreeLibrary(h); }
+};
+
+// GDI objects (fonts, brushes, pens, bitmaps, regions), icon and cursor copies, loaded libraries.
+using CFont = COwnedHandle<HFONT, CDeleteObject>;
+using CBrush = COwnedHandle<HBRUSH, CDeleteObject>;
+using CPen = COwnedHandle<HPEN, CDeleteObject>;
+using CBitmap = COwnedHandle<HBITMAP, CDeleteObject>;
+using CRgn = COwnedHandle<HRGN, CDeleteObject>;
+using CIcon = COwnedHandle<HICON, CDestroyIcon>;
+using CCursor = COwnedHandle<HCURSOR, CDestroyCursor>;
+using CLibrary = COwnedHandle<HMODULE, CFreeLibrary>;
 
 // Selects an object into a device context and restores the previous one when it goes.
 class CSelectObject
@@ -90,7 +105,6 @@ public:
     CPaintDC(const CPaintDC&) = delete;
     CPaintDC& operator=(const CPaintDC&) = delete;
     operator HDC() const { return m_hDC; }
-    const PAINTSTRUCT& PaintStruct() const { return m_ps; }
 
 private:
     HWND m_hWnd;
@@ -136,70 +150,4 @@ public:
 
 private:
     HDC m_hDC;
-};
-
-// An owned icon or cursor copy (DestroyIcon / DestroyCursor). Shared system icons and cursors are
-// never put in one.
-class CIcon
-{
-public:
-    CIcon() = default;
-    explicit CIcon(HICON h) : m_h(h) {}
-    ~CIcon() { Reset(); }
-    CIcon(const CIcon&) = delete;
-    CIcon& operator=(const CIcon&) = delete;
-    void Reset(HICON h = nullptr)
-    {
-        if (m_h)
-            ::DestroyIcon(m_h);
-        m_h = h;
-    }
-    HICON Get() const { return m_h; }
-    operator HICON() const { return m_h; }
-
-private:
-    HICON m_h = nullptr;
-};
-
-class CCursor
-{
-public:
-    CCursor() = default;
-    explicit CCursor(HCURSOR h) : m_h(h) {}
-    ~CCursor() { Reset(); }
-    CCursor(const CCursor&) = delete;
-    CCursor& operator=(const CCursor&) = delete;
-    void Reset(HCURSOR h = nullptr)
-    {
-        if (m_h)
-            ::DestroyCursor(m_h);
-        m_h = h;
-    }
-    HCURSOR Get() const { return m_h; }
-    operator HCURSOR() const { return m_h; }
-
-private:
-    HCURSOR m_h = nullptr;
-};
-
-// A library loaded for a while (LoadLibrary / FreeLibrary).
-class CLibrary
-{
-public:
-    CLibrary() = default;
-    explicit CLibrary(HMODULE h) : m_h(h) {}
-    ~CLibrary() { Reset(); }
-    CLibrary(const CLibrary&) = delete;
-    CLibrary& operator=(const CLibrary&) = delete;
-    void Reset(HMODULE h = nullptr)
-    {
-        if (m_h)
-            ::FreeLibrary(m_h);
-        m_h = h;
-    }
-    HMODULE Get() const { return m_h; }
-    operator HMODULE() const { return m_h; }
-
-private:
-    HMODULE m_h = nullptr;
 };

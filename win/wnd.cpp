@@ -99,30 +99,13 @@ void CWnd::Bind(HWND hWnd)
 
 void CWnd::Unbind()
 {
-    if (m_bSubclassed)
-    {
+    // Null when PreSubclassWindow threw before the procedure was replaced.
+    if (m_pfnSuper)
         ::SetWindowLongPtrW(m_hWnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(m_pfnSuper));
-        m_bSubclassed = false;
-    }
     t_boundObjects.erase(m_hWnd);
     m_pfnSuper = nullptr;
     m_bOwnsWindow = false;
     m_hWnd = nullptr;
-}
-
-bool CWnd::RegisterWindowClass(const wchar_t* pszClass, UINT nStyle, HCURSOR hCursor, HBRUSH hBackground)
-{
-    WNDCLASSEXW wc{};
-    if (::GetClassInfoExW(ModuleInstance(), pszClass, &wc))
-        return true;
-    wc.cbSize = sizeof(wc);
-    wc.style = nStyle;
-    wc.lpfnWndProc = StaticWindowProc;
-    wc.hInstance = ModuleInstance();
-    wc.hCursor = hCursor;
-    wc.hbrBackground = hBackground;
-    wc.lpszClassName = pszClass;
-    return ::RegisterClassExW(&wc) != 0;
 }
 
 LRESULT CALLBACK CWnd::CreationHook(int nCode, WPARAM wParam, LPARAM lParam)
@@ -136,13 +119,8 @@ LRESULT CALLBACK CWnd::CreationHook(int nCode, WPARAM wParam, LPARAM lParam)
         CWnd* pWnd = std::exchange(t_pWndInit, nullptr);
         const HWND hWnd = reinterpret_cast<HWND>(wParam);
         pWnd->Bind(hWnd);
-        const auto pfnClass = reinterpret_cast<WNDPROC>(::GetWindowLongPtrW(hWnd, GWLP_WNDPROC));
-        if (pfnClass != &CWnd::StaticWindowProc)
-        {
-            pWnd->m_pfnSuper = pfnClass;
-            ::SetWindowLongPtrW(hWnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&CWnd::StaticWindowProc));
-            pWnd->m_bSubclassed = true;
-        }
+        pWnd->m_pfnSuper = reinterpret_cast<WNDPROC>(
+            ::SetWindowLongPtrW(hWnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&CWnd::StaticWindowProc)));
     }
     return ::CallNextHookEx(nullptr, nCode, wParam, lParam);
 }
@@ -185,7 +163,6 @@ bool CWnd::SubclassWindow(HWND hWnd)
     PreSubclassWindow();
     m_pfnSuper = reinterpret_cast<WNDPROC>(
         ::SetWindowLongPtrW(hWnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&CWnd::StaticWindowProc)));
-    m_bSubclassed = true;
     return true;
 }
 
@@ -284,14 +261,10 @@ LRESULT CALLBACK CWnd::StaticWindowProc(HWND hWnd, UINT nMsg, WPARAM wParam, LPA
     }
     pWnd->m_current = saved;
 
-    // Teardown, in this order: the window's last message has been handled; the object lets go
-    // of the handle (restoring a subclassed window's own procedure); then the object may delete
-    // itself in PostNcDestroy, so nothing may touch it afterwards.
+    // Teardown once the window's last message has been handled: the object lets go of the handle
+    // (restoring a subclassed window's own procedure).
     if (nMsg == WM_NCDESTROY)
-    {
         pWnd->Unbind();
-        pWnd->PostNcDestroy();
-    }
     return lResult;
 }
 
@@ -336,9 +309,6 @@ bool CWnd::OnChildNotify(UINT nMsg, WPARAM wParam, LPARAM lParam, LRESULT* pResu
         return OnReflectedCommand(HIWORD(wParam), pResult);
     case WM_NOTIFY:
         return OnReflectedNotify(reinterpret_cast<NMHDR*>(lParam), pResult);
-    case WM_HSCROLL:
-    case WM_VSCROLL:
-        return OnReflectedScroll(nMsg, LOWORD(wParam), static_cast<short>(HIWORD(wParam)));
     default:
         if (IsCtlColorMessage(nMsg))
         {
@@ -362,9 +332,6 @@ LRESULT CWnd::Dispatch(UINT nMsg, WPARAM wParam, LPARAM lParam)
         return 0;
     case WM_SIZE:
         OnSize(static_cast<UINT>(wParam), static_cast<short>(LOWORD(lParam)), static_cast<short>(HIWORD(lParam)));
-        return 0;
-    case WM_MOVE:
-        OnMove(static_cast<short>(LOWORD(lParam)), static_cast<short>(HIWORD(lParam)));
         return 0;
     case WM_PAINT:
         OnPaint();
@@ -391,9 +358,6 @@ LRESULT CWnd::Dispatch(UINT nMsg, WPARAM wParam, LPARAM lParam)
     case WM_LBUTTONDBLCLK:
         OnLButtonDblClk(static_cast<UINT>(wParam), PointFromLParam(lParam));
         return 0;
-    case WM_RBUTTONDOWN:
-        OnRButtonDown(static_cast<UINT>(wParam), PointFromLParam(lParam));
-        return 0;
     case WM_MOUSEMOVE:
         OnMouseMove(static_cast<UINT>(wParam), PointFromLParam(lParam));
         return 0;
@@ -404,13 +368,8 @@ LRESULT CWnd::Dispatch(UINT nMsg, WPARAM wParam, LPARAM lParam)
         return 0;
     case WM_SETCURSOR:
         return OnSetCursor(reinterpret_cast<HWND>(wParam), LOWORD(lParam), HIWORD(lParam));
-    case WM_NCHITTEST:
-        return OnNcHitTest(PointFromLParam(lParam));
     case WM_KEYDOWN:
         OnKeyDown(static_cast<UINT>(wParam), LOWORD(lParam), HIWORD(lParam));
-        return 0;
-    case WM_KEYUP:
-        OnKeyUp(static_cast<UINT>(wParam), LOWORD(lParam), HIWORD(lParam));
         return 0;
     case WM_CHAR:
         OnChar(static_cast<UINT>(wParam), LOWORD(lParam), HIWORD(lParam));
@@ -428,8 +387,6 @@ LRESULT CWnd::Dispatch(UINT nMsg, WPARAM wParam, LPARAM lParam)
         return 0;
     case WM_HSCROLL:
     case WM_VSCROLL:
-        if (lParam && ReflectToChild(nMsg, wParam, lParam, &lReflected))
-            return lReflected;
         if (nMsg == WM_HSCROLL)
             OnHScroll(LOWORD(wParam), static_cast<short>(HIWORD(wParam)), reinterpret_cast<HWND>(lParam));
         else
@@ -438,17 +395,11 @@ LRESULT CWnd::Dispatch(UINT nMsg, WPARAM wParam, LPARAM lParam)
     case WM_SETTINGCHANGE:
         OnSettingChange(static_cast<UINT>(wParam), reinterpret_cast<const wchar_t*>(lParam));
         return 0;
-    case WM_SYSCOLORCHANGE:
-        OnSysColorChange();
-        return 0;
     case WM_ENABLE:
         OnEnable(static_cast<BOOL>(wParam));
         return 0;
     case WM_SHOWWINDOW:
         OnShowWindow(static_cast<BOOL>(wParam), static_cast<UINT>(lParam));
-        return 0;
-    case WM_CONTEXTMENU:
-        OnContextMenu(reinterpret_cast<HWND>(wParam), PointFromLParam(lParam));
         return 0;
     case WM_HELP:
         return OnHelpInfo(reinterpret_cast<HELPINFO*>(lParam));
@@ -458,13 +409,8 @@ LRESULT CWnd::Dispatch(UINT nMsg, WPARAM wParam, LPARAM lParam)
     case WM_PASTE:
         return OnPaste();
     default:
-        if (IsCtlColorMessage(nMsg))
-        {
-            if (ReflectToChild(nMsg, wParam, lParam, &lReflected))
-                return lReflected;
-            return reinterpret_cast<LRESULT>(
-                OnCtlColor(reinterpret_cast<HDC>(wParam), reinterpret_cast<HWND>(lParam), nMsg - WM_CTLCOLORMSGBOX));
-        }
+        if (IsCtlColorMessage(nMsg) && ReflectToChild(nMsg, wParam, lParam, &lReflected))
+            return lReflected;
         return Default();
     }
 }

@@ -28,15 +28,11 @@ public:
     // null only for a null handle.
     static CWnd* FromHandle(HWND hWnd);
 
-    // Creates a window whose messages reach this object from the first one on: of a class
-    // registered by RegisterWindowClass, or of any other class (a system control keeps its class
-    // name and is subclassed as it is created). Returns false when it could not be created.
+    // Creates a window whose messages reach this object from the first one on: a system control
+    // keeps its class name and is subclassed as it is created. Returns false when it could not be
+    // created.
     bool CreateEx(DWORD dwExStyle, const wchar_t* pszClass, const wchar_t* pszTitle, DWORD dwStyle,
                   const RECT& rect, HWND hParent, UINT nId);
-    // Registers a class of this module whose procedure binds the object given to CreateEx.
-    static bool RegisterWindowClass(const wchar_t* pszClass, UINT nStyle = CS_DBLCLKS,
-                                    HCURSOR hCursor = LoadCursor(nullptr, IDC_ARROW),
-                                    HBRUSH hBackground = reinterpret_cast<HBRUSH>(COLOR_WINDOW + 1));
 
     // Routes an existing window's messages through this object.
     bool SubclassWindow(HWND hWnd);
@@ -49,8 +45,6 @@ public:
     BOOL DestroyWindow();
 
     // Thin calls on the handle.
-    CWnd* GetParent() const { return FromHandle(::GetParent(m_hWnd)); }
-    CWnd* GetDlgItem(int nId) const { return FromHandle(::GetDlgItem(m_hWnd, nId)); }
     int GetDlgCtrlID() const { return ::GetDlgCtrlID(m_hWnd); }
     DWORD GetStyle() const { return static_cast<DWORD>(GetWindowLongPtrW(m_hWnd, GWL_STYLE)); }
     DWORD GetExStyle() const { return static_cast<DWORD>(GetWindowLongPtrW(m_hWnd, GWL_EXSTYLE)); }
@@ -73,7 +67,6 @@ public:
     BOOL EnableWindow(BOOL bEnable = TRUE) { return ::EnableWindow(m_hWnd, bEnable); }
     void Invalidate(BOOL bErase = TRUE) { ::InvalidateRect(m_hWnd, nullptr, bErase); }
     void InvalidateRect(const RECT* pRect, BOOL bErase = TRUE) { ::InvalidateRect(m_hWnd, pRect, bErase); }
-    void UpdateWindow() { ::UpdateWindow(m_hWnd); }
     void SetRedraw(BOOL bRedraw) { SendMessage(WM_SETREDRAW, bRedraw, 0); }
     HWND SetFocus() { return ::SetFocus(m_hWnd); }
     std::wstring GetWindowText() const;
@@ -95,8 +88,6 @@ public:
     // children, innermost first. True: the message was handled and is not dispatched.
     virtual BOOL PreTranslateMessage(MSG* pMsg);
 
-    static LRESULT CALLBACK StaticWindowProc(HWND hWnd, UINT nMsg, WPARAM wParam, LPARAM lParam);
-
 protected:
     // The one dispatch: unpacks the message and calls its handler.
     virtual LRESULT WindowProc(UINT nMsg, WPARAM wParam, LPARAM lParam);
@@ -107,8 +98,6 @@ protected:
     LPARAM GetCurrentLParam() const { return m_current.lParam; }
     LRESULT DefWindowProc(UINT nMsg, WPARAM wParam, LPARAM lParam);
 
-    // Called after the last message (WM_NCDESTROY), when the handle is already gone.
-    virtual void PostNcDestroy() {}
     // Called by SubclassWindow once the object is bound, before it takes the window's messages:
     // the place for a control of a template to set itself up (styles, fonts, tools).
     virtual void PreSubclassWindow() {}
@@ -122,28 +111,20 @@ protected:
     virtual bool OnReflectedNotify(NMHDR* /*pNmhdr*/, LRESULT* /*pResult*/) { return false; }
     // Reflected WM_CTLCOLOR*: a brush to use, or null to leave it to the parent.
     virtual HBRUSH OnReflectedCtlColor(HDC /*hDC*/, UINT /*nCtlColor*/) { return nullptr; }
-    // Reflected WM_HSCROLL / WM_VSCROLL from a scroll bar control.
-    virtual bool OnReflectedScroll(UINT /*nMsg*/, UINT /*nCode*/, int /*nPos*/) { return false; }
 
     // Handlers; each does the window's own behaviour unless overridden.
     virtual int OnCreate(CREATESTRUCTW* pCreate);
     virtual void OnDestroy() { Default(); }
     virtual void OnSize(UINT /*nType*/, int /*cx*/, int /*cy*/) { Default(); }
-    virtual void OnMove(int /*x*/, int /*y*/) { Default(); }
     virtual void OnPaint() { Default(); }
     virtual BOOL OnEraseBkgnd(HDC /*hDC*/) { return static_cast<BOOL>(Default()); }
     virtual void OnGetMinMaxInfo(MINMAXINFO* /*pInfo*/) { Default(); }
     // FALSE: not handled, the window's own behaviour follows.
     virtual BOOL OnCommand(WPARAM /*wParam*/, LPARAM /*lParam*/) { return FALSE; }
     virtual LRESULT OnNotify(NMHDR* /*pNmhdr*/) { return Default(); }
-    virtual HBRUSH OnCtlColor(HDC /*hDC*/, HWND /*hCtl*/, UINT /*nCtlColor*/)
-    {
-        return reinterpret_cast<HBRUSH>(Default());
-    }
     virtual void OnLButtonDown(UINT /*nFlags*/, POINT /*pt*/) { Default(); }
     virtual void OnLButtonUp(UINT /*nFlags*/, POINT /*pt*/) { Default(); }
     virtual void OnLButtonDblClk(UINT /*nFlags*/, POINT /*pt*/) { Default(); }
-    virtual void OnRButtonDown(UINT /*nFlags*/, POINT /*pt*/) { Default(); }
     virtual void OnMouseMove(UINT /*nFlags*/, POINT /*pt*/) { Default(); }
     virtual BOOL OnMouseWheel(UINT /*nFlags*/, short /*zDelta*/, POINT /*ptScreen*/)
     {
@@ -151,9 +132,7 @@ protected:
     }
     virtual void OnCaptureChanged(HWND /*hNew*/) { Default(); }
     virtual BOOL OnSetCursor(HWND /*hWnd*/, UINT /*nHitTest*/, UINT /*nMsg*/) { return static_cast<BOOL>(Default()); }
-    virtual LRESULT OnNcHitTest(POINT /*ptScreen*/) { return Default(); }
     virtual void OnKeyDown(UINT /*nChar*/, UINT /*nRepeat*/, UINT /*nFlags*/) { Default(); }
-    virtual void OnKeyUp(UINT /*nChar*/, UINT /*nRepeat*/, UINT /*nFlags*/) { Default(); }
     virtual void OnChar(UINT /*nChar*/, UINT /*nRepeat*/, UINT /*nFlags*/) { Default(); }
     virtual UINT OnGetDlgCode() { return static_cast<UINT>(Default()); }
     virtual void OnSetFocus(HWND /*hOld*/) { Default(); }
@@ -162,10 +141,8 @@ protected:
     virtual void OnHScroll(UINT /*nCode*/, int /*nPos*/, HWND /*hScrollBar*/) { Default(); }
     virtual void OnVScroll(UINT /*nCode*/, int /*nPos*/, HWND /*hScrollBar*/) { Default(); }
     virtual void OnSettingChange(UINT /*nFlags*/, const wchar_t* /*pszSection*/) { Default(); }
-    virtual void OnSysColorChange() { Default(); }
     virtual void OnEnable(BOOL /*bEnable*/) { Default(); }
     virtual void OnShowWindow(BOOL /*bShow*/, UINT /*nStatus*/) { Default(); }
-    virtual void OnContextMenu(HWND /*hWnd*/, POINT /*ptScreen*/) { Default(); }
     virtual BOOL OnHelpInfo(HELPINFO* /*pInfo*/) { return static_cast<BOOL>(Default()); }
     virtual void OnSysCommand(UINT /*nId*/, LPARAM /*lParam*/) { Default(); }
     virtual LRESULT OnPaste() { return Default(); }
@@ -183,6 +160,7 @@ private:
     void Bind(HWND hWnd);
     void Unbind();
     static LRESULT CALLBACK CreationHook(int nCode, WPARAM wParam, LPARAM lParam);
+    static LRESULT CALLBACK StaticWindowProc(HWND hWnd, UINT nMsg, WPARAM wParam, LPARAM lParam);
 
     CCurrentMessage m_current{};
 
@@ -190,10 +168,9 @@ protected:
     bool m_bOwnsWindow = false;  // created here (CreateEx, dialogs): destroyed with the object
 
 private:
-    // The window's own procedure, which Default() calls; null for a window of a class of ours,
-    // whose own behaviour is DefWindowProc's.
+    // The window's own procedure, which the object's replaced and Default() calls; null until
+    // then.
     WNDPROC m_pfnSuper = nullptr;
-    bool m_bSubclassed = false;  // m_pfnSuper replaced the window's procedure
 };
 
 // An exception must not unwind through the system's frames: a window procedure that throws has

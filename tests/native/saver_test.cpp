@@ -1,8 +1,5 @@
 #include <gtest/gtest.h>
 
-#include <ios>
-#include <sstream>
-
 #include "tests/native/fake_os.h"
 #include "session/manual_saved_instance_loader.h"
 #include "session/manual_saved_instance_saver.h"
@@ -133,26 +130,6 @@ TEST_F(SaverTest, RefusesWhatCouldNotBeReadBackAndKeepsTheOldFile)
 
     // The longest address that can be read back is written.
     EXPECT_EQ(Save(OneTab(L"http://" + std::wstring(65528, L'a'), L"A"), L"longest"), "");
-}
-
-TEST_F(SaverTest, TheStreamFormWritesTheFileLinesAfterTheHeader)
-{
-    CSession session = MakeSession(L"x", {{{L"http://a b/", L"A\nB"}, {L"about:blank", L"Blank page"}},
-                                          {{L"file:///C:/My Docs/a.htm", L"Notes"}}});
-    std::ostringstream out;
-    CManualSavedInstanceSaver saver(m_os);
-    saver.SetSession(&session);
-    saver.SaveInstanceSets(out);
-    ASSERT_EQ(Save(session, L"s"), "");
-    EXPECT_EQ("QLMR ManualSave\r\n2\r\n" + out.str(), Saved(L"s"));
-
-    // A refused session leaves the lines before the refusal in the stream, as it always did.
-    CSession refused = MakeSession(L"x", {{{L"http://a/", L"A"}, {L"about:blank", L""}}});
-    std::ostringstream partial;
-    saver.SetSession(&refused);
-    EXPECT_THROW(saver.SaveInstanceSets(partial), std::runtime_error);
-    EXPECT_EQ(partial.str(), CrLfLines({"1", "[Instance 1]", "2", "9", "http://a/", "1", "A", "11",
-                                        "about:blank", ""}));
 }
 
 TEST_F(SaverTest, ReplacesAnExistingFileOnlyWhenTheWriteSucceeds)

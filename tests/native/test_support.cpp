@@ -76,8 +76,8 @@ CSession MakeSession(const std::wstring& strName, std::initializer_list<TabList>
         for (const auto& tab : tabs)
         {
             CUrlItem item;
-            item.SetUrl(tab.first);
-            item.SetTitle(tab.second);
+            item.SetUrl(std::wstring(tab.first));
+            item.SetTitle(std::wstring(tab.second));
             set.AddUrlItem(item);
         }
         session.AddInstanceSet(set);

@@ -14,6 +14,7 @@
 #include "win/gdi.h"
 #include "tests/win/controls/control_test_support.h"
 #include "demo/support/sys_colors.h"
+#include "tests/support/harness/com_variant.h"
 
 namespace
 {
@@ -64,7 +65,7 @@ protected:
 
 std::wstring Text(const CComBSTR& bstr)
 {
-    return std::wstring(bstr.Get(), bstr.Length());
+    return std::wstring(bstr.Get(), SysStringLen(bstr));
 }
 
 // The visible tooltip of the thread, if one shows.
@@ -414,7 +415,7 @@ TEST_F(ColumnTree, DoubleClickTogglesALeafOnceNeverAParentAndOnATickBoxTwice)
     const HTREEITEM hParent = windows[1];
     Click(Child(), LabelPoint(hParent), true);
     EXPECT_EQ(kCheckTicked, Check(hParent));
-    EXPECT_FALSE(Child().GetItemState(hParent, TVIS_EXPANDED) & TVIS_EXPANDED);
+    EXPECT_FALSE(TreeView_GetItemState(Child(), hParent, TVIS_EXPANDED) & TVIS_EXPANDED);
     Click(Child(), LabelPoint(hParent), true);
     EXPECT_EQ(kCheckTicked, Check(hParent));
 
@@ -434,7 +435,7 @@ TEST_F(ColumnTree, AClickOnThePartlyVisibleBottomRowScrollsAndSelectsWithoutTogg
     const std::vector<HTREEITEM> windows = AddWindows(1, 20);
     Child().EnsureVisible(windows[0]);
     // Five and a half rows.
-    const int nItemHeight = Child().GetItemHeight();
+    const int nItemHeight = TreeView_GetItemHeight(Child());
     RECT rcClient{};
     Tree().GetClientRect(&rcClient);
     RECT rcTreeClient{};

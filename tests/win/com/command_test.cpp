@@ -130,7 +130,7 @@ protected:
     HRESULT Exec()
     {
         CComPtr<IOleCommandTarget> spTarget;
-        EXPECT_EQ(m_spObject.QueryInterface(&spTarget), S_OK);
+        EXPECT_EQ(m_spObject->QueryInterface(IID_IOleCommandTarget, reinterpret_cast<void**>(&spTarget)), S_OK);
         return spTarget ? spTarget->Exec(nullptr, 0, OLECMDEXECOPT_DODEFAULT, nullptr, nullptr)
                         : E_NOINTERFACE;
     }

@@ -77,18 +77,13 @@ CRegistryLines Snapshot()
     CRegistryLines lines;
     for (const wchar_t* pszKey : {L"AppID", L"CLSID", L"TypeLib", L"Interface"})
         AddTree(HKEY_CLASSES_ROOT, pszKey, std::wstring(L"HKCR\\") + pszKey, lines);
-    for (DWORD i = 0;; ++i)
+    for (const std::wstring& strKey : CRegistryKey(HKEY_CLASSES_ROOT, L"").SubkeyNames())
     {
-        wchar_t szKey[256];
-        DWORD nKey = 256;
-        if (RegEnumKeyExW(HKEY_CLASSES_ROOT, i, szKey, &nKey, nullptr, nullptr, nullptr, nullptr) !=
-            ERROR_SUCCESS)
-            break;
         // Below the top level only the product's own keys: the rest is large and not ours.
-        if (std::wstring(szKey).rfind(L"Quillmere", 0) == 0)
-            AddTree(HKEY_CLASSES_ROOT, szKey, std::wstring(L"HKCR\\") + szKey, lines);
+        if (strKey.rfind(L"Quillmere", 0) == 0)
+            AddTree(HKEY_CLASSES_ROOT, strKey, L"HKCR\\" + strKey, lines);
         else
-            lines.insert(std::wstring(L"HKCR\\") + szKey);
+            lines.insert(L"HKCR\\" + strKey);
     }
     for (const wchar_t* pszKey : {L"SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Explorer",
                                   L"SOFTWARE\\Microsoft\\Internet Explorer"})
@@ -384,15 +379,22 @@ TEST_F(RegistryScriptMarks, ScriptsThatAreNotWellFormedAreRefused)
         {L"an empty name", L"HKCU { '' }"},
         {L"a value without data", L"HKCU { A = s }"},
     };
+    const std::wstring strEarlier =
+        L"HKCU { NoRemove Software { NoRemove 'Quillmere Registration Test' { Earlier } } }";
     for (const auto& entry : refused)
     {
         CRegistryScript script;
+        ASSERT_TRUE(script.Parse(strEarlier, replacements));
         EXPECT_FALSE(script.Parse(entry.pszScript, replacements)) << entry.pszWhy;
-        EXPECT_TRUE(script.Roots().empty()) << entry.pszWhy;
+        // Nothing is kept, not even the script read before.
+        EXPECT_EQ(script.Register(), S_OK) << entry.pszWhy;
+        EXPECT_EQ(Lines(Tree()), L"") << entry.pszWhy;
     }
 
     CRegistryScript script;
-    EXPECT_TRUE(script.Parse(L"hkcu { noremove A { VAL N = D '4294967295' } }", replacements));
-    ASSERT_EQ(script.Roots().size(), 1u);
-    EXPECT_EQ(script.Roots()[0].keys.at(0).values.at(0).dwNumber, 4294967295u);
+    EXPECT_TRUE(script.Parse(
+        L"hkcu { noremove software { noremove 'Quillmere Registration Test' { VAL N = D '4294967295' } } }",
+        replacements));
+    ASSERT_EQ(script.Register(), S_OK);
+    EXPECT_EQ(Lines(Tree()), Lines({L"T", L"T | N = dword:4294967295"}));
 }

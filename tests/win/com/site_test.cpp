@@ -64,7 +64,7 @@ protected:
     CComPtr<IOleCommandTarget> CommandTarget()
     {
         CComPtr<IOleCommandTarget> spTarget;
-        EXPECT_EQ(m_spObject.QueryInterface(&spTarget), S_OK);
+        EXPECT_EQ(m_spObject->QueryInterface(IID_IOleCommandTarget, reinterpret_cast<void**>(&spTarget)), S_OK);
         return spTarget;
     }
 

@@ -32,7 +32,7 @@ public:
     }
 
     HWND Item(int nId) const { return ::GetDlgItem(m_hWnd, nId); }
-    CWnd* ItemObject(int nId) const { return GetDlgItem(nId); }
+    CWnd* ItemObject(int nId) const { return CWnd::FromHandle(Item(nId)); }
 };
 
 // A window's rectangle in its parent's client area.

@@ -228,7 +228,7 @@ TEST(TabControl, ShowsTheSelectedPageOverTheDisplayArea)
     ASSERT_TRUE(dlg.Open());
 
     const HWND hTab = dlg.m_tabControl;
-    ASSERT_EQ(dlg.m_tabControl.GetItemCount(), 3);
+    ASSERT_EQ(TabCtrl_GetItemCount(hTab), 3);
     for (int i = 0; i < 3; ++i)
         EXPECT_EQ(TabTitle(hTab, i), std::vector<std::wstring>({L"Edit", L"Options", L"A longer title"})[i]);
     EXPECT_EQ(dlg.m_tabControl.GetCurSel(), 0);

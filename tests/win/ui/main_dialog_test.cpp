@@ -13,6 +13,7 @@
 #include "win/com.h"
 #include "cli/session_import.h"
 #include "base/exceptions.h"
+#include "tests/support/harness/com_variant.h"
 #include "tests/support/harness/input.h"
 #include "tests/support/harness/message_box_responder.h"
 #include "tests/win/ui/ui_test_support.h"
@@ -255,7 +256,7 @@ TEST_F(SessionManagerDialog, AFolderThatCannotBeListedAtAllCountsAsEmpty)
     const INT_PTR nResult = Run([&] {
         const HWND hList = List();
         ASSERT_EQ(::SendMessageW(hList, LVM_GETITEMCOUNT, 0, 0), 1);
-        EXPECT_EQ(Dialog().GetSessionsTabPage()->GetSessionsList().GetItemText(0, 0), kCurrentSessionName);
+        EXPECT_EQ(RowText(hList, 0, 0), kCurrentSessionName);
     });
     EXPECT_EQ(nResult, IDOK);
     EXPECT_TRUE(m_responder.Boxes().empty());
@@ -380,7 +381,7 @@ TEST_F(SessionManagerDialog, ControlsFollowAResizeAndAnySizesEndingAtTheStartGiv
     Run([&] {
         const HWND hDialog = Dialog().m_hWnd;
         const HWND hSplitter = PageControl(IDC_SESSIONS_SPLITTER);
-        const HWND hGrip = Dialog().GetSizeGrip().m_hWnd;
+        const HWND hGrip = ::FindWindowExW(hDialog, nullptr, WC_SCROLLBARW, nullptr);  // the only one
         RECT rcStart{};
         ::GetWindowRect(hDialog, &rcStart);
         const auto resize = [&](int dx, int dy) { ResizeWindow(hDialog, RectWidth(rcStart) + dx, RectHeight(rcStart) + dy); };

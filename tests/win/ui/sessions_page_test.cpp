@@ -521,7 +521,7 @@ TEST_F(SessionsPageTest, NodesSkipWindowsWithoutTabsAndKeepTheirNumbers)
                                L"  Before after @ http://example.com/tab [0]",
                            }));
         // Windows expanded, with the window and tab icons.
-        EXPECT_TRUE(Tree().GetItemState(Window(1), TVIS_EXPANDED) & TVIS_EXPANDED);
+        EXPECT_TRUE(TreeView_GetItemState(Tree(), Window(1), TVIS_EXPANDED) & TVIS_EXPANDED);
         TVITEMW item{};
         item.mask = TVIF_IMAGE | TVIF_SELECTEDIMAGE;
         for (const auto& [hItem, nImage] : {std::pair<HTREEITEM, int>{Window(1), 0}, std::pair<HTREEITEM, int>{Tab(1, 2), 1}})
@@ -591,7 +591,7 @@ TEST_F(SessionsPageTest, TheCheckedSessionOfASavedRowAndItsFailures)
         EXPECT_EQ(pChecked->GetName(), Page().GetSavedSessions()[2].GetName());
 
         // A window node without tabs cannot come from a session.
-        Tree().InsertItem(L"Instance 9");
+        Tree().InsertItem(L"Instance 9", 0, 0);
         EXPECT_EQ(Failure([&] { Page().GetCheckedSession(); }),
                   "CSessionsTabPage::ParseRootNode() - RootNodeHasALeafItem");
     });
