@@ -14,13 +14,13 @@
 #include <optional>
 #include <string>
 
-#include "win/activation_context_scope.h"
-#include "ui/error_box.h"
 #include "base/exceptions.h"
-#include "resources/resource.h"
-#include "ui/session_manager_dialog.h"
-#include "win/string_table.h"
 #include "base/throw_if.h"
+#include "resources/resource.h"
+#include "ui/error_box.h"
+#include "ui/session_manager_dialog.h"
+#include "win/activation_context_scope.h"
+#include "win/string_table.h"
 
 namespace
 {

@@ -16,13 +16,13 @@
 
 #include <vector>
 
+#include "browser/quillmere_idl.h"
+#include "browser/web_browser_event_sink.h"
+#include "session/session.h"
 #include "win/com.h"
 #include "win/com_object_root.h"
 #include "win/dispatch_impl.h"
 #include "win/object_with_site_impl.h"
-#include "browser/quillmere_idl.h"
-#include "session/session.h"
-#include "browser/web_browser_event_sink.h"
 
 struct IHTMLDocument2;
 

@@ -12,13 +12,13 @@
 #include <system_error>
 
 #include "base/exceptions.h"
+#include "cli/session_formats.h"
+#include "cli/session_import.h"
 #include "session/find_files.h"
 #include "session/manual_saved_instance_loader.h"
 #include "session/saved_session_catalogue.h"
 #include "session/session_file_limits.h"
 #include "session/session_folder.h"
-#include "cli/session_formats.h"
-#include "cli/session_import.h"
 #include "session/session_name.h"
 #include "session/text_conversion.h"
 

@@ -5,8 +5,8 @@
 #include <utility>
 
 #include "base/exceptions.h"
-#include "session/manual_saved_instance_saver.h"
 #include "cli/session_formats.h"
+#include "session/manual_saved_instance_saver.h"
 #include "session/text_conversion.h"
 
 namespace

@@ -4,13 +4,13 @@
 #include <new>
 #include <string>
 
-#include "win/com.h"
-#include "win/com_module_lock.h"
-#include "com/com_resource.h"
-#include "win/module_type_library.h"
 #include "browser/quillmere_bho.h"
 #include "browser/quillmere_idl.h"
+#include "com/com_resource.h"
 #include "com/registry_script.h"
+#include "win/com.h"
+#include "win/com_module_lock.h"
+#include "win/module_type_library.h"
 
 namespace
 {

@@ -10,8 +10,8 @@
 
 #include <string>
 
-#include "win/common_controls.h"
 #include "controls/custom_tree_child_ctrl.h"
+#include "win/common_controls.h"
 
 // --- Horizontal scrolling -----------------------------------------------------------------------
 

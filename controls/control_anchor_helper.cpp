@@ -1,7 +1,7 @@
 #include "controls/control_anchor_helper.h"
 
-#include "controls/get_child_windows.h"
 #include "base/throw_if.h"
+#include "controls/get_child_windows.h"
 
 namespace
 {

@@ -4,9 +4,9 @@
 #include <cwchar>
 #include <vector>
 
+#include "controls/tree_child_accessible.h"
 #include "win/gdi.h"
 #include "win/module.h"
-#include "controls/tree_child_accessible.h"
 
 namespace
 {

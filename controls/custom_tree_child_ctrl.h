@@ -8,9 +8,9 @@
 
 #include <string>
 
+#include "controls/tree_child_owner.h"
 #include "win/com.h"
 #include "win/common_controls.h"
-#include "controls/tree_child_owner.h"
 
 class CTreeChildAccessible;
 

@@ -2,8 +2,8 @@
 // its client area. The derived dialog moves its own controls (with a CControlAnchorHelper).
 #pragma once
 
-#include "win/dialog.h"
 #include "controls/size_grip.h"
+#include "win/dialog.h"
 
 class CSizeGripDialog : public CDialog
 {

@@ -10,9 +10,9 @@
 #include <string>
 #include <vector>
 
-#include "win/common_controls.h"
 #include "controls/control_anchor_helper.h"
 #include "controls/tab_page.h"
+#include "win/common_controls.h"
 
 class CTabControl : public CTabCtrl
 {

@@ -4,8 +4,8 @@
 #include <new>
 #include <utility>
 
-#include "win/com.h"
 #include "controls/custom_tree_child_ctrl.h"
+#include "win/com.h"
 
 namespace
 {

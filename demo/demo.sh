@@ -92,7 +92,6 @@ trap cleanup EXIT
 trap 'exit 130' INT
 trap 'exit 143' TERM
 
-
 start=$SECONDS
 echo "demo: Wine prefix build/demo/wineprefix (made once, about 20 s)"
 tools/wine-prefix.sh "$prefix"

@@ -7,10 +7,10 @@
 #include <cstdint>
 #include <string>
 
-#include "session/manual_saved_instance_loader.h"
-#include "session/session_file_limits.h"
 #include "cli/session_formats.h"
 #include "cli/session_import.h"
+#include "session/manual_saved_instance_loader.h"
+#include "session/session_file_limits.h"
 #include "session/text_conversion.h"
 
 namespace

@@ -5,9 +5,9 @@
 #include <memory>
 #include <utility>
 
+#include "base/throw_if.h"
 #include "session/session_file_limits.h"
 #include "session/text_conversion.h"
-#include "base/throw_if.h"
 
 namespace
 {

@@ -5,10 +5,10 @@
 #include <system_error>
 #include <type_traits>
 
+#include "base/throw_if.h"
 #include "session/session_file_limits.h"
 #include "session/session_folder.h"
 #include "session/text_conversion.h"
-#include "base/throw_if.h"
 
 namespace
 {

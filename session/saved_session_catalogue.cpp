@@ -1,9 +1,9 @@
 #include "session/saved_session_catalogue.h"
 
 #include "base/exceptions.h"
+#include "base/throw_if.h"
 #include "session/find_files.h"
 #include "session/manual_saved_instance_loader.h"
-#include "base/throw_if.h"
 
 namespace
 {

@@ -2,8 +2,8 @@
 
 #include <exception>
 
-#include "ui/error_box.h"
 #include "base/throw_if.h"
+#include "ui/error_box.h"
 
 const wchar_t kProductVersion[] = L"1.4";
 // One definition, shared with the template's link text through resource.h.

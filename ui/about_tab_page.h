@@ -2,10 +2,10 @@
 // page.
 #pragma once
 
-#include "win/common_controls.h"
 #include "controls/hyper_link.h"
-#include "resources/resource.h"
 #include "controls/tab_page.h"
+#include "resources/resource.h"
+#include "win/common_controls.h"
 
 // The version the page shows after "Version".
 extern const wchar_t kProductVersion[];

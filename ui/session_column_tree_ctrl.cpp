@@ -2,9 +2,9 @@
 
 #include <algorithm>
 
+#include "resources/resource.h"
 #include "win/gdi.h"
 #include "win/module.h"
-#include "resources/resource.h"
 #include "win/string_table.h"
 
 namespace

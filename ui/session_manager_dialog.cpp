@@ -5,10 +5,10 @@
 
 #include <exception>
 
-#include "ui/error_box.h"
 #include "base/exceptions.h"
-#include "win/module.h"
 #include "base/throw_if.h"
+#include "ui/error_box.h"
+#include "win/module.h"
 
 namespace
 {

@@ -10,15 +10,15 @@
 #include <memory>
 #include <string>
 
-#include "ui/about_tab_page.h"
-#include "win/common_controls.h"
 #include "controls/control_anchor_helper.h"
-#include "win/gdi.h"
-#include "resources/resource.h"
-#include "session/session.h"
-#include "ui/sessions_tab_page.h"
 #include "controls/size_grip_dialog.h"
 #include "controls/tab_control.h"
+#include "resources/resource.h"
+#include "session/session.h"
+#include "ui/about_tab_page.h"
+#include "ui/sessions_tab_page.h"
+#include "win/common_controls.h"
+#include "win/gdi.h"
 
 class CSessionManagerDialog : public CSizeGripDialog
 {

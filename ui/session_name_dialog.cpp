@@ -5,9 +5,9 @@
 #include <algorithm>
 #include <cwchar>
 
-#include "win/gdi.h"
 #include "resources/resource.h"
 #include "session/session_folder.h"
+#include "win/gdi.h"
 #include "win/string_table.h"
 
 namespace

@@ -2,9 +2,9 @@
 
 #include <string>
 
+#include "ui/filename_edit.h"
 #include "win/common_controls.h"
 #include "win/dialog.h"
-#include "ui/filename_edit.h"
 
 // Asks for the name a session is saved under (mode 1) or renamed to (mode 2). OK is available
 // only while the name is not empty, and a name whose file exists is refused.

@@ -5,8 +5,8 @@
 #include <string>
 #include <vector>
 
-#include "win/common_controls.h"
 #include "session/session.h"
+#include "win/common_controls.h"
 
 class CSessionsListCtrl : public CListCtrl
 {

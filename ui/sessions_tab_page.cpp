@@ -2,13 +2,13 @@
 
 #include <shlwapi.h>
 
-#include "ui/error_box.h"
+#include "base/throw_if.h"
 #include "session/file_operations.h"
 #include "session/manual_saved_instance_saver.h"
 #include "session/saved_session_catalogue.h"
+#include "ui/error_box.h"
 #include "ui/session_name_dialog.h"
 #include "win/string_table.h"
-#include "base/throw_if.h"
 
 namespace
 {

@@ -7,15 +7,15 @@
 #include <string>
 #include <vector>
 
-#include "win/common_controls.h"
 #include "controls/control_anchor_helper.h"
 #include "controls/dialog_splitter.h"
+#include "controls/tab_page.h"
 #include "resources/resource.h"
 #include "session/session.h"
-#include "ui/session_column_tree_ctrl.h"
 #include "session/session_folder.h"
+#include "ui/session_column_tree_ctrl.h"
 #include "ui/sessions_list_ctrl.h"
-#include "controls/tab_page.h"
+#include "win/common_controls.h"
 
 struct CLoadFailure;
 

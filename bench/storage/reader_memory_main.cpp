@@ -6,9 +6,9 @@
 #include <exception>
 
 #include "base/exceptions.h"
-#include "session/os_operations.h"
 #include "bench/storage/reader_memory.h"
 #include "bench/storage/storage_corpus.h"
+#include "session/os_operations.h"
 #include "session/text_conversion.h"
 
 namespace

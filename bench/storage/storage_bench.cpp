@@ -32,11 +32,11 @@
 
 #include <nlohmann/json.hpp>
 
-#include "session/manual_saved_instance_saver.h"
 #include "bench/storage/reader_memory.h"
-#include "session/saved_session_catalogue.h"
-#include "cli/session_formats.h"
 #include "bench/storage/storage_corpus.h"
+#include "cli/session_formats.h"
+#include "session/manual_saved_instance_saver.h"
+#include "session/saved_session_catalogue.h"
 #include "session/text_conversion.h"
 
 namespace

@@ -7,8 +7,8 @@
 
 #include "base/exceptions.h"
 #include "session/manual_saved_instance_saver.h"
-#include "session/saved_session_catalogue.h"
 #include "session/os_operations.h"
+#include "session/saved_session_catalogue.h"
 #include "session/session_folder.h"
 #include "session/text_conversion.h"
 

@@ -5,10 +5,10 @@
 
 #include <nlohmann/json.hpp>
 
-#include "tests/cli/cli_test_support.h"
-#include "session/manual_saved_instance_saver.h"
 #include "cli/session_import.h"
+#include "session/manual_saved_instance_saver.h"
 #include "session/text_conversion.h"
+#include "tests/cli/cli_test_support.h"
 
 #ifndef _WIN32
 #include <sys/stat.h>

@@ -2,9 +2,9 @@
 // are refused without waiting, and an export that cannot be written leaves the previous one.
 #include <gtest/gtest.h>
 
+#include "session/text_conversion.h"
 #include "tests/cli/cli_test_support.h"
 #include "tests/native/fake_os.h"
-#include "session/text_conversion.h"
 
 #ifndef _WIN32
 #include <sys/stat.h>

@@ -5,10 +5,10 @@
 #include <string>
 #include <vector>
 
-#include "session/os_operations.h"
 #include "cli/quillmere_command.h"
-#include "tests/native/test_support.h"
+#include "session/os_operations.h"
 #include "session/text_conversion.h"
+#include "tests/native/test_support.h"
 
 #ifdef _WIN32
 #include <windows.h>

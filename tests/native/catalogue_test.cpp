@@ -2,11 +2,11 @@
 
 #include <ctime>
 
-#include "tests/native/fake_os.h"
 #include "session/find_files.h"
 #include "session/manual_saved_instance_saver.h"
 #include "session/saved_session_catalogue.h"
 #include "session/text_conversion.h"
+#include "tests/native/fake_os.h"
 
 #ifndef _WIN32
 #include <unistd.h>

@@ -8,8 +8,8 @@
 
 #include "session/manual_saved_instance_saver.h"
 #include "session/saved_session_catalogue.h"
-#include "tests/native/test_support.h"
 #include "session/text_conversion.h"
+#include "tests/native/test_support.h"
 
 #ifdef _WIN32
 #include <windows.h>

@@ -4,8 +4,8 @@
 
 #include "base/exceptions.h"
 #include "session/manual_saved_instance_loader.h"
-#include "tests/native/test_support.h"
 #include "session/text_conversion.h"
+#include "tests/native/test_support.h"
 
 namespace
 {

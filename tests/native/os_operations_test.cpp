@@ -9,8 +9,8 @@
 #include <utility>
 
 #include "session/os_operations.h"
-#include "tests/native/test_support.h"
 #include "session/text_conversion.h"
+#include "tests/native/test_support.h"
 
 #ifndef _WIN32
 #include <pwd.h>

@@ -1,10 +1,10 @@
 #include <gtest/gtest.h>
 
-#include "tests/native/fake_os.h"
 #include "session/manual_saved_instance_loader.h"
 #include "session/manual_saved_instance_saver.h"
 #include "session/session_folder.h"
 #include "session/text_conversion.h"
+#include "tests/native/fake_os.h"
 
 namespace
 {

@@ -2,8 +2,8 @@
 
 #include <cstdlib>
 
-#include "tests/native/fake_os.h"
 #include "session/session_folder.h"
+#include "tests/native/fake_os.h"
 
 TEST(SessionFolder, ChoosesTheFolderBySystemAndProfile)
 {

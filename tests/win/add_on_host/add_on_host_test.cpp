@@ -6,9 +6,9 @@
 #include <cwchar>
 #include <string>
 
-#include "tests/win/add_on_host/add_on_test_support.h"
-#include "tests/support/harness/input.h"
 #include "demo/stand_in_browser/stand_in_browser.h"
+#include "tests/support/harness/input.h"
+#include "tests/win/add_on_host/add_on_test_support.h"
 
 namespace
 {

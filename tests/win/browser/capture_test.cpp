@@ -8,9 +8,9 @@
 #include <string>
 #include <vector>
 
-#include "tests/win/browser/browser_test_support.h"
 #include "browser/quillmere_bho.h"
 #include "demo/stand_in_browser/stand_in_browser.h"
+#include "tests/win/browser/browser_test_support.h"
 
 namespace
 {

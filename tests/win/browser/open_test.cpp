@@ -9,10 +9,10 @@
 #include <string>
 #include <vector>
 
-#include "tests/win/browser/browser_test_support.h"
-#include "tests/support/harness/message_box_responder.h"
 #include "browser/quillmere_bho.h"
 #include "demo/stand_in_browser/stand_in_browser.h"
+#include "tests/support/harness/message_box_responder.h"
+#include "tests/win/browser/browser_test_support.h"
 
 namespace
 {

@@ -9,12 +9,12 @@
 #include <oleacc.h>
 
 #include "controls/column_tree_ctrl.h"
+#include "demo/support/sys_colors.h"
 #include "resources/resource.h"
+#include "tests/support/harness/com_variant.h"
+#include "tests/win/controls/control_test_support.h"
 #include "win/com.h"
 #include "win/gdi.h"
-#include "tests/win/controls/control_test_support.h"
-#include "demo/support/sys_colors.h"
-#include "tests/support/harness/com_variant.h"
 
 namespace
 {

@@ -10,9 +10,9 @@
 #include <set>
 #include <string>
 
-#include "win/com.h"
-#include "tests/win/com/quillmere_dll.h"
 #include "browser/quillmere_idl.h"
+#include "tests/win/com/quillmere_dll.h"
+#include "win/com.h"
 
 namespace
 {

@@ -11,15 +11,15 @@
 #include <string>
 #include <vector>
 
-#include "win/com.h"
-#include "tests/support/harness/message_box_responder.h"
-#include "session/manual_saved_instance_saver.h"
 #include "browser/quillmere_bho.h"
-#include "tests/win/com/quillmere_dll.h"
-#include "session/session_folder.h"
-#include "tests/win/com/session_manager_driver.h"
 #include "demo/stand_in_browser/stand_in_browser.h"
+#include "session/manual_saved_instance_saver.h"
+#include "session/session_folder.h"
+#include "tests/support/harness/message_box_responder.h"
+#include "tests/win/com/quillmere_dll.h"
+#include "tests/win/com/session_manager_driver.h"
 #include "tests/win/com/test_site.h"
+#include "win/com.h"
 
 namespace
 {

@@ -7,8 +7,8 @@
 #include <cstdlib>
 #include <new>
 
-#include "win/dispatch_impl.h"
 #include "browser/quillmere_idl.h"
+#include "win/dispatch_impl.h"
 
 namespace
 {

@@ -13,12 +13,12 @@
 #include <string>
 #include <vector>
 
-#include "demo/support/registry_key.h"
-#include "tests/win/add_on_host/add_on_test_support.h"
-#include "win/com.h"
-#include "tests/win/com/quillmere_dll.h"
 #include "browser/quillmere_idl.h"
 #include "com/registry_script.h"
+#include "demo/support/registry_key.h"
+#include "tests/win/add_on_host/add_on_test_support.h"
+#include "tests/win/com/quillmere_dll.h"
+#include "win/com.h"
 
 namespace
 {

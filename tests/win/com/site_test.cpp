@@ -14,13 +14,13 @@
 #include <string>
 #include <thread>
 
-#include "win/com.h"
+#include "browser/quillmere_idl.h"
 #include "tests/support/harness/input.h"
 #include "tests/support/harness/message_box_responder.h"
 #include "tests/win/com/quillmere_dll.h"
-#include "browser/quillmere_idl.h"
 #include "tests/win/com/session_manager_driver.h"
 #include "tests/win/com/test_site.h"
+#include "win/com.h"
 
 namespace
 {

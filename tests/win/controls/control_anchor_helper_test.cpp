@@ -8,9 +8,9 @@
 #include <vector>
 
 #include "controls/control_anchor_helper.h"
-#include "win/common_controls.h"
 #include "controls/get_child_windows.h"
 #include "tests/win/controls/control_test_support.h"
+#include "win/common_controls.h"
 
 namespace
 {

@@ -10,11 +10,11 @@
 #include <functional>
 #include <string>
 
-#include "tests/win/controls/controls_test_ids.h"
-#include "win/dialog.h"
+#include "demo/support/screenshot.h"
 #include "tests/support/harness/input.h"
 #include "tests/support/harness/pre_translate_chain.h"
-#include "demo/support/screenshot.h"
+#include "tests/win/controls/controls_test_ids.h"
+#include "win/dialog.h"
 
 // A modeless dialog of a test template, kept on the screen where its pixels can be read.
 class CHostDialog : public CDialog

@@ -9,10 +9,10 @@
 #include <utility>
 #include <vector>
 
-#include "tests/win/controls/control_test_support.h"
-#include "tests/support/harness/message_box_responder.h"
-#include "demo/support/sys_colors.h"
 #include "controls/hyper_link.h"
+#include "demo/support/sys_colors.h"
+#include "tests/support/harness/message_box_responder.h"
+#include "tests/win/controls/control_test_support.h"
 
 namespace
 {

@@ -4,9 +4,9 @@
 #include <string>
 #include <thread>
 
-#include "win/gdi.h"
-#include "tests/win/controls/control_test_support.h"
 #include "controls/size_grip_dialog.h"
+#include "tests/win/controls/control_test_support.h"
+#include "win/gdi.h"
 
 namespace
 {

@@ -8,11 +8,11 @@
 #include <string>
 #include <vector>
 
-#include "win/common_controls.h"
 #include "controls/control_anchor_helper.h"
-#include "tests/win/controls/control_test_support.h"
 #include "controls/tab_control.h"
 #include "controls/tab_page.h"
+#include "tests/win/controls/control_test_support.h"
+#include "win/common_controls.h"
 
 namespace
 {

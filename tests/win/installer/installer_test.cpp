@@ -12,10 +12,10 @@
 #include <string>
 #include <vector>
 
-#include "tests/win/add_on_host/add_on_test_support.h"
-#include "tests/support/harness/input.h"
 #include "demo/stand_in_browser/stand_in_browser.h"
 #include "demo/support/registry_key.h"
+#include "tests/support/harness/input.h"
+#include "tests/win/add_on_host/add_on_test_support.h"
 
 namespace
 {

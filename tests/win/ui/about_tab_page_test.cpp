@@ -4,11 +4,11 @@
 #include <memory>
 #include <stdexcept>
 
-#include "ui/about_tab_page.h"
+#include "resources/resource.h"
 #include "tests/support/harness/input.h"
 #include "tests/support/harness/message_box_responder.h"
 #include "tests/win/ui/ui_test_support.h"
-#include "resources/resource.h"
+#include "ui/about_tab_page.h"
 #include "ui/session_manager_dialog.h"
 
 using namespace ui_test;

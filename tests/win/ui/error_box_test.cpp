@@ -5,10 +5,10 @@
 #include <utility>
 #include <vector>
 
-#include "ui/error_box.h"
 #include "base/exceptions.h"
-#include "tests/support/harness/message_box_responder.h"
 #include "resources/resource.h"
+#include "tests/support/harness/message_box_responder.h"
+#include "ui/error_box.h"
 #include "win/string_table.h"
 
 TEST(StringTable, TextsComeFromTheModuleWithTheirLineBreaks)

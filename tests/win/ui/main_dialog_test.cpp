@@ -10,15 +10,15 @@
 #include <utility>
 #include <vector>
 
-#include "win/com.h"
-#include "cli/session_import.h"
 #include "base/exceptions.h"
+#include "cli/session_import.h"
+#include "resources/resource.h"
 #include "tests/support/harness/com_variant.h"
 #include "tests/support/harness/input.h"
 #include "tests/support/harness/message_box_responder.h"
 #include "tests/win/ui/ui_test_support.h"
-#include "resources/resource.h"
 #include "ui/session_manager_dialog.h"
+#include "win/com.h"
 
 using namespace ui_test;
 

@@ -1,13 +1,13 @@
 #include <gtest/gtest.h>
 
-#include "win/common_controls.h"
-#include "win/dialog.h"
-#include "ui/filename_edit.h"
-#include "tests/support/harness/input.h"
-#include "tests/support/harness/message_box_responder.h"
 #include "resources/resource.h"
 #include "session/session_folder.h"
+#include "tests/support/harness/input.h"
+#include "tests/support/harness/message_box_responder.h"
+#include "ui/filename_edit.h"
 #include "ui/session_name_dialog.h"
+#include "win/common_controls.h"
+#include "win/dialog.h"
 
 namespace
 {

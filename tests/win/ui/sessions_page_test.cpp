@@ -5,8 +5,8 @@
 
 #include <ctime>
 
-#include "tests/support/harness/input.h"
 #include "session/manual_saved_instance_loader.h"
+#include "tests/support/harness/input.h"
 #include "tests/win/ui/ui_test_support.h"
 
 using namespace ui_test;

@@ -3,9 +3,9 @@
 #include <fstream>
 #include <stdexcept>
 
+#include "session/manual_saved_instance_saver.h"
 #include "tests/support/harness/input.h"
 #include "tests/support/harness/pre_translate_chain.h"
-#include "session/manual_saved_instance_saver.h"
 
 namespace ui_test
 {

@@ -15,9 +15,9 @@
 #include <gtest/gtest.h>
 
 #include "demo/support/session_folder_aside.h"
-#include "tests/support/harness/message_box_responder.h"
 #include "resources/resource.h"
 #include "session/session.h"
+#include "tests/support/harness/message_box_responder.h"
 #include "ui/session_manager_dialog.h"
 #include "ui/sessions_tab_page.h"
 

@@ -5,11 +5,11 @@
 #include <string>
 #include <vector>
 
+#include "tests/win/win_layer/win_layer_test_ids.h"
 #include "win/common_controls.h"
 #include "win/dialog.h"
 #include "win/gdi.h"
 #include "win/module.h"
-#include "tests/win/win_layer/win_layer_test_ids.h"
 
 namespace
 {
