@@ -203,7 +203,7 @@ void CColumnTreeCtrl::MeasureHeaderHeight()
         m_nHeaderHeight = position.cy;
 }
 
-int CColumnTreeCtrl::InsertColumn(int nCol, const std::wstring& strHeading, int nFormat, int nWidth, int /*nSubItem*/)
+int CColumnTreeCtrl::InsertColumn(int nCol, const std::wstring& strHeading, int nFormat, int nWidth)
 {
     // Both column arrays hold kMaxColumns entries.
     if (nCol < 0 || nCol >= kMaxColumns || !m_header.m_hWnd || m_header.GetItemCount() >= kMaxColumns)

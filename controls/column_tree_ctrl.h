@@ -74,10 +74,9 @@ public:
     // Builds the children; does nothing once they exist. Runs when the placeholder is subclassed.
     virtual void Initialize();
 
-    // Inserts a header item; nSubItem is not used. Returns its index, or -1 when refused (an index
-    // outside 0..15, or 16 columns already) or when the header refused it.
-    int InsertColumn(int nCol, const std::wstring& strHeading, int nFormat = HDF_LEFT, int nWidth = 100,
-                     int nSubItem = -1);
+    // Inserts a header item. Returns its index, or -1 when refused (an index outside 0..15, or 16
+    // columns already) or when the header refused it.
+    int InsertColumn(int nCol, const std::wstring& strHeading, int nFormat = HDF_LEFT, int nWidth = 100);
     // Reads the widths back from the header, then lays the children out.
     void UpdateColumns();
     void RepositionControls();

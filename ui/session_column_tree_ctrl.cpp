@@ -11,7 +11,6 @@ namespace
 {
 const DWORD kTreeStyles =
     TVS_HASBUTTONS | TVS_HASLINES | TVS_LINESATROOT | TVS_SHOWSELALWAYS | TVS_CHECKBOXES | TVS_FULLROWSELECT;
-const int kItemTextBufferSize = 1024;
 const CTreeChildBitmaps kTreeBitmaps = {IDB_TREE_BUTTONS, IDB_TICK_BOX_TICKED, IDB_TICK_BOX_CLEAR, IDB_TICK_BOX_PARTLY};
 }  // namespace
 
@@ -75,15 +74,6 @@ void CSessionColumnTreeCtrl::CheckAll(BOOL bTick)
 {
     // Setting a window node gives its tabs the same value.
     for (HTREEITEM hRoot = m_treeChild.GetRootItem(); hRoot; hRoot = m_treeChild.GetNextSiblingItem(hRoot))
-    {
-        wchar_t szText[kItemTextBufferSize] = L"";
-        TVITEMW item{};
-        item.mask = TVIF_HANDLE | TVIF_TEXT;
-        item.hItem = hRoot;
-        item.pszText = szText;
-        item.cchTextMax = kItemTextBufferSize;
-        if (m_treeChild.GetItem(&item))
-            m_treeChild.SetCheckState(hRoot, bTick ? kCheckTicked : kCheckClear);
-    }
+        m_treeChild.SetCheckState(hRoot, bTick ? kCheckTicked : kCheckClear);
     m_treeChild.Invalidate(TRUE);
 }
