@@ -104,7 +104,8 @@ protected:
     }
 
     // The uninstaller's exit code, -2 when there was nothing to uninstall; true from WaitGone
-    // once the install folder is gone.
+    // once the install folder is gone and, the uninstaller's last step after it, the entry in the
+    // list of installed programs.
     static int Uninstall()
     {
         const std::wstring strUninstaller = InstallFolder() + L"\\Uninstall.exe";
@@ -116,7 +117,8 @@ protected:
     }
     static bool WaitGone()
     {
-        return WaitFor([] { return !FileExists(InstallFolder()); }, kUninstallMs);
+        return WaitFor([] { return !FileExists(InstallFolder()) && !KeyExists(HKEY_LOCAL_MACHINE, kUninstallKey); },
+                       kUninstallMs);
     }
 };
 
@@ -168,7 +170,7 @@ TEST_F(Installer, SilentInstallRegistersBothDllsAndSilentUninstallTakesEverythin
 
     // The uninstaller returns at once and finishes on its own.
     EXPECT_EQ(RunProgram(L"\"" + strFolder + L"\\Uninstall.exe\" /S"), 0);
-    ASSERT_TRUE(WaitGone()) << "the install folder is still there";
+    ASSERT_TRUE(WaitGone()) << "the install folder or its list entry is still there";
 
     EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, kUninstallKey));
     EXPECT_FALSE(KeyExists(HKEY_CLASSES_ROOT, kProgId));
