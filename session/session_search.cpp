@@ -1,0 +1,173 @@
+#include "session/session_search.h"
+
+#include <array>
+
+namespace
+{
+constexpr wchar_t kFirstUnfolded = 0x0500;
+
+// U+00C0 to U+017F, each as its lower-case letter without diacritics. The ligatures, the
+// letters of their own (æ ð þ ß ı ĸ ŋ œ ſ) and the two signs stay what they are, in lower case.
+constexpr wchar_t kLatinFolds[] =
+    L"aaaaaaæceeeeiiiiðnooooo×ouuuuyþßaaaaaaæceeeeiiiiðnooooo÷ouuuuyþy"
+    L"aaaaaaccccccccddddeeeeeeeeeegggggggghhhhiiiiiiiiiıĳĳjjkkĸllllllllllnnnnnnŉŋŋooooooœœrrrrrrssssssssttttttuuuuuuuuuuuuwwyyyzzzzzzſ";
+static_assert(sizeof(kLatinFolds) / sizeof(wchar_t) == 0x0180 - 0x00C0 + 1, "one letter per code point");
+
+constexpr bool IsEven(unsigned c)
+{
+    return c % 2 == 0;
+}
+
+// The simple lower-case mapping of Unicode within the Greek and Cyrillic blocks.
+constexpr unsigned LowerGreekOrCyrillic(unsigned c)
+{
+    if (c == 0x0370 || c == 0x0372 || c == 0x0376)
+        return c + 1;
+    if (c == 0x037F)
+        return 0x03F3;
+    if (c == 0x0386)
+        return 0x03AC;
+    if (c >= 0x0388 && c <= 0x038A)
+        return c + 37;
+    if (c == 0x038C)
+        return 0x03CC;
+    if (c == 0x038E || c == 0x038F)
+        return c + 63;
+    if (c >= 0x0391 && c <= 0x03AB && c != 0x03A2)
+        return c + 32;
+    if (c == 0x03CF)
+        return 0x03D7;
+    if (c >= 0x03D8 && c <= 0x03EF && IsEven(c))
+        return c + 1;
+    if (c == 0x03F4)
+        return 0x03B8;
+    if (c == 0x03F7 || c == 0x03FA)
+        return c + 1;
+    if (c == 0x03F9)
+        return 0x03F2;
+    if (c >= 0x03FD && c <= 0x03FF)
+        return c - 130;
+    if (c >= 0x0400 && c <= 0x040F)
+        return c + 80;
+    if (c >= 0x0410 && c <= 0x042F)
+        return c + 32;
+    if (((c >= 0x0460 && c <= 0x0481) || (c >= 0x048A && c <= 0x04BF) || c >= 0x04D0) && IsEven(c))
+        return c + 1;
+    if (c == 0x04C0)
+        return 0x04CF;
+    if (c >= 0x04C1 && c <= 0x04CE && !IsEven(c))
+        return c + 1;
+    return c;
+}
+
+constexpr std::array<wchar_t, kFirstUnfolded> BuildFolds()
+{
+    std::array<wchar_t, kFirstUnfolded> folds{};
+    for (unsigned c = 0; c < kFirstUnfolded; ++c)
+    {
+        if (c >= L'A' && c <= L'Z')
+            folds[c] = static_cast<wchar_t>(c + (L'a' - L'A'));
+        else if (c >= 0x00C0 && c < 0x0180)
+            folds[c] = kLatinFolds[c - 0x00C0];
+        else
+            folds[c] = static_cast<wchar_t>(LowerGreekOrCyrillic(c));
+    }
+    return folds;
+}
+
+constexpr std::array<wchar_t, kFirstUnfolded> kFolds = BuildFolds();
+
+// Whether foldedNeedle, already folded, occurs in text as folded. Folds as it goes: nothing is
+// allocated for a text searched once.
+bool ContainsFolded(std::wstring_view text, const std::wstring& strFoldedNeedle)
+{
+    const std::size_t nNeedle = strFoldedNeedle.size();
+    if (nNeedle == 0)
+        return true;
+    if (text.size() < nNeedle)
+        return false;
+    const wchar_t first = strFoldedNeedle[0];
+    for (std::size_t i = 0, nLast = text.size() - nNeedle; i <= nLast; ++i)
+    {
+        if (FoldForSearch(text[i]) != first)
+            continue;
+        std::size_t k = 1;
+        while (k < nNeedle && FoldForSearch(text[i + k]) == strFoldedNeedle[k])
+            ++k;
+        if (k == nNeedle)
+            return true;
+    }
+    return false;
+}
+
+void AppendFolded(std::wstring& strTarget, std::wstring_view text)
+{
+    for (const wchar_t c : text)
+        strTarget.push_back(FoldForSearch(c));
+    strTarget.push_back(L'\0');
+}
+}  // namespace
+
+wchar_t FoldForSearch(wchar_t c)
+{
+    return static_cast<unsigned>(c) < kFirstUnfolded ? kFolds[static_cast<unsigned>(c)] : c;
+}
+
+std::wstring FoldForSearch(std::wstring_view text)
+{
+    std::wstring strFolded(text);
+    for (wchar_t& c : strFolded)
+        c = FoldForSearch(c);
+    return strFolded;
+}
+
+CSessionSearch::CSessionSearch(std::wstring_view text)
+    : m_strFolded(FoldForSearch(text.substr(0, text.find(L'\0'))))
+{
+}
+
+bool CSessionSearch::Matches(std::wstring_view text) const
+{
+    return ContainsFolded(text, m_strFolded);
+}
+
+bool CSessionSearch::SessionMatches(const CSession& session) const
+{
+    if (Matches(session.GetName()))
+        return true;
+    for (int i = 0; i < session.GetInstanceSetsCount(); ++i)
+    {
+        for (const CUrlItem& tab : session.GetInstanceSet(i)->GetUrlItems())
+        {
+            if (TabMatches(tab))
+                return true;
+        }
+    }
+    return false;
+}
+
+CSessionSearchText::CSessionSearchText(const CSession& session)
+{
+    std::size_t nSize = session.GetName().size() + 1;
+    for (int i = 0; i < session.GetInstanceSetsCount(); ++i)
+    {
+        for (const CUrlItem& tab : session.GetInstanceSet(i)->GetUrlItems())
+            nSize += tab.GetTitle().size() + tab.GetUrlRef().size() + 2;
+    }
+    m_strFolded.reserve(nSize);
+    AppendFolded(m_strFolded, session.GetName());
+    for (int i = 0; i < session.GetInstanceSetsCount(); ++i)
+    {
+        for (const CUrlItem& tab : session.GetInstanceSet(i)->GetUrlItems())
+        {
+            AppendFolded(m_strFolded, tab.GetTitle());
+            AppendFolded(m_strFolded, tab.GetUrlRef());
+        }
+    }
+}
+
+bool CSessionSearchText::Matches(const CSessionSearch& search) const
+{
+    // The search holds no NUL, so a match lies within one text.
+    return m_strFolded.find(search.GetFolded()) != std::wstring::npos;
+}
