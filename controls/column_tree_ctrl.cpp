@@ -443,7 +443,16 @@ void CColumnTreeCtrl::DrawItemTexts(NMTVCUSTOMDRAW* pCustomDraw)
 
     const HTREEITEM hItem = reinterpret_cast<HTREEITEM>(pCustomDraw->nmcd.dwItemSpec);
     const HDC hDC = pCustomDraw->nmcd.hdc;
+    // Before the saved state, so that the font is deselected before it goes.
+    CFont boldFont;
     CSaveDC savedState(hDC);
+    // A bold row is bold in every column, as the system's tree shows its label.
+    if (m_treeChild.GetItemState(hItem, TVIS_BOLD) & TVIS_BOLD)
+    {
+        boldFont.Reset(CreateBoldFont(static_cast<HFONT>(::GetCurrentObject(hDC, OBJ_FONT))));
+        if (boldFont)
+            ::SelectObject(hDC, boldFont);
+    }
 
     RECT rcLabel{};
     m_treeChild.GetItemRect(hItem, &rcLabel, TRUE);

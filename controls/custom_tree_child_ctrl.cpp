@@ -453,8 +453,9 @@ bool CCustomTreeChildCtrl::IsPointOnItem(POINT pt) const
 
     // The tree's label spans every column's text; only the first column's text counts.
     const std::wstring strFirst = GetTabField(GetFullItemText(hItem), 0);
+    CFont boldFont((GetItemState(hItem, TVIS_BOLD) & TVIS_BOLD) ? CreateBoldFont(GetFont()) : nullptr);
     CClientDC screen(nullptr);
-    CSelectObject selectFont(screen, GetFont());
+    CSelectObject selectFont(screen, boldFont ? static_cast<HFONT>(boldFont) : GetFont());
     SIZE size{};
     ::GetTextExtentPoint32W(screen, strFirst.c_str(), static_cast<int>(strFirst.size()), &size);
     rcLabel.right = rcLabel.left + size.cx + 6;

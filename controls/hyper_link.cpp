@@ -269,10 +269,7 @@ BOOL CHyperLink::PreTranslateMessage(MSG* pMsg)
 
 bool CHyperLink::IsHighContrast() const
 {
-    HIGHCONTRASTW info{};
-    info.cbSize = sizeof(info);
-    return ::SystemParametersInfoW(SPI_GETHIGHCONTRAST, sizeof(info), &info, 0) &&
-           (info.dwFlags & HCF_HIGHCONTRASTON);
+    return IsHighContrastOn();
 }
 
 HBRUSH CHyperLink::OnReflectedCtlColor(HDC hDC, UINT /*nCtlColor*/)

@@ -69,6 +69,8 @@
 #define IDC_SESSIONS_LIST 208
 #define IDC_SESSIONS_TREE 210
 #define IDC_SESSIONS_SPLITTER 231
+#define IDC_SESSIONS_FIND_LABEL 232
+#define IDC_SESSIONS_FIND 233
 
 // Main dialog, About page and icons
 #define IDD_SESSION_MANAGER 201

@@ -29,11 +29,11 @@ void CSessionsListCtrl::InitColumns()
     m_strDateFormat = LoadResString(IDS_DATE_FORMAT);
 }
 
-void CSessionsListCtrl::AddSession(const CSession& session, int nIndex)
+void CSessionsListCtrl::AddSession(const CSession& session, int nIndex, LPARAM lParam)
 {
     if (nIndex == -1)
         nIndex = GetItemCount();
-    const int nRow = InsertItem(nIndex, session.GetName());
+    const int nRow = InsertItem(nIndex, session.GetName(), lParam);
     if (nRow < 0)
         return;
 
@@ -46,12 +46,6 @@ void CSessionsListCtrl::AddSession(const CSession& session, int nIndex)
     SetItemText(nRow, kColumnDate, szDate);
     SetItemText(nRow, kColumnWindows, FormatCount(session.GetInstanceSetsCount()));
     SetItemText(nRow, kColumnTabs, FormatCount(session.GetUrlItemsCount()));
-}
-
-void CSessionsListCtrl::AddSessions(const std::vector<CSession>& sessions)
-{
-    for (const CSession& session : sessions)
-        AddSession(session, -1);
 }
 
 int CSessionsListCtrl::GetSelectedIndex() const

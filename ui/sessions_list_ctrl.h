@@ -3,7 +3,6 @@
 #pragma once
 
 #include <string>
-#include <vector>
 
 #include "session/session.h"
 #include "win/common_controls.h"
@@ -24,10 +23,8 @@ public:
 
     // Creates the four columns, turns on full-row selection and loads the date format.
     void InitColumns();
-    // Inserts a row for the session at nIndex, or at the end for -1.
-    void AddSession(const CSession& session, int nIndex = -1);
-    // A row for each session, in order, at the end.
-    void AddSessions(const std::vector<CSession>& sessions);
+    // Inserts a row for the session at nIndex, or at the end for -1; lParam is the row's data.
+    void AddSession(const CSession& session, int nIndex = -1, LPARAM lParam = 0);
     // The first selected row, or -1.
     int GetSelectedIndex() const;
 

@@ -70,6 +70,8 @@ void CSessionsTabPage::DoDataExchange(CDataExchange& dx)
     DDX_Control(dx, IDC_SESSIONS_LIST, m_listSessions);
     DDX_Control(dx, IDC_SESSIONS_SPLITTER, m_splitter);
     DDX_Control(dx, IDC_SESSIONS_TREE, m_treeSession);
+    DDX_Control(dx, IDC_SESSIONS_FIND_LABEL, m_staticFind);
+    DDX_Control(dx, IDC_SESSIONS_FIND, m_editFind);
 }
 
 void CSessionsTabPage::SetCurrentSession(CSession* pCurrentSession)
@@ -115,6 +117,9 @@ BOOL CSessionsTabPage::OnInitDialog()
 {
     const bool bInitialized =
         RunReportingErrors(IDS_UNABLE_TO_INITIALIZE, IDS_UNABLE_TO_INITIALIZE, IDS_UNABLE_TO_INITIALIZE, [&] {
+            // First, so that the keys match the sessions whatever fails below.
+            while (m_savedSessionKeys.size() < m_savedSessions.size())
+                m_savedSessionKeys.push_back({m_nNextKey++, nullptr});
             ThrowIf(CTabPage::OnInitDialog() != TRUE, "CSessionsTabPage::OnInitDialog() - OnInitDialog() falied");
             ThrowIfNull(m_pCurrentSession, "CSessionsTabPage::OnInitDialog() - m_pCurrentSession is NULL");
 
@@ -125,8 +130,10 @@ BOOL CSessionsTabPage::OnInitDialog()
             m_pAnchorHelper->InitializeAnchors();
             for (CWnd* pButton : {&m_btnSave, &m_btnLoad, &m_btnRename, &m_btnDelete})
                 m_pAnchorHelper->SetAnchor(pButton, 0, 0, 1, 1, 0);
-            for (CWnd* pButton : {&m_btnSelectAll, &m_btnSelectNone})
-                m_pAnchorHelper->SetAnchor(pButton, 0, 1, 0, 0, 1);
+            for (CWnd* pControl : {static_cast<CWnd*>(&m_btnSelectAll), static_cast<CWnd*>(&m_btnSelectNone),
+                                   static_cast<CWnd*>(&m_staticFind)})
+                m_pAnchorHelper->SetAnchor(pControl, 0, 1, 0, 0, 1);
+            m_pAnchorHelper->SetAnchor(&m_editFind, 0, 1, 1, 0, 1);
             m_pAnchorHelper->SetAnchor(&m_listSessions, 0, 1, 1, 1, 0);
             m_pAnchorHelper->SetAnchor(&m_splitter, 0, 1, 1, 1, 0);
             m_pAnchorHelper->SetAnchor(&m_treeSession, 0, 1, 1, 1, 1);
@@ -146,7 +153,8 @@ BOOL CSessionsTabPage::OnInitDialog()
                 AddExStyle(::GetParent(hParent), WS_EX_CONTROLPARENT);
 
             m_listSessions.AddSession(*m_pCurrentSession, -1);
-            m_listSessions.AddSessions(m_savedSessions);
+            for (size_t i = 0; i < m_savedSessions.size(); ++i)
+                m_listSessions.AddSession(m_savedSessions[i], -1, m_savedSessionKeys[i].nKey);
 
             m_splitter.AttachControls(&m_listSessions, &m_treeSession);
             m_splitter.SetAnchorHelper(m_pAnchorHelper.get());
@@ -230,6 +238,11 @@ BOOL CSessionsTabPage::OnCommand(WPARAM wParam, LPARAM lParam)
             break;
         }
     }
+    if (HIWORD(wParam) == EN_CHANGE && LOWORD(wParam) == IDC_SESSIONS_FIND)
+    {
+        OnFindChanged();
+        return TRUE;
+    }
     return CTabPage::OnCommand(wParam, lParam);
 }
 
@@ -241,7 +254,8 @@ LRESULT CSessionsTabPage::OnNotify(NMHDR* pNmhdr)
     {
     case LVN_ITEMCHANGED:
         // Every change, of the row losing the selection as of the row gaining it.
-        OnListItemChanged();
+        if (!m_bFiltering)
+            OnListItemChanged();
         return 0;
     case LVN_ITEMACTIVATE:
     case LVN_ODCACHEHINT:
@@ -265,22 +279,41 @@ void CSessionsTabPage::OnListItemChanged()
 void CSessionsTabPage::RefreshSessionTree()
 {
     m_treeSession.DeleteAllItems();
-    const int nSelected = m_listSessions.GetSelectedIndex();
-    if (nSelected < 0)
+    const CSession* pSession = GetSelectedSession();
+    if (!pSession)
         return;
-    const CSession* pSession = nullptr;
-    if (nSelected == 0)
-        pSession = m_pCurrentSession;
-    else if (static_cast<size_t>(nSelected - 1) < m_savedSessions.size())
-        pSession = &m_savedSessions[static_cast<size_t>(nSelected - 1)];
 
     // Inserting with the tree's drawing off is many times faster for large sessions.
     CCustomTreeChildCtrl& tree = m_treeSession.GetTreeCtrl();
     tree.SetRedraw(FALSE);
     m_treeSession.DisplaySession(pSession);
+    if (!m_search.IsEmpty())
+        ShowMatchesInTree();
     tree.SetRedraw(TRUE);
     m_treeSession.RepositionControls();
     tree.Invalidate(TRUE);
+}
+
+const CSession* CSessionsTabPage::GetSelectedSession() const
+{
+    const int nSelected = m_listSessions.GetSelectedIndex();
+    if (nSelected == 0)
+        return m_pCurrentSession;
+    const int nIndex = GetSavedSessionIndexOfRow(nSelected);
+    return nIndex < 0 ? nullptr : &m_savedSessions[static_cast<size_t>(nIndex)];
+}
+
+int CSessionsTabPage::GetSavedSessionIndexOfRow(int nRow) const
+{
+    if (nRow < 1 || nRow >= m_listSessions.GetItemCount())
+        return -1;
+    const LPARAM nKey = m_listSessions.GetItemData(nRow);
+    for (size_t i = 0; i < m_savedSessionKeys.size() && i < m_savedSessions.size(); ++i)
+    {
+        if (m_savedSessionKeys[i].nKey == nKey)
+            return static_cast<int>(i);
+    }
+    return -1;
 }
 
 int CSessionsTabPage::GetSelectedSavedSessionIndex() const
@@ -288,7 +321,7 @@ int CSessionsTabPage::GetSelectedSavedSessionIndex() const
     const int nCurrentListItem = m_listSessions.GetSelectedIndex();
     ThrowIf(nCurrentListItem < 1 || nCurrentListItem >= m_listSessions.GetItemCount(),
             "CSessionsTabPage::GetSelectedSavedSessionIndex() - nCurrentListItem is invalid");
-    const int nCurrentSession = nCurrentListItem - 1;
+    const int nCurrentSession = GetSavedSessionIndexOfRow(nCurrentListItem);
     ThrowIf(nCurrentSession < 0 || nCurrentSession >= static_cast<int>(m_savedSessions.size()),
             "CSessionsTabPage::GetSelectedSavedSessionIndex() - nCurrentSession is invalid");
     return nCurrentSession;
@@ -297,9 +330,8 @@ int CSessionsTabPage::GetSelectedSavedSessionIndex() const
 bool CSessionsTabPage::IsSavedSessionSelected(int nCurrentSession,
                                               const std::wstring& strName) const
 {
-    const int nRow = m_listSessions.GetSelectedIndex();
     return nCurrentSession >= 0 && nCurrentSession < static_cast<int>(m_savedSessions.size()) &&
-           nRow == nCurrentSession + 1 && nRow < m_listSessions.GetItemCount() &&
+           GetSavedSessionIndexOfRow(m_listSessions.GetSelectedIndex()) == nCurrentSession &&
            m_savedSessions[static_cast<size_t>(nCurrentSession)].GetName() == strName;
 }
 
@@ -309,8 +341,8 @@ std::unique_ptr<CSession> CSessionsTabPage::GetCheckedSession()
     const CSession* pSource = nullptr;
     if (nSelected == 0)
         pSource = m_pCurrentSession;
-    else
-        pSource = &m_savedSessions.at(static_cast<size_t>(nSelected - 1));  // no selection: out of range
+    else  // no selection: out of range
+        pSource = &m_savedSessions.at(static_cast<size_t>(GetSavedSessionIndexOfRow(nSelected)));
     ThrowIfNull(pSource, "CSessionsTabPage::GetCheckedSession() - m_pCurrentSession is NULL");
     ThrowIf(pSource->GetName().empty(), "CSessionsTabPage::GetCheckedSession() - BadSavedSessionTitle");
 
@@ -366,7 +398,8 @@ void CSessionsTabPage::OnBnClickedSave()
     const bool bNamed = RunReportingErrors(IDS_SAVE_CAPTION, IDS_SAVE_CONTEXT, IDS_SAVE_UNKNOWN, [&] {
         const int nSelected = m_listSessions.GetSelectedIndex();
         const std::wstring strProposal =
-            nSelected == 0 ? TodaysName() : m_savedSessions.at(static_cast<size_t>(nSelected - 1)).GetName();
+            nSelected == 0 ? TodaysName()
+                           : m_savedSessions.at(static_cast<size_t>(GetSavedSessionIndexOfRow(nSelected))).GetName();
         CSessionNameDialog dialog(strProposal.c_str(), CSessionNameDialog::kModeSave, nullptr);
         nResult = dialog.DoModal();
         if (nResult == IDOK)
@@ -394,9 +427,11 @@ void CSessionsTabPage::OnBnClickedSave()
 
     try
     {
-        // The row shows the time of the session it was made from until the list is read again.
-        m_savedSessions.push_back(*pCheckedSession);
-        m_listSessions.AddSession(*pCheckedSession, -1);
+        // The row shows the time of the session it was made from until the list is read again;
+        // a find that it does not match leaves it out until the find changes.
+        AppendSavedSession(*pCheckedSession);
+        if (SavedSessionMatches(m_savedSessionKeys.size() - 1))
+            m_listSessions.AddSession(*pCheckedSession, -1, m_savedSessionKeys.back().nKey);
     }
     catch (...)
     {
@@ -447,7 +482,9 @@ void CSessionsTabPage::OnBnClickedRename()
         RenameSessionFile(strPath + strOldName, strPath + strNewFileName);
 
         m_savedSessions[static_cast<size_t>(nCurrentSession)].SetName(strNewFileName);
-        const int nRow = nCurrentSession + 1;
+        // The row stays while the find holds, even when only the old name matched it.
+        m_savedSessionKeys[static_cast<size_t>(nCurrentSession)].pSearchText.reset();
+        const int nRow = m_listSessions.FindItemByData(m_savedSessionKeys[static_cast<size_t>(nCurrentSession)].nKey);
         ThrowIf(nRow < 1 || nRow >= m_listSessions.GetItemCount(),
                 "CSessionsTabPage::OnBnClickedRename() - nCurrentSession is invalid (2)");
         m_listSessions.SetItemText(nRow, CSessionsListCtrl::kColumnName, strNewFileName);
@@ -468,8 +505,9 @@ void CSessionsTabPage::OnBnClickedDelete()
         // The question was about this row: whatever moved meanwhile, no other one goes.
         ThrowIf(!IsSavedSessionSelected(nCurrentSession, strName),
                 "CSessionsTabPage::OnBnClickedDelete() - nCurrentSession is invalid");
+        const int nRow = m_listSessions.FindItemByData(m_savedSessionKeys[static_cast<size_t>(nCurrentSession)].nKey);
         m_savedSessions.erase(m_savedSessions.begin() + nCurrentSession);
-        const int nRow = nCurrentSession + 1;
+        m_savedSessionKeys.erase(m_savedSessionKeys.begin() + nCurrentSession);
         ThrowIf(nRow < 1 || nRow >= m_listSessions.GetItemCount(),
                 "CSessionsTabPage::OnBnClickedDelete() - nCurrentSession is invalid (2)");
         m_listSessions.DeleteItem(nRow);
@@ -492,4 +530,106 @@ void CSessionsTabPage::OnBnClickedSelectAll()
 void CSessionsTabPage::OnBnClickedSelectNone()
 {
     m_treeSession.CheckAll(FALSE);
+}
+
+// --- Finding ------------------------------------------------------------------------------------
+
+void CSessionsTabPage::AppendSavedSession(const CSession& session)
+{
+    m_savedSessionKeys.push_back({m_nNextKey++, nullptr});
+    try
+    {
+        m_savedSessions.push_back(session);
+    }
+    catch (...)
+    {
+        m_savedSessionKeys.pop_back();
+        throw;
+    }
+}
+
+bool CSessionsTabPage::SavedSessionMatches(size_t nIndex)
+{
+    if (m_search.IsEmpty())
+        return true;
+    std::unique_ptr<CSessionSearchText>& pText = m_savedSessionKeys[nIndex].pSearchText;
+    if (!pText)
+        pText = std::make_unique<CSessionSearchText>(m_savedSessions[nIndex]);
+    return pText->Matches(m_search);
+}
+
+void CSessionsTabPage::OnFindChanged()
+{
+    const int nSelectedBefore = m_listSessions.GetSelectedIndex();
+    const LPARAM nSelectedKey = nSelectedBefore < 0 ? -1 : m_listSessions.GetItemData(nSelectedBefore);
+    m_search = CSessionSearch(m_editFind.GetWindowText());
+
+    // Rows that stay are left in place, so that the list neither flickers nor loses its
+    // selection; the others go or come in the order of the saved sessions.
+    m_bFiltering = true;
+    m_listSessions.SetRedraw(FALSE);
+    int nRow = 1;
+    for (size_t i = 0; i < m_savedSessionKeys.size(); ++i)
+    {
+        const LPARAM nKey = m_savedSessionKeys[i].nKey;
+        const bool bShown = nRow < m_listSessions.GetItemCount() && m_listSessions.GetItemData(nRow) == nKey;
+        if (SavedSessionMatches(i))
+        {
+            if (!bShown)
+                m_listSessions.AddSession(m_savedSessions[i], nRow, nKey);
+            ++nRow;
+        }
+        else if (bShown)
+        {
+            m_listSessions.DeleteItem(nRow);
+        }
+    }
+    m_listSessions.SetRedraw(TRUE);
+    m_listSessions.Invalidate(TRUE);
+    m_bFiltering = false;
+
+    m_editFind.SetNoMatch(!m_search.IsEmpty() && nRow == 1 && !m_search.SessionMatches(*m_pCurrentSession));
+
+    const int nSelected = m_listSessions.GetSelectedIndex();
+    if (nSelectedBefore >= 0 && (nSelected < 0 || m_listSessions.GetItemData(nSelected) != nSelectedKey))
+    {
+        // The selected row went: the current session takes its place, and the selection change
+        // shows it in the tree.
+        m_listSessions.SetItemState(0, LVIS_SELECTED | LVIS_FOCUSED, LVIS_SELECTED | LVIS_FOCUSED);
+        m_listSessions.EnsureVisible(0);
+        return;
+    }
+    ShowMatchesInTree();
+}
+
+void CSessionsTabPage::ShowMatchesInTree()
+{
+    const CSession* pSession = GetSelectedSession();
+    if (!pSession)
+        return;
+    CCustomTreeChildCtrl& tree = m_treeSession.GetTreeCtrl();
+    HTREEITEM hFirstMatch = nullptr;
+    int p = 0;
+    for (HTREEITEM hRoot = tree.GetRootItem(); hRoot; hRoot = tree.GetNextSiblingItem(hRoot), ++p)
+    {
+        const CInstanceSet* pWindow = FindWindowOfRootNode(*pSession, p);
+        bool bWindowMatches = false;
+        int t = 0;
+        for (HTREEITEM hTab = tree.GetChildItem(hRoot); hTab; hTab = tree.GetNextSiblingItem(hTab), ++t)
+        {
+            const CUrlItem* pTab = pWindow ? pWindow->GetUrlItem(t) : nullptr;
+            const bool bMatches = !m_search.IsEmpty() && pTab && m_search.TabMatches(*pTab);
+            tree.SetItemState(hTab, bMatches ? TVIS_BOLD : 0, TVIS_BOLD);
+            if (bMatches && !hFirstMatch)
+                hFirstMatch = hTab;
+            bWindowMatches = bWindowMatches || bMatches;
+        }
+        if (bWindowMatches)
+            tree.Expand(hRoot, TVE_EXPAND);
+    }
+    if (hFirstMatch)
+    {
+        tree.SelectItem(hFirstMatch);
+        tree.EnsureVisible(hFirstMatch);
+    }
 }

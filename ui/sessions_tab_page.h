@@ -1,6 +1,6 @@
-// The Sessions page: the list of sessions (row 0 the current session, row k saved session k - 1),
-// the tree of the selected session's windows and tabs with tick boxes, and the actions Save, Load,
-// Rename, Delete, Select All and Select None.
+// The Sessions page: the list of sessions (row 0 the current session, then the saved sessions that
+// the find field's text is found in), the tree of the selected session's windows and tabs with
+// tick boxes, and the actions Save, Load, Rename, Delete, Select All and Select None.
 #pragma once
 
 #include <memory>
@@ -13,6 +13,8 @@
 #include "resources/resource.h"
 #include "session/session.h"
 #include "session/session_folder.h"
+#include "session/session_search.h"
+#include "ui/find_edit.h"
 #include "ui/session_column_tree_ctrl.h"
 #include "ui/sessions_list_ctrl.h"
 #include "win/common_controls.h"
@@ -41,12 +43,16 @@ public:
 
     CSessionsListCtrl& GetSessionsList() { return m_listSessions; }
     CSessionColumnTreeCtrl& GetSessionTree() { return m_treeSession; }
+    CFindEdit& GetFindField() { return m_editFind; }
     const std::vector<CSession>& GetSavedSessions() const { return m_savedSessions; }
 
     // The tree shows the selected row's session again, every node ticked.
     void RefreshSessionTree();
     // The index in the saved sessions of the selected row; throws when it is not a saved session.
     int GetSelectedSavedSessionIndex() const;
+    // The index in the saved sessions of the row's session; -1 for row 0, a row that does not
+    // exist, and one whose session is gone.
+    int GetSavedSessionIndexOfRow(int nRow) const;
     // Whether the selected row still shows that saved session under that name: an action checks it
     // after a nested modal loop, before it touches the row it was started on.
     bool IsSavedSessionSelected(int nCurrentSession, const std::wstring& strName) const;
@@ -70,6 +76,8 @@ protected:
 
     void UpdateControls();
     void OnListItemChanged();
+    // The list shows again the saved sessions that the find field's text is found in.
+    void OnFindChanged();
 
     void OnBnClickedSave();
     void OnBnClickedLoad();
@@ -82,6 +90,23 @@ protected:
     virtual bool OnLoadFailure(const CLoadFailure& failure);
 
 private:
+    // What a saved session's row is known by: its position in m_savedSessions changes when an
+    // earlier one is deleted, the key never. Row 0, the current session, has key 0.
+    struct CSavedSessionKey
+    {
+        LPARAM nKey;
+        // Made when a search first needs it, again after a rename.
+        std::unique_ptr<CSessionSearchText> pSearchText;
+    };
+
+    // The session of the selected row, or null.
+    const CSession* GetSelectedSession() const;
+    void AppendSavedSession(const CSession& session);
+    bool SavedSessionMatches(size_t nIndex);
+    // In the tree: the tabs the search finds in bold, their windows expanded, the first one
+    // selected and shown. Ticks stay as they are.
+    void ShowMatchesInTree();
+
     CButton m_btnLoad;
     CButton m_btnSave;
     CButton m_btnRename;
@@ -99,4 +124,13 @@ private:
     CSessionFolderLocator m_folderLocator;
     int m_nCurrentListItem = -1;
     std::unique_ptr<CSession> m_pUserSelectedSessionNodes;
+    CStatic m_staticFind;
+    CFindEdit m_editFind;
+    // One for each of m_savedSessions, in the same order.
+    std::vector<CSavedSessionKey> m_savedSessionKeys;
+    LPARAM m_nNextKey = 1;
+    CSessionSearch m_search{L""};
+    // Set while the find field's text changes the rows: those changes are not the user's choice
+    // of another row, and must leave the tree and its ticks alone.
+    bool m_bFiltering = false;
 };

@@ -44,13 +44,29 @@ public:
         column.iSubItem = nCol;
         return static_cast<int>(SendMessage(LVM_INSERTCOLUMNW, static_cast<WPARAM>(nCol), reinterpret_cast<LPARAM>(&column)));
     }
-    int InsertItem(int nItem, const std::wstring& strText)
+    int InsertItem(int nItem, const std::wstring& strText, LPARAM lParam = 0)
     {
         LVITEMW item{};
-        item.mask = LVIF_TEXT;
+        item.mask = LVIF_TEXT | LVIF_PARAM;
         item.iItem = nItem;
         item.pszText = const_cast<wchar_t*>(strText.c_str());
+        item.lParam = lParam;
         return static_cast<int>(SendMessage(LVM_INSERTITEMW, 0, reinterpret_cast<LPARAM>(&item)));
+    }
+    LPARAM GetItemData(int nItem) const
+    {
+        LVITEMW item{};
+        item.mask = LVIF_PARAM;
+        item.iItem = nItem;
+        return SendMessage(LVM_GETITEMW, 0, reinterpret_cast<LPARAM>(&item)) ? item.lParam : 0;
+    }
+    // The row whose data is lParam, or -1.
+    int FindItemByData(LPARAM lParam) const
+    {
+        LVFINDINFOW find{};
+        find.flags = LVFI_PARAM;
+        find.lParam = lParam;
+        return static_cast<int>(SendMessage(LVM_FINDITEMW, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>(&find)));
     }
     BOOL SetItemText(int nItem, int nSubItem, const std::wstring& strText)
     {
@@ -61,6 +77,7 @@ public:
     }
     int GetItemCount() const { return static_cast<int>(SendMessage(LVM_GETITEMCOUNT)); }
     BOOL DeleteItem(int nItem) { return static_cast<BOOL>(SendMessage(LVM_DELETEITEM, static_cast<WPARAM>(nItem))); }
+    BOOL EnsureVisible(int nItem) { return static_cast<BOOL>(SendMessage(LVM_ENSUREVISIBLE, static_cast<WPARAM>(nItem), FALSE)); }
     int GetNextItem(int nStart, UINT nFlags) const
     {
         return static_cast<int>(SendMessage(LVM_GETNEXTITEM, static_cast<WPARAM>(nStart), MAKELPARAM(nFlags, 0)));
@@ -113,6 +130,19 @@ public:
     BOOL SelectItem(HTREEITEM hItem) { return static_cast<BOOL>(SendMessage(TVM_SELECTITEM, TVGN_CARET, reinterpret_cast<LPARAM>(hItem))); }
     BOOL Expand(HTREEITEM hItem, UINT nCode) { return static_cast<BOOL>(SendMessage(TVM_EXPAND, nCode, reinterpret_cast<LPARAM>(hItem))); }
     BOOL EnsureVisible(HTREEITEM hItem) { return static_cast<BOOL>(SendMessage(TVM_ENSUREVISIBLE, 0, reinterpret_cast<LPARAM>(hItem))); }
+    UINT GetItemState(HTREEITEM hItem, UINT nMask) const
+    {
+        return static_cast<UINT>(SendMessage(TVM_GETITEMSTATE, reinterpret_cast<WPARAM>(hItem), nMask));
+    }
+    BOOL SetItemState(HTREEITEM hItem, UINT nState, UINT nMask)
+    {
+        TVITEMW item{};
+        item.mask = TVIF_STATE;
+        item.hItem = hItem;
+        item.state = nState;
+        item.stateMask = nMask;
+        return SetItem(&item);
+    }
     BOOL GetItem(TVITEMW* pItem) const { return static_cast<BOOL>(SendMessage(TVM_GETITEMW, 0, reinterpret_cast<LPARAM>(pItem))); }
     BOOL SetItem(TVITEMW* pItem) { return static_cast<BOOL>(SendMessage(TVM_SETITEMW, 0, reinterpret_cast<LPARAM>(pItem))); }
     BOOL SetItemText(HTREEITEM hItem, const std::wstring& strText)

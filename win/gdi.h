@@ -151,3 +151,22 @@ public:
 private:
     HDC m_hDC;
 };
+
+// Whether the user chose a high-contrast colour scheme: colours of the product's own then give
+// way to the scheme's.
+inline bool IsHighContrastOn()
+{
+    HIGHCONTRASTW info{};
+    info.cbSize = sizeof(info);
+    return ::SystemParametersInfoW(SPI_GETHIGHCONTRAST, sizeof(info), &info, 0) && (info.dwFlags & HCF_HIGHCONTRASTON);
+}
+
+// The same font in bold, owned by the caller; null when hFont cannot be read.
+inline HFONT CreateBoldFont(HFONT hFont)
+{
+    LOGFONTW logFont{};
+    if (!hFont || ::GetObjectW(hFont, sizeof(logFont), &logFont) != sizeof(logFont))
+        return nullptr;
+    logFont.lfWeight = FW_BOLD;
+    return ::CreateFontIndirectW(&logFont);
+}

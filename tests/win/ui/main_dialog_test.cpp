@@ -601,6 +601,7 @@ TEST_F(SessionManagerDialog, TabAndShiftTabWalkThePageTheTabStripAndCloseAsOneOr
                                   IDC_SESSIONS_TREE,
                                   IDC_SESSIONS_SELECT_ALL,
                                   IDC_SESSIONS_SELECT_NONE,
+                                  IDC_SESSIONS_FIND,
                                   IDOK,
                                   IDC_TAB_CONTROL,
                                   IDC_SESSIONS_SAVE,

@@ -16,15 +16,6 @@ namespace
 const wchar_t kCaptionUnableToSave[] = L"Unable To Save Current Session";
 const wchar_t kSaveFailure[] = L"Unable to save the current session.\rReason: ";
 
-std::wstring Today()
-{
-    SYSTEMTIME now{};
-    ::GetLocalTime(&now);
-    wchar_t szDate[16] = L"";
-    swprintf(szDate, 16, L"%04d-%02d-%02d", now.wYear, now.wMonth, now.wDay);
-    return szDate;
-}
-
 std::time_t LocalTime(int nYear, int nMonth, int nDay, int nHour, int nMinute)
 {
     std::tm local{};

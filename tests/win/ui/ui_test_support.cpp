@@ -101,6 +101,15 @@ CSession MakeSession(const std::wstring& strName, std::initializer_list<int> tab
     return session;
 }
 
+std::wstring Today()
+{
+    SYSTEMTIME now{};
+    ::GetLocalTime(&now);
+    wchar_t szDate[16] = L"";
+    swprintf(szDate, 16, L"%04d-%02d-%02d", now.wYear, now.wMonth, now.wDay);
+    return szDate;
+}
+
 std::wstring Describe(const CSession& session)
 {
     std::wstring strOut;

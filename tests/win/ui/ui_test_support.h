@@ -57,6 +57,9 @@ constexpr std::time_t kFixedTime = 1709647620;
 CSession MakeSession(const std::wstring& strName, std::initializer_list<int> tabsPerWindow,
                      std::time_t time = kFixedTime);
 
+// Today's local date as "2024-03-05": the name proposed for the current session.
+std::wstring Today();
+
 // The titles of a session's tabs, windows separated by " | ": "Page 1.1, Page 1.2 | Page 2.1".
 std::wstring Describe(const CSession& session);
 
