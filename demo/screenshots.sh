@@ -3,7 +3,8 @@
 #   demo/screenshots.sh WIN_BUILD [OUT]      (OUT defaults to build/screenshots)
 # The Windows build's quillmere-preview opens the window on a few example sessions in its private
 # Wine prefix, under an Xvfb of its own, and saves the Sessions page, the About page, the Sessions
-# page in high-contrast colours and the name dialog as BMP files; ImageMagick turns them into PNGs.
+# page in high-contrast colours, the name dialog, and the Sessions page finding a text and finding
+# nothing as BMP files; ImageMagick turns them into PNGs.
 set -euo pipefail
 
 if [[ $# -lt 1 || $# -gt 2 ]]; then
@@ -60,8 +61,8 @@ mv -f -- "$out/unthemed/quillmere-high-contrast.bmp" "$out/" 2>/dev/null || rc=1
 rm -rf -- "$out/unthemed"
 shopt -s nullglob
 bitmaps=("$out"/*.bmp)
-if ((rc != 0 || ${#bitmaps[@]} != 4)); then
-    echo "screenshots: the tour failed ($rc) or took ${#bitmaps[@]} of 4 pictures; see $out/tour.log" >&2
+if ((rc != 0 || ${#bitmaps[@]} != 6)); then
+    echo "screenshots: the tour failed ($rc) or took ${#bitmaps[@]} of 6 pictures; see $out/tour.log" >&2
     exit 1
 fi
 for bitmap in "${bitmaps[@]}"; do

@@ -156,10 +156,25 @@ void CScreenshotTour::Step()
     case EStep::WaitForNameDialogToClose:
         if (!FindNameDialog())
         {
-            m_dialog.PostMessage(WM_COMMAND, IDOK, 0);
-            m_eStep = EStep::Done;
-            ::KillTimer(nullptr, std::exchange(m_nTimer, 0));
+            // A text typed into the find field, and the session that holds it selected.
+            ::SetFocus(::GetDlgItem(pPage->m_hWnd, IDC_SESSIONS_FIND));
+            ::SetDlgItemTextW(pPage->m_hWnd, IDC_SESSIONS_FIND, L"review");
+            pPage->GetSessionsList().SetItemState(1, LVIS_SELECTED | LVIS_FOCUSED, LVIS_SELECTED | LVIS_FOCUSED);
+            m_eStep = EStep::Find;
         }
+        break;
+    case EStep::Find:
+        if (!Save(m_dialog.m_hWnd, L"quillmere-find.bmp"))
+            break;
+        ::SetDlgItemTextW(pPage->m_hWnd, IDC_SESSIONS_FIND, L"zebra");
+        m_eStep = EStep::FindNothing;
+        break;
+    case EStep::FindNothing:
+        if (!Save(m_dialog.m_hWnd, L"quillmere-find-nothing.bmp"))
+            break;
+        m_dialog.PostMessage(WM_COMMAND, IDOK, 0);
+        m_eStep = EStep::Done;
+        ::KillTimer(nullptr, std::exchange(m_nTimer, 0));
         break;
     case EStep::Done:
         break;

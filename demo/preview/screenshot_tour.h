@@ -39,6 +39,8 @@ private:
         OpenNameDialog,
         NameDialog,
         WaitForNameDialogToClose,
+        Find,
+        FindNothing,
         Done,
     };
 
