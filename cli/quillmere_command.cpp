@@ -54,7 +54,7 @@ const char kMainHelp[] =
     "  --help        this text; 'quillmere COMMAND --help' for a command\n"
     "  --version     the version\n"
     "\n"
-    "Exit status: 0 success, 1 failure, 2 usage error.\n";
+    "Exit status: 0 success, 1 failure, 2 usage error; find exits as grep does.\n";
 
 const char kListHelp[] =
     "Usage: quillmere [--folder DIR] list [--json]\n"
@@ -87,10 +87,10 @@ const char kFindHelp[] =
     "\n"
     "Every tab whose title or address holds TEXT, in every session of the session folder, one per\n"
     "line: session name, window number, title and address, separated by tabs. Case does not count,\n"
-    "nor do the accents of Latin letters: \"munchen\" finds \"München\". Sessions come in the\n"
-    "order list gives them, windows and tabs in their own order. Control characters are escaped as\n"
-    "list escapes them. A damaged file is reported on stderr and skipped. Quote a TEXT of several\n"
-    "words, and give -- before one that starts with -.\n"
+    "nor do the accents of Latin letters: \"munchen\" finds \"München\". Sessions come in the order\n"
+    "list gives them, windows and tabs in their own. Control characters are escaped as list escapes\n"
+    "them. A damaged file is reported on stderr and skipped. Quote a TEXT of several words, and give\n"
+    "-- before one that starts with -.\n"
     "\n"
     "  --folder DIR  another session folder\n"
     "  --json        a JSON array of {\"name\", \"window\", \"title\", \"url\"}\n"
@@ -527,7 +527,8 @@ int CCommand::Find(const CParsedArgs& args)
                 const std::string strTitle = Utf8(tab.GetTitle());
                 const std::string strUrl = Utf8(tab.GetUrlRef());
                 if (bJson)
-                    sessionFound.push_back({{"name", strName}, {"window", i + 1}, {"title", strTitle}, {"url", strUrl}});
+                    sessionFound.push_back(
+                        {{"name", strName}, {"window", i + 1}, {"title", strTitle}, {"url", strUrl}});
                 else
                     strLines += EscapeControlCharacters(strName) + '\t' + std::to_string(i + 1) + '\t' +
                                 EscapeControlCharacters(strTitle) + '\t' + EscapeControlCharacters(strUrl) + '\n';

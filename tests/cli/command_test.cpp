@@ -215,8 +215,9 @@ TEST_F(CommandTest, FindPrintsTheMatchingTabsOfEverySessionInListsOrder)
 
     const CRun json = RunCommand({L"find", L"munchen", L"--json", L"--folder", m_folder.Path()});
     EXPECT_EQ(json.nExit, 0);
-    nlohmann::json expected = {{{"name", "Reise"}, {"window", 2}, {"title", "Bahn in München"}, {"url", "http://c/"}},
-                               {{"name", "Zürich"}, {"window", 1}, {"title", "Karte"}, {"url", "http://münchen.example/"}}};
+    nlohmann::json expected = {
+        {{"name", "Reise"}, {"window", 2}, {"title", "Bahn in München"}, {"url", "http://c/"}},
+        {{"name", "Zürich"}, {"window", 1}, {"title", "Karte"}, {"url", "http://münchen.example/"}}};
     if (order[0] != "Reise")
         std::swap(expected[0], expected[1]);
     EXPECT_EQ(nlohmann::json::parse(json.strOut), expected);
@@ -242,7 +243,8 @@ TEST_F(CommandTest, FindReportsDamagedFilesAndMissingFoldersWithTwo)
     const CRun nowhere = RunCommand({L"--folder", Path(L"nowhere"), L"find", L"alpha"});
     EXPECT_EQ(nowhere.nExit, 2);
     EXPECT_EQ(nowhere.strOut, "");
-    EXPECT_EQ(nowhere.strErr.rfind("quillmere: find: '" + Bytes(Path(L"nowhere")) + "': the folder cannot be listed: ", 0),
+    EXPECT_EQ(nowhere.strErr.rfind("quillmere: find: '" + Bytes(Path(L"nowhere")) + "': the folder cannot be listed: ",
+                                   0),
               0u)
         << nowhere.strErr;
 }
