@@ -76,7 +76,7 @@ int Run(const std::vector<std::wstring>& args)
         else
         {
             err << "quillmere: standard output cannot be written: " << strOutFailure << '\n';
-            nResult = kExitFailure;
+            nResult = context.nFailureExit;
         }
     }
 #ifdef _WIN32

@@ -4,6 +4,7 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
+#include <functional>
 #include <istream>
 #include <ios>
 #include <map>
@@ -20,6 +21,7 @@
 #include "session/session_file_limits.h"
 #include "session/session_folder.h"
 #include "session/session_name.h"
+#include "session/session_search.h"
 #include "session/text_conversion.h"
 
 #ifdef _WIN32
@@ -37,12 +39,13 @@ const char kVersion[] = "1.4";
 const char kMainHelp[] =
     "Usage: quillmere [--folder DIR] COMMAND [ARGS]\n"
     "\n"
-    "Lists, checks, shows, exports and imports saved sessions without the browser.\n"
+    "Lists, checks, shows, searches, exports and imports saved sessions without the browser.\n"
     "\n"
     "Commands:\n"
     "  list      every saved session: name, date, windows, tabs\n"
     "  check     reads session files and says whether each is sound\n"
     "  show      one session as a tree of windows and tabs\n"
+    "  find      tabs whose title or address holds a text, in every saved session\n"
     "  export    sessions as JSON, a bookmark file or a list of addresses\n"
     "  import    a session from JSON or a list of addresses\n"
     "\n"
@@ -51,7 +54,7 @@ const char kMainHelp[] =
     "  --help        this text; 'quillmere COMMAND --help' for a command\n"
     "  --version     the version\n"
     "\n"
-    "Exit status: 0 success, 1 failure, 2 usage error.\n";
+    "Exit status: 0 success, 1 failure, 2 usage error; find exits as grep does.\n";
 
 const char kListHelp[] =
     "Usage: quillmere [--folder DIR] list [--json]\n"
@@ -78,6 +81,22 @@ const char kShowHelp[] =
     "below U+0020 and U+007F, \\u00HH for U+0080 to U+009F, and \\\\ for a backslash.\n"
     "\n"
     "  --json  the session as JSON, as export writes it\n";
+
+const char kFindHelp[] =
+    "Usage: quillmere [--folder DIR] find TEXT [--json]\n"
+    "\n"
+    "Every tab whose title or address holds TEXT, in every session of the session folder, one per\n"
+    "line: session name, window number, title and address, separated by tabs. Case does not count,\n"
+    "nor do the accents of Latin letters: \"munchen\" finds \"München\". Sessions come in the order\n"
+    "list gives them, windows and tabs in their own. Control characters are escaped as list escapes\n"
+    "them. A damaged file is reported on stderr and skipped. Quote a TEXT of several words, and give\n"
+    "-- before one that starts with -.\n"
+    "\n"
+    "  --folder DIR  another session folder\n"
+    "  --json        a JSON array of {\"name\", \"window\", \"title\", \"url\"}\n"
+    "\n"
+    "Exit status, as grep's: 0 when a tab was found, 1 when none was, 2 on a usage error or a\n"
+    "failure. A damaged file also gives 2, found or not: the search missed its tabs.\n";
 
 const char kExportHelp[] =
     "Usage: quillmere export FILE... --format json|html|urls [-o OUT]\n"
@@ -336,6 +355,7 @@ public:
     int List(const CParsedArgs& args);
     int Check(const CParsedArgs& args);
     int Show(const CParsedArgs& args);
+    int Find(const CParsedArgs& args);
     int Export(const CParsedArgs& args);
     int Import(const CParsedArgs& args);
 
@@ -348,6 +368,10 @@ private:
     // A missing file or a folder is named as such rather than as a file the reader refused.
     void RequireFile(const std::wstring& strPath, const char* pszCannotOpen = "cannot be opened: ") const;
     CSession LoadNamedFile(const std::wstring& strPath) const;
+    // Every session of the session folder in the order the add-on lists them, each given to use
+    // with its file. A file that cannot be read, or whose use throws, is reported on err and
+    // skipped; the result says whether one was.
+    bool ForEachSavedSession(const std::function<void(const std::wstring&, const CSession&)>& use) const;
     std::string ReadInput(const std::wstring& strPath) const;
     void WriteOutput(const std::wstring& strPath, const std::string& strBytes) const;
 
@@ -404,11 +428,8 @@ std::string CCommand::ReadInput(const std::wstring& strPath) const
     return strBytes;
 }
 
-int CCommand::List(const CParsedArgs& args)
+bool CCommand::ForEachSavedSession(const std::function<void(const std::wstring&, const CSession&)>& use) const
 {
-    if (!args.words.empty())
-        throw CUsageError("list takes no file names", "list");
-
     const std::wstring strFolder = SessionFolder();
     const std::string strCannotList = Quoted(strFolder) + ": the folder cannot be listed: ";
     std::vector<std::wstring> files;
@@ -427,31 +448,18 @@ int CCommand::List(const CParsedArgs& args)
             throw CCommandFailure(strCannotList + SystemErrorText(nError));
     }
 
-    nlohmann::ordered_json list = nlohmann::ordered_json::array();
+    bool bAllRead = true;
     for (const std::wstring& strFile : files)
     {
         try
         {
             // The reader takes a file it cannot open for an empty one, a damaged file.
             RequireFile(strFile, "cannot be read: ");
-            const CSession session = LoadSessionFile(strFile, m_context.os);
-            if (args.Has(L"--json"))
-            {
-                list.push_back({{"name", Utf8(session.GetName())},
-                                {"time", FormatUtcTime(session.GetTime())},
-                                {"windows", session.GetInstanceSetsCount()},
-                                {"tabs", session.GetUrlItemsCount()},
-                                {"file", Utf8(strFile)}});
-            }
-            else
-            {
-                m_context.out << EscapeControlCharacters(Utf8(session.GetName())) << '\t'
-                              << FormatLocalTime(session.GetTime()) << '\t' << session.GetInstanceSetsCount()
-                              << '\t' << session.GetUrlItemsCount() << '\n';
-            }
+            use(strFile, LoadSessionFile(strFile, m_context.os));
         }
         catch (...)
         {
+            bAllRead = false;
             std::string strReason = DescribeReadFailure();
             // Listed a moment ago, yet the system finds no file by that name.
             std::time_t lastWrite = 0;
@@ -464,9 +472,77 @@ int CCommand::List(const CParsedArgs& args)
                           << EscapeControlCharacters(Utf8(strFile.substr(nName))) << ": " << strReason << '\n';
         }
     }
+    return bAllRead;
+}
+
+int CCommand::List(const CParsedArgs& args)
+{
+    if (!args.words.empty())
+        throw CUsageError("list takes no file names", "list");
+
+    nlohmann::ordered_json list = nlohmann::ordered_json::array();
+    ForEachSavedSession([&](const std::wstring& strFile, const CSession& session) {
+        if (args.Has(L"--json"))
+        {
+            list.push_back({{"name", Utf8(session.GetName())},
+                            {"time", FormatUtcTime(session.GetTime())},
+                            {"windows", session.GetInstanceSetsCount()},
+                            {"tabs", session.GetUrlItemsCount()},
+                            {"file", Utf8(strFile)}});
+        }
+        else
+        {
+            m_context.out << EscapeControlCharacters(Utf8(session.GetName())) << '\t'
+                          << FormatLocalTime(session.GetTime()) << '\t' << session.GetInstanceSetsCount() << '\t'
+                          << session.GetUrlItemsCount() << '\n';
+        }
+    });
     if (args.Has(L"--json"))
         m_context.out << list.dump(2) << '\n';
     return kExitSuccess;
+}
+
+int CCommand::Find(const CParsedArgs& args)
+{
+    if (args.words.empty() || args.words[0].empty())
+        throw CUsageError("find needs a text to find", "find");
+    if (args.words.size() > 1)
+        throw CUsageError("find takes one text; quote a text of several words", "find");
+
+    const CSessionSearch search(args.words[0]);
+    const bool bJson = args.Has(L"--json");
+    nlohmann::ordered_json found = nlohmann::ordered_json::array();
+    bool bFound = false;
+    const bool bAllRead = ForEachSavedSession([&](const std::wstring&, const CSession& session) {
+        // A session's tabs go out all or none, should one of them fail.
+        nlohmann::ordered_json sessionFound = nlohmann::ordered_json::array();
+        std::string strLines;
+        const std::string strName = Utf8(session.GetName());
+        for (int i = 0; i < session.GetInstanceSetsCount(); ++i)
+        {
+            for (const CUrlItem& tab : session.GetInstanceSet(i)->GetUrlItems())
+            {
+                if (!search.TabMatches(tab))
+                    continue;
+                const std::string strTitle = Utf8(tab.GetTitle());
+                const std::string strUrl = Utf8(tab.GetUrlRef());
+                if (bJson)
+                    sessionFound.push_back(
+                        {{"name", strName}, {"window", i + 1}, {"title", strTitle}, {"url", strUrl}});
+                else
+                    strLines += EscapeControlCharacters(strName) + '\t' + std::to_string(i + 1) + '\t' +
+                                EscapeControlCharacters(strTitle) + '\t' + EscapeControlCharacters(strUrl) + '\n';
+            }
+        }
+        bFound = bFound || !sessionFound.empty() || !strLines.empty();
+        found.insert(found.end(), sessionFound.begin(), sessionFound.end());
+        m_context.out << strLines;
+    });
+    if (bJson)
+        m_context.out << found.dump(2) << '\n';
+    if (!bAllRead)
+        return kExitFindFailure;
+    return bFound ? kExitSuccess : kExitNothingFound;
 }
 
 int CCommand::Check(const CParsedArgs& args)
@@ -670,6 +746,8 @@ struct CSubcommand
     const char* pszHelp;
     std::vector<COption> options;
     int (CCommand::*pRun)(const CParsedArgs&);
+    // The exit status of a failure: find's is grep's, since its 1 means "nothing found".
+    int nFailureExit = kExitFailure;
 };
 
 const std::vector<CSubcommand>& Subcommands()
@@ -678,6 +756,7 @@ const std::vector<CSubcommand>& Subcommands()
         {"list", kListHelp, {{L"--json", false}, {L"--folder", true}}, &CCommand::List},
         {"check", kCheckHelp, {}, &CCommand::Check},
         {"show", kShowHelp, {{L"--json", false}}, &CCommand::Show},
+        {"find", kFindHelp, {{L"--json", false}, {L"--folder", true}}, &CCommand::Find, kExitFindFailure},
         {"export", kExportHelp, {{L"--format", true}, {L"-o", true}, {L"--output", true}}, &CCommand::Export},
         {"import", kImportHelp,
          {{L"--from", true}, {L"--name", true}, {L"--folder", true}, {L"--force", false}},
@@ -783,6 +862,7 @@ int RunQuillmere(const std::vector<std::wstring>& args, CCommandContext& context
             if (strName != subcommand.pszName)
                 continue;
             strCommand = strName;
+            context.nFailureExit = subcommand.nFailureExit;
             std::vector<COption> options = subcommand.options;
             options.push_back({L"--help", false});
             options.push_back({L"-h", false});
@@ -798,9 +878,9 @@ int RunQuillmere(const std::vector<std::wstring>& args, CCommandContext& context
                     throw CUsageError("give -o or --output, not both", strCommand);
                 parsed.options[L"-o"] = parsed.Get(L"--output");
             }
-            const bool bTakesFolder = strCommand == "list" || strCommand == "import";
+            const bool bTakesFolder = strCommand == "list" || strCommand == "find" || strCommand == "import";
             if (bFolderGiven && !bTakesFolder)
-                throw CUsageError("option '--folder' is for list and import", strCommand);
+                throw CUsageError("option '--folder' is for list, find and import", strCommand);
             if (parsed.Has(L"--folder"))
             {
                 if (bFolderGiven)
@@ -823,12 +903,12 @@ int RunQuillmere(const std::vector<std::wstring>& args, CCommandContext& context
     catch (const CCommandFailure& e)
     {
         context.err << "quillmere: " << (strCommand.empty() ? "" : strCommand + ": ") << e.what() << '\n';
-        return kExitFailure;
+        return context.nFailureExit;
     }
     catch (...)
     {
         context.err << "quillmere: " << (strCommand.empty() ? "" : strCommand + ": ") << DescribeReadFailure()
                     << '\n';
-        return kExitFailure;
+        return context.nFailureExit;
     }
 }

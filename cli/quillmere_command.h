@@ -1,6 +1,7 @@
-// The quillmere command: lists, checks, shows, exports and imports session files without the
-// browser. Everything it prints is UTF-8; what goes where and the exit codes are what scripts
-// depend on: results on out, messages on err; 0 success, 1 failure, 2 usage error.
+// The quillmere command: lists, checks, shows, searches, exports and imports session files without
+// the browser. Everything it prints is UTF-8; what goes where and the exit codes are what scripts
+// depend on: results on out, messages on err; 0 success, 1 failure, 2 usage error; find's as
+// grep's: 0 found, 1 nothing found, 2 a failure or a usage error.
 #pragma once
 
 #include <functional>
@@ -13,6 +14,8 @@
 constexpr int kExitSuccess = 0;
 constexpr int kExitFailure = 1;
 constexpr int kExitUsage = 2;
+constexpr int kExitNothingFound = 1;
+constexpr int kExitFindFailure = 2;
 
 struct CCommandContext
 {
@@ -28,6 +31,9 @@ struct CCommandContext
     // Set by a command whose work is done before it prints, and whose output only confirms it:
     // a failure to write that output does not make the run a failure.
     bool bDoneBeforeOutput = false;
+    // The exit status of a failure of the command run, set when it starts: also that of a failed
+    // write of its output.
+    int nFailureExit = kExitFailure;
 };
 
 // The context of a run on this system: the add-on's session folder, the process's current folder.

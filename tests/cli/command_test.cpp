@@ -175,6 +175,80 @@ TEST_F(CommandTest, ListEscapesNamesAndSaysWhatIsWrongWithAnEntry)
 }
 #endif
 
+TEST_F(CommandTest, FindPrintsTheMatchingTabsOfEverySessionInListsOrder)
+{
+    Save(MakeSession(L"x", {{{L"http://a/", L"Wetter"}, {L"http://b/", L"Start"}},
+                            {{L"http://c/", L"Bahn in München"}, {L"http://d/?\x1b", L"Новости ΑΘΗΝΑ\tx"}}}),
+         L"Reise");
+    Save(MakeSession(L"x", {{{L"http://münchen.example/", L"Karte"}}}), L"Zürich");
+    // The system lists the folder in an order of its own; find keeps it.
+    std::vector<std::string> order;
+    std::istringstream listed(RunCommand({L"list", L"--folder", m_folder.Path()}).strOut);
+    for (std::string strLine; std::getline(listed, strLine);)
+        order.push_back(strLine.substr(0, strLine.find('\t')));
+    ASSERT_EQ(order.size(), 2u);
+
+    const std::map<std::string, std::string> munich = {{"Reise", "Reise\t2\tBahn in München\thttp://c/\n"},
+                                                       {"Zürich", "Zürich\t1\tKarte\thttp://münchen.example/\n"}};
+    const struct
+    {
+        const wchar_t* pszText;
+        std::map<std::string, std::string> found;
+    } cases[] = {
+        {L"wetter", {{"Reise", "Reise\t1\tWetter\thttp://a/\n"}}},
+        // A title in one session, an address in the other; case, then accents.
+        {L"MÜNCHEN", munich},
+        {L"munchen", munich},
+        {L"новости αθηνα", {{"Reise", "Reise\t2\tНовости ΑΘΗΝΑ\\tx\thttp://d/?\\x1b\n"}}},
+        {L"nirgends", {}},
+    };
+    for (const auto& c : cases)
+    {
+        const CRun run = RunCommand({L"--folder", m_folder.Path(), L"find", c.pszText});
+        EXPECT_EQ(run.nExit, c.found.empty() ? 1 : 0) << Bytes(c.pszText);
+        std::string strExpected;
+        for (const std::string& strName : order)
+            strExpected += c.found.count(strName) ? c.found.at(strName) : "";
+        EXPECT_EQ(run.strOut, strExpected);
+        EXPECT_EQ(run.strErr, "");
+    }
+
+    const CRun json = RunCommand({L"find", L"munchen", L"--json", L"--folder", m_folder.Path()});
+    EXPECT_EQ(json.nExit, 0);
+    nlohmann::json expected = {
+        {{"name", "Reise"}, {"window", 2}, {"title", "Bahn in München"}, {"url", "http://c/"}},
+        {{"name", "Zürich"}, {"window", 1}, {"title", "Karte"}, {"url", "http://münchen.example/"}}};
+    if (order[0] != "Reise")
+        std::swap(expected[0], expected[1]);
+    EXPECT_EQ(nlohmann::json::parse(json.strOut), expected);
+    EXPECT_EQ(RunCommand({L"find", L"nirgends", L"--json", L"--folder", m_folder.Path()}).strOut, "[]\n");
+}
+
+// grep's 2: an unreadable file leaves the search incomplete, whatever was found.
+TEST_F(CommandTest, FindReportsDamagedFilesAndMissingFoldersWithTwo)
+{
+    Save(MakeSession(L"x", {{{L"http://a/", L"Alpha"}}}), L"Work");
+    WriteBytes(Path(L"Broken"), "junk");
+    const std::string strBroken =
+        "quillmere: " + Bytes(Path(L"Broken")) + ": " + kInstances + "VerifyFileHeader() - InvalidFileHeader\n";
+    const CRun found = RunCommand({L"find", L"alpha", L"--folder", m_folder.Path()});
+    EXPECT_EQ(found.nExit, 2);
+    EXPECT_EQ(found.strOut, "Work\t1\tAlpha\thttp://a/\n");
+    EXPECT_EQ(found.strErr, strBroken);
+    const CRun none = RunCommand({L"find", L"omega", L"--json"}, m_folder.Path());
+    EXPECT_EQ(none.nExit, 2);
+    EXPECT_EQ(none.strOut, "[]\n");
+    EXPECT_EQ(none.strErr, strBroken);
+
+    const CRun nowhere = RunCommand({L"--folder", Path(L"nowhere"), L"find", L"alpha"});
+    EXPECT_EQ(nowhere.nExit, 2);
+    EXPECT_EQ(nowhere.strOut, "");
+    EXPECT_EQ(nowhere.strErr.rfind("quillmere: find: '" + Bytes(Path(L"nowhere")) + "': the folder cannot be listed: ",
+                                   0),
+              0u)
+        << nowhere.strErr;
+}
+
 TEST_F(CommandTest, ShowPrintsTheTreeOrJson)
 {
     const CRun tree = RunCommand({L"show", TestDataPath(L"example")});
@@ -375,6 +449,8 @@ TEST(CommandUsage, UsageErrorsExitTwoAndHelpExitsZero)
         // An empty folder is never taken for "none given", which means the user's own.
         {L"--folder=", L"list"}, {L"--folder", L"", L"import", L"--from", L"urls", L"-", L"--name", L"n"},
         {L"list", L"--folder="}, {L"--folder=a", L"--folder=b", L"list"},
+        // No text, an empty one (every tab), two words.
+        {L"find"}, {L"find", L""}, {L"find", L"a", L"b"}, {L"find", L"--json"},
     };
     const CTempFolder defaultFolder;
     for (const auto& args : usageErrors)
@@ -386,7 +462,7 @@ TEST(CommandUsage, UsageErrorsExitTwoAndHelpExitsZero)
     }
     EXPECT_TRUE(FolderNames(defaultFolder.Path()).empty());
 
-    for (const char* pszCommand : {"list", "check", "show", "export", "import"})
+    for (const char* pszCommand : {"list", "check", "show", "find", "export", "import"})
     {
         const CRun help = RunCommand({Utf8ToWide(pszCommand), L"--help"});
         EXPECT_EQ(help.nExit, 0);

@@ -134,6 +134,13 @@ TEST(Program, TakesNonAsciiArgumentsAndKeepsItsStreamsApart)
     // Output is the same bytes on every system: no line end is rewritten.
     EXPECT_EQ(list.strOut.find('\r'), std::string::npos);
 
+    // find's exit status is grep's, also when its output cannot be written.
+    const CProgramRun found = RunProgram({L"--folder", sessions.Path(), L"find", L"ä TITLE"}, work);
+    EXPECT_EQ(found.nExit, 0) << found.strErr;
+    EXPECT_EQ(found.strOut, WideToUtf8(strName) + "\t1\tÄ title\thttp://example.com/\n");
+    EXPECT_EQ(RunProgram({L"--folder", sessions.Path(), L"find", L"Über"}, work).nExit, kExitNothingFound);
+    EXPECT_EQ(RunProgram({L"--folder", sessions.Path(), L"find", L"ä"}, work, true).nExit, kExitFindFailure);
+
     const CProgramRun failed = RunProgram({L"check", work.File(L"list")}, work);
     EXPECT_EQ(failed.nExit, kExitFailure);
     EXPECT_NE(failed.strOut.find(": CManualSavedInstanceLoader::VerifyFileHeader() - InvalidFileHeader\n"),
