@@ -3,7 +3,8 @@
 #   demo/demo.sh NATIVE_BUILD WIN_BUILD
 #
 # First natively: the storage walk-through writes an example session and prints the file and the
-# catalogue, then the quillmere command lists, checks, shows, exports and imports it again.
+# catalogue, then the quillmere command lists, checks, shows, exports and imports it again, and
+# finds a tab in both copies.
 # Then the add-on as the browser sees it: Quillmere.dll registered in a private Wine prefix, two
 # stand-in browser processes with a few windows and tabs, one session saved earlier, and
 # Tools > "&Quillmere..." picked, which opens the session manager window. With a display
@@ -65,6 +66,7 @@ run export "$session" --format urls -o "$demo/Example.txt"
 run export "$session" --format html -o "$demo/Example.html"
 run import --from urls "$demo/Example.txt" --name "Example again" --force
 run list
+run find "MY DOCS"
 echo "Exported: $demo/Example.txt and $demo/Example.html (a bookmark file any browser imports)"
 
 # The add-on half.

@@ -77,29 +77,6 @@ constexpr std::array<wchar_t, kFirstUnfolded> BuildFolds()
 
 constexpr std::array<wchar_t, kFirstUnfolded> kFolds = BuildFolds();
 
-// Whether foldedNeedle, already folded, occurs in text as folded. Folds as it goes: nothing is
-// allocated for a text searched once.
-bool ContainsFolded(std::wstring_view text, const std::wstring& strFoldedNeedle)
-{
-    const std::size_t nNeedle = strFoldedNeedle.size();
-    if (nNeedle == 0)
-        return true;
-    if (text.size() < nNeedle)
-        return false;
-    const wchar_t first = strFoldedNeedle[0];
-    for (std::size_t i = 0, nLast = text.size() - nNeedle; i <= nLast; ++i)
-    {
-        if (FoldForSearch(text[i]) != first)
-            continue;
-        std::size_t k = 1;
-        while (k < nNeedle && FoldForSearch(text[i + k]) == strFoldedNeedle[k])
-            ++k;
-        if (k == nNeedle)
-            return true;
-    }
-    return false;
-}
-
 void AppendFolded(std::wstring& strTarget, std::wstring_view text)
 {
     for (const wchar_t c : text)
@@ -122,13 +99,62 @@ std::wstring FoldForSearch(std::wstring_view text)
 }
 
 CSessionSearch::CSessionSearch(std::wstring_view text)
-    : m_strFolded(FoldForSearch(text.substr(0, text.find(L'\0'))))
+    : m_strFolded(FoldForSearch(text.substr(0, text.find(L'\0')))), m_fallbacks(m_strFolded.size(), 0)
 {
+    for (std::size_t k = 1, nLength = 0; k < m_strFolded.size(); ++k)
+    {
+        while (nLength > 0 && m_strFolded[k] != m_strFolded[nLength])
+            nLength = m_fallbacks[nLength - 1];
+        if (m_strFolded[k] == m_strFolded[nLength])
+            ++nLength;
+        m_fallbacks[k] = nLength;
+    }
+}
+
+std::size_t CSessionSearch::Advance(std::size_t k, wchar_t c) const
+{
+    while (k > 0 && c != m_strFolded[k])
+        k = m_fallbacks[k - 1];
+    return c == m_strFolded[k] ? k + 1 : k;
 }
 
 bool CSessionSearch::Matches(std::wstring_view text) const
 {
-    return ContainsFolded(text, m_strFolded);
+    if (m_strFolded.empty())
+        return true;
+    // Folds as it goes: nothing is allocated for a text searched once.
+    std::size_t k = 0;
+    for (const wchar_t c : text)
+    {
+        k = Advance(k, FoldForSearch(c));
+        if (k == m_strFolded.size())
+            return true;
+    }
+    return false;
+}
+
+bool CSessionSearch::MatchesFolded(std::wstring_view foldedText) const
+{
+    if (m_strFolded.empty())
+        return true;
+    const wchar_t* const pText = foldedText.data();
+    const std::size_t nText = foldedText.size();
+    std::size_t k = 0;
+    for (std::size_t i = 0; i < nText; ++i)
+    {
+        // Outside a partial match the system's search finds the next first unit, many at a time.
+        if (k == 0)
+        {
+            const wchar_t* pFirst = std::char_traits<wchar_t>::find(pText + i, nText - i, m_strFolded[0]);
+            if (!pFirst)
+                return false;
+            i = static_cast<std::size_t>(pFirst - pText);
+        }
+        k = Advance(k, pText[i]);
+        if (k == m_strFolded.size())
+            return true;
+    }
+    return false;
 }
 
 bool CSessionSearch::SessionMatches(const CSession& session) const
@@ -169,5 +195,5 @@ CSessionSearchText::CSessionSearchText(const CSession& session)
 bool CSessionSearchText::Matches(const CSessionSearch& search) const
 {
     // The search holds no NUL, so a match lies within one text.
-    return m_strFolded.find(search.GetFolded()) != std::wstring::npos;
+    return search.MatchesFolded(m_strFolded);
 }

@@ -3,8 +3,10 @@
 // system agree on what matches; the systems' linguistic rules differ and fold more than wanted.
 #pragma once
 
+#include <cstddef>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "session/session.h"
 
@@ -25,13 +27,22 @@ public:
     bool IsEmpty() const { return m_strFolded.empty(); }
     const std::wstring& GetFolded() const { return m_strFolded; }
 
+    // Both in time linear in the text, whatever the text and the search hold.
     bool Matches(std::wstring_view text) const;
+    // For a text folded already.
+    bool MatchesFolded(std::wstring_view foldedText) const;
     bool TabMatches(const CUrlItem& tab) const { return Matches(tab.GetTitle()) || Matches(tab.GetUrlRef()); }
     // By its name or any of its tabs.
     bool SessionMatches(const CSession& session) const;
 
 private:
+    // The matched length after the next unit c, from k units matched.
+    std::size_t Advance(std::size_t k, wchar_t c) const;
+
     std::wstring m_strFolded;
+    // For each k, the length of the longest proper prefix of the first k + 1 units that also ends
+    // them: where a partial match goes on after a mismatch, so no unit is looked at twice.
+    std::vector<std::size_t> m_fallbacks;
 };
 
 // A session's texts folded once, so that a search typed a key at a time folds only itself.

@@ -7,8 +7,8 @@
 //   --session FILE      the current session from a session file
 //   --folder DIR        the window works on the session files of DIR for this run (see
 //                       preview_folder.h); without it, on the profile's own session folder
-//   --screenshots DIR   takes the pictures (Sessions page, About page, name dialog) into DIR and
-//                       closes the window, without waiting for anyone
+//   --screenshots DIR   takes the pictures (Sessions page, About page, name dialog, finding)
+//                       into DIR and closes the window, without waiting for anyone
 //
 // Paths may be Windows paths or Unix paths (taken on drive Z:, as Wine maps them). Without a
 // current session file a built-in example is used. The exit code is 0 when the window ran (and

@@ -1,5 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <iterator>
+#include <random>
+
 #include "session/session_search.h"
 #include "tests/native/test_support.h"
 
@@ -63,4 +66,26 @@ TEST(SessionSearch, FindsFoldedTextAnywhereInATextAndOnlyWithinOne)
     }
     EXPECT_TRUE(CSessionSearch(L"blank").TabMatches(*session.GetInstanceSet(1)->GetUrlItem(0)));
     EXPECT_FALSE(CSessionSearch(L"news").TabMatches(*session.GetInstanceSet(1)->GetUrlItem(0)));
+}
+
+TEST(SessionSearch, FindsWhatAPlainSearchOfTheFoldedTextsFinds)
+{
+    // Few distinct units make many partial matches that fail late and overlap.
+    const wchar_t units[] = {L'a', L'A', L'\u00E1', L'b', L'c'};
+    std::mt19937 random(20261207);
+    const auto randomText = [&](std::size_t nMaxLength) {
+        std::wstring strText(random() % (nMaxLength + 1), L' ');
+        for (wchar_t& c : strText)
+            c = units[random() % std::size(units)];
+        return strText;
+    };
+    for (int n = 0; n < 5000; ++n)
+    {
+        const std::wstring strText = randomText(40);
+        const std::wstring strFind = randomText(7);
+        const CSessionSearch search(strFind);
+        const bool bExpected = FoldForSearch(strText).find(FoldForSearch(strFind)) != std::wstring::npos;
+        ASSERT_EQ(search.Matches(strText), bExpected) << n;
+        ASSERT_EQ(search.MatchesFolded(FoldForSearch(strText)), bExpected) << n;
+    }
 }
