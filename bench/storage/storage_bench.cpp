@@ -693,9 +693,10 @@ int main(int argc, char** argv)
         ->Unit(ms)
         ->UseRealTime();
     benchmark::RegisterBenchmark("reader/memory", ReaderMemory)->Unit(ms)->UseRealTime();
-    // The worst case matches nothing: every string is searched to its end. Then, for information,
-    // a word in nearly every session and an address's words in about one in ten.
-    for (const wchar_t* pszText : {L"zqxjv", L"overview", L"memory-leak"})
+    // The worst case matches nothing, so every string is searched to its end, and begins with the
+    // corpus's commonest letter, where each find stops to compare. Then, for information, the same
+    // with a rare first letter, a word in nearly every session and one in about one in ten.
+    for (const wchar_t* pszText : {L"eqxjv", L"zqxjv", L"overview", L"memory-leak"})
     {
         const std::string strText = WideToUtf8(pszText);
         benchmark::RegisterBenchmark(("search/filter/" + strText).c_str(), SearchFilter, pszText)
@@ -732,12 +733,15 @@ int main(int argc, char** argv)
                TimeRatio(reporter, "writer/save", "writer/one_write_fsync"), 0);
     PrintRatio("writer/save / writer/one_write (no fsync), medians of the runs",
                TimeRatio(reporter, "writer/save", "writer/one_write"), 0);
-    bMet &= PrintRatio("search/filter / search/floor, zqxjv, paired",
-                       reporter.Counter("search/filter/zqxjv:per_floor"), 3.0);
-    PrintRatio("search/filter / search/floor, zqxjv, medians of the runs",
-               TimeRatio(reporter, "search/filter/zqxjv", "search/floor/zqxjv"), 0);
-    bMet &= PrintRatio("search/filter, zqxjv, ms per keystroke",
-                       reporter.Time("search/filter/zqxjv"), 16.0);
+    bMet &= PrintRatio("search/filter / search/floor, eqxjv, paired",
+                       reporter.Counter("search/filter/eqxjv:per_floor"), 3.0);
+    PrintRatio("search/filter / search/floor, eqxjv, medians of the runs",
+               TimeRatio(reporter, "search/filter/eqxjv", "search/floor/eqxjv"), 0);
+    bMet &= PrintRatio("search/filter, eqxjv, ms per keystroke",
+                       reporter.Time("search/filter/eqxjv"), 16.0);
+    PrintRatio("search/filter / search/floor, zqxjv, paired",
+               reporter.Counter("search/filter/zqxjv:per_floor"), 0);
+    PrintRatio("search/filter, zqxjv, ms per keystroke", reporter.Time("search/filter/zqxjv"), 0);
     PrintRatio("search/filter / search/floor, overview, paired",
                reporter.Counter("search/filter/overview:per_floor"), 0);
     PrintRatio("search/filter / search/floor, memory-leak, paired",
