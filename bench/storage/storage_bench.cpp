@@ -4,7 +4,10 @@
 //              against the same sessions kept as JSON files (read, parse, build the session);
 //   writer     a 10,000-tab session saved, against one open/write/fsync/close of the same bytes
 //              (and, for information, the write alone);
-//   reader     the heap high-water mark of reading the 10,000-tab file, against the file's size.
+//   reader     the heap high-water mark of reading the 10,000-tab file, against the file's size;
+//   search     one keystroke in the find field: a CSessionSearch of the text asked of the 1,000
+//              sessions' CSessionSearchText, against std::wstring::find over the same sessions'
+//              names, titles and addresses (and, for information, building those texts).
 // After the figures come the ratios and their targets; the exit code is 1 when one is missed.
 //
 //   storage_bench [--data=DIR] [Google Benchmark flags]
@@ -32,11 +35,13 @@
 
 #include <nlohmann/json.hpp>
 
+#include "bench/storage/counting_allocator.h"
 #include "bench/storage/reader_memory.h"
 #include "bench/storage/storage_corpus.h"
 #include "cli/session_formats.h"
 #include "session/manual_saved_instance_saver.h"
 #include "session/saved_session_catalogue.h"
+#include "session/session_search.h"
 #include "session/text_conversion.h"
 
 namespace
@@ -435,6 +440,139 @@ void ReaderMemory(benchmark::State& state)
     state.SetBytesProcessed(static_cast<int64_t>(state.iterations() * g_readerMemory.nFileBytes));
 }
 
+// The corpus's sessions as the window holds them, read once on first use, with their search texts.
+struct CSearchCorpus
+{
+    std::vector<CSession> sessions;
+    std::vector<CSessionSearchText> texts;
+    std::string strError;
+};
+
+// Into a vector that has room for them already, so that only the texts themselves allocate.
+void BuildSearchTexts(const std::vector<CSession>& sessions, std::vector<CSessionSearchText>& texts)
+{
+    texts.clear();
+    texts.reserve(sessions.size());
+    for (const CSession& session : sessions)
+        texts.emplace_back(session);
+}
+
+const CSearchCorpus& SearchCorpus()
+{
+    static const CSearchCorpus corpus = [] {
+        CSearchCorpus loaded;
+        loaded.strError = LoadPass(loaded.sessions);
+        if (loaded.strError.empty())
+            loaded.strError = CheckSessions(loaded.sessions);
+        BuildSearchTexts(loaded.sessions, loaded.texts);
+        return loaded;
+    }();
+    return corpus;
+}
+
+// What the window does on a keystroke: fold the field's text once, ask every session.
+int FilterCount(const std::vector<CSessionSearchText>& texts, const std::wstring& strText)
+{
+    const CSessionSearch search(strText);
+    int nMatches = 0;
+    for (const CSessionSearchText& text : texts)
+        nMatches += text.Matches(search);
+    return nMatches;
+}
+
+// The floor: the same strings searched as they are, case-sensitive, up to a session's first hit.
+bool FloorMatches(const CSession& session, const std::wstring& strText)
+{
+    if (session.GetName().find(strText) != std::wstring::npos)
+        return true;
+    for (int i = 0; i < session.GetInstanceSetsCount(); ++i)
+    {
+        for (const CUrlItem& tab : session.GetInstanceSet(i)->GetUrlItems())
+        {
+            if (tab.GetTitle().find(strText) != std::wstring::npos ||
+                tab.GetUrlRef().find(strText) != std::wstring::npos)
+                return true;
+        }
+    }
+    return false;
+}
+
+int FloorCount(const std::vector<CSession>& sessions, const std::wstring& strText)
+{
+    int nMatches = 0;
+    for (const CSession& session : sessions)
+        nMatches += FloorMatches(session, strText);
+    return nMatches;
+}
+
+// Paired as the catalogue is: each keystroke's filter, then untimed one floor pass. The texts are
+// lower-case ASCII whose every occurrence in the corpus is in lower case, so both find the same
+// sessions at the same strings; a difference fails the benchmark.
+void SearchFilter(benchmark::State& state, const std::wstring& strText)
+{
+    const CSearchCorpus& corpus = SearchCorpus();
+    std::vector<double> ratios;
+    std::vector<double> floors;
+    int nMatches = 0;
+    int nFloorMatches = 0;
+    for (auto _ : state)
+    {
+        const auto start = std::chrono::steady_clock::now();
+        nMatches = FilterCount(corpus.texts, strText);
+        benchmark::DoNotOptimize(nMatches);
+        const double filter = Seconds(start);
+
+        state.PauseTiming();
+        const auto floorStart = std::chrono::steady_clock::now();
+        nFloorMatches = FloorCount(corpus.sessions, strText);
+        benchmark::DoNotOptimize(nFloorMatches);
+        floors.push_back(Seconds(floorStart));
+        ratios.push_back(filter / floors.back());
+        state.ResumeTiming();
+    }
+    if (!corpus.strError.empty())
+        state.SkipWithError(corpus.strError.c_str());
+    else if (nMatches != nFloorMatches)
+        state.SkipWithError("the filter and the floor found different sessions");
+    state.counters["sessions"] = nMatches;
+    state.counters["per_floor"] = Median(ratios);
+    state.counters["floor_ms"] = Median(floors) * 1e3;
+}
+
+void SearchFloor(benchmark::State& state, const std::wstring& strText)
+{
+    const CSearchCorpus& corpus = SearchCorpus();
+    int nMatches = 0;
+    for (auto _ : state)
+    {
+        nMatches = FloorCount(corpus.sessions, strText);
+        benchmark::DoNotOptimize(nMatches);
+    }
+    if (!corpus.strError.empty())
+        state.SkipWithError(corpus.strError.c_str());
+    state.counters["sessions"] = nMatches;
+}
+
+// What the window pays when it reads the saved sessions; the bytes are the folded texts' own.
+void SearchIndex(benchmark::State& state)
+{
+    const CSearchCorpus& corpus = SearchCorpus();
+    std::vector<CSessionSearchText> texts;
+    texts.reserve(corpus.sessions.size());
+    heap_count::Start();
+    BuildSearchTexts(corpus.sessions, texts);
+    const long long nBytes = heap_count::LiveBytes();
+    heap_count::Stop();
+    for (auto _ : state)
+    {
+        BuildSearchTexts(corpus.sessions, texts);
+        benchmark::DoNotOptimize(texts.data());
+    }
+    if (!corpus.strError.empty())
+        state.SkipWithError(corpus.strError.c_str());
+    state.counters["text_bytes"] = static_cast<double>(nBytes);
+}
+
 // Passes every run to the console and keeps each benchmark's median real time (its only time
 // when there is a single repetition), by the name it was registered under.
 class CRecordingReporter : public benchmark::ConsoleReporter
@@ -555,6 +693,20 @@ int main(int argc, char** argv)
         ->Unit(ms)
         ->UseRealTime();
     benchmark::RegisterBenchmark("reader/memory", ReaderMemory)->Unit(ms)->UseRealTime();
+    // The worst case matches nothing, so every string is searched to its end, and begins with the
+    // corpus's commonest letter, where each find stops to compare. Then, for information, the same
+    // with a rare first letter, a word in nearly every session and one in about one in ten.
+    for (const wchar_t* pszText : {L"eqxjv", L"zqxjv", L"overview", L"memory-leak"})
+    {
+        const std::string strText = WideToUtf8(pszText);
+        benchmark::RegisterBenchmark(("search/filter/" + strText).c_str(), SearchFilter, pszText)
+            ->Unit(ms)
+            ->UseRealTime();
+        benchmark::RegisterBenchmark(("search/floor/" + strText).c_str(), SearchFloor, pszText)
+            ->Unit(ms)
+            ->UseRealTime();
+    }
+    benchmark::RegisterBenchmark("search/index", SearchIndex)->Unit(ms)->UseRealTime();
 
     // Colours only on a terminal, so that a saved run reads as plain text.
     CRecordingReporter reporter(isatty(STDOUT_FILENO) ? benchmark::ConsoleReporter::OO_ColorTabular
@@ -581,6 +733,21 @@ int main(int argc, char** argv)
                TimeRatio(reporter, "writer/save", "writer/one_write_fsync"), 0);
     PrintRatio("writer/save / writer/one_write (no fsync), medians of the runs",
                TimeRatio(reporter, "writer/save", "writer/one_write"), 0);
+    bMet &= PrintRatio("search/filter / search/floor, eqxjv, paired",
+                       reporter.Counter("search/filter/eqxjv:per_floor"), 3.0);
+    PrintRatio("search/filter / search/floor, eqxjv, medians of the runs",
+               TimeRatio(reporter, "search/filter/eqxjv", "search/floor/eqxjv"), 0);
+    bMet &= PrintRatio("search/filter, eqxjv, ms per keystroke",
+                       reporter.Time("search/filter/eqxjv"), 16.0);
+    PrintRatio("search/filter / search/floor, zqxjv, paired",
+               reporter.Counter("search/filter/zqxjv:per_floor"), 0);
+    PrintRatio("search/filter, zqxjv, ms per keystroke", reporter.Time("search/filter/zqxjv"), 0);
+    PrintRatio("search/filter / search/floor, overview, paired",
+               reporter.Counter("search/filter/overview:per_floor"), 0);
+    PrintRatio("search/filter / search/floor, memory-leak, paired",
+               reporter.Counter("search/filter/memory-leak:per_floor"), 0);
+    PrintRatio("search/index / catalogue/load, medians of the runs",
+               TimeRatio(reporter, "search/index", "catalogue/load"), 0);
     if (g_readerMemory.nTabs)
     {
         std::printf("\n%s", DescribeReaderMemory(g_readerMemory).c_str());
