@@ -1,6 +1,9 @@
 #include "session/session_search.h"
 
 #include <array>
+#include <cstdint>
+#include <cstring>
+#include <type_traits>
 
 namespace
 {
@@ -77,6 +80,19 @@ constexpr std::array<wchar_t, kFirstUnfolded> BuildFolds()
 
 constexpr std::array<wchar_t, kFirstUnfolded> kFolds = BuildFolds();
 
+// ASCII units, the most frequent in names, titles and addresses first; any other unit is rarer.
+constexpr char kCommonUnits[] = " /.:etaoinsrhlcdpmuwgf-y0123456789bv_k=?&xjqz";
+
+int Commonness(wchar_t c)
+{
+    for (std::size_t i = 0; kCommonUnits[i]; ++i)
+    {
+        if (c == static_cast<unsigned char>(kCommonUnits[i]))
+            return static_cast<int>(sizeof(kCommonUnits) - i);
+    }
+    return 0;
+}
+
 void AppendFolded(std::wstring& strTarget, std::wstring_view text)
 {
     for (const wchar_t c : text)
@@ -109,6 +125,22 @@ CSessionSearch::CSessionSearch(std::wstring_view text)
             ++nLength;
         m_fallbacks[k] = nLength;
     }
+    // The two rarest units, each at its first position; one unit twice for a text of one.
+    const auto rarer = [this](std::size_t a, std::size_t b) {
+        return Commonness(m_strFolded[a]) < Commonness(m_strFolded[b]);
+    };
+    for (std::size_t j = 1; j < m_strFolded.size(); ++j)
+    {
+        if (rarer(j, m_nAnchor))
+        {
+            m_nSecondAnchor = m_nAnchor;
+            m_nAnchor = j;
+        }
+        else if (m_nSecondAnchor == m_nAnchor || rarer(j, m_nSecondAnchor))
+        {
+            m_nSecondAnchor = j;
+        }
+    }
 }
 
 std::size_t CSessionSearch::Advance(std::size_t k, wchar_t c) const
@@ -135,12 +167,73 @@ bool CSessionSearch::Matches(std::wstring_view text) const
 
 bool CSessionSearch::MatchesFolded(std::wstring_view foldedText) const
 {
-    if (m_strFolded.empty())
+    const std::size_t nFind = m_strFolded.size();
+    const std::size_t nText = foldedText.size();
+    if (nFind == 0)
         return true;
+    if (nText < nFind)
+        return false;
+    // Sixteen bytes of places at a time: a place where a match could start is compared whole only
+    // when the text holds both of the rarest units where they would be. Compared units are
+    // counted: a text made to fail late at every such place makes the search go on unit by unit
+    // instead, so that it stays linear.
+    using Lane = std::conditional_t<sizeof(wchar_t) == 2, std::uint16_t, std::uint32_t>;
+    using Lanes = Lane __attribute__((vector_size(16)));
+    constexpr std::size_t kLanes = 16 / sizeof(Lane);
+    const wchar_t* const pText = foldedText.data();
+    const std::size_t nLastStart = nText - nFind;
+    const Lanes anchors = Lanes{} + static_cast<Lane>(m_strFolded[m_nAnchor]);
+    const Lanes secondAnchors = Lanes{} + static_cast<Lane>(m_strFolded[m_nSecondAnchor]);
+    std::size_t nBudget = 4 * nText + 64;
+    // Compares the whole text at nStart; 1 for a match, -1 for "go on unit by unit", else 0.
+    const auto compare = [&](std::size_t nStart) {
+        std::size_t j = 0;
+        while (j < nFind && pText[nStart + j] == m_strFolded[j])
+            ++j;
+        if (j == nFind)
+            return 1;
+        if (j >= nBudget)
+            return -1;
+        nBudget -= j + 1;
+        return 0;
+    };
+    std::size_t nStart = 0;
+    for (; nStart + kLanes - 1 <= nLastStart; nStart += kLanes)
+    {
+        Lanes units;
+        Lanes secondUnits;
+        std::memcpy(&units, pText + nStart + m_nAnchor, sizeof(units));
+        std::memcpy(&secondUnits, pText + nStart + m_nSecondAnchor, sizeof(secondUnits));
+        const auto places = (units == anchors) & (secondUnits == secondAnchors);
+        std::uint64_t halves[2];
+        std::memcpy(halves, &places, sizeof(halves));
+        if ((halves[0] | halves[1]) == 0)
+            continue;
+        for (std::size_t nLane = 0; nLane < kLanes; ++nLane)
+        {
+            if (!places[nLane])
+                continue;
+            const int nResult = compare(nStart + nLane);
+            if (nResult != 0)
+                return nResult > 0 || MatchesFoldedFrom(foldedText, nStart + nLane);
+        }
+    }
+    // The last places, fewer than a vector holds.
+    for (; nStart <= nLastStart; ++nStart)
+    {
+        const int nResult = compare(nStart);
+        if (nResult != 0)
+            return nResult > 0 || MatchesFoldedFrom(foldedText, nStart);
+    }
+    return false;
+}
+
+bool CSessionSearch::MatchesFoldedFrom(std::wstring_view foldedText, std::size_t nFrom) const
+{
     const wchar_t* const pText = foldedText.data();
     const std::size_t nText = foldedText.size();
     std::size_t k = 0;
-    for (std::size_t i = 0; i < nText; ++i)
+    for (std::size_t i = nFrom; i < nText; ++i)
     {
         // Outside a partial match the system's search finds the next first unit, many at a time.
         if (k == 0)

@@ -38,8 +38,14 @@ public:
 private:
     // The matched length after the next unit c, from k units matched.
     std::size_t Advance(std::size_t k, wchar_t c) const;
+    // MatchesFolded for a match that starts at nFrom or later, unit by unit.
+    bool MatchesFoldedFrom(std::wstring_view foldedText, std::size_t nFrom) const;
 
     std::wstring m_strFolded;
+    // The positions in the text to find of its two rarest units, as names, titles and addresses
+    // go: where the search looks first.
+    std::size_t m_nAnchor = 0;
+    std::size_t m_nSecondAnchor = 0;
     // For each k, the length of the longest proper prefix of the first k + 1 units that also ends
     // them: where a partial match goes on after a mismatch, so no unit is looked at twice.
     std::vector<std::size_t> m_fallbacks;

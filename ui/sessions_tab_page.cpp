@@ -609,10 +609,18 @@ void CSessionsTabPage::ShowMatchesInTree()
         return;
     CCustomTreeChildCtrl& tree = m_treeSession.GetTreeCtrl();
     HTREEITEM hFirstMatch = nullptr;
-    int p = 0;
-    for (HTREEITEM hRoot = tree.GetRootItem(); hRoot; hRoot = tree.GetNextSiblingItem(hRoot), ++p)
+    int nNextWindow = 0;
+    for (HTREEITEM hRoot = tree.GetRootItem(); hRoot; hRoot = tree.GetNextSiblingItem(hRoot))
     {
-        const CInstanceSet* pWindow = FindWindowOfRootNode(*pSession, p);
+        // The next window with tabs, the one this root node shows; found as the walk goes, since
+        // a session may hold thousands of windows.
+        const CInstanceSet* pWindow = nullptr;
+        while (!pWindow && nNextWindow < pSession->GetInstanceSetsCount())
+        {
+            const CInstanceSet* pCandidate = pSession->GetInstanceSet(nNextWindow++);
+            if (pCandidate->GetUrlItemsCount() > 0)
+                pWindow = pCandidate;
+        }
         bool bWindowMatches = false;
         int t = 0;
         for (HTREEITEM hTab = tree.GetChildItem(hRoot); hTab; hTab = tree.GetNextSiblingItem(hTab), ++t)

@@ -88,4 +88,15 @@ TEST(SessionSearch, FindsWhatAPlainSearchOfTheFoldedTextsFinds)
         ASSERT_EQ(search.Matches(strText), bExpected) << n;
         ASSERT_EQ(search.MatchesFolded(FoldForSearch(strText)), bExpected) << n;
     }
+
+    // Texts that fail late wherever they could match, so often that the search goes on unit by
+    // unit; the match is there or it is not.
+    std::wstring strRuns;
+    for (int n = 0; n < 200; ++n)
+        strRuns += std::wstring(40, L'a') + L'b';
+    const CSessionSearch longRun(std::wstring(50, L'a'));
+    EXPECT_FALSE(longRun.MatchesFolded(strRuns));
+    EXPECT_FALSE(longRun.Matches(strRuns));
+    EXPECT_TRUE(longRun.MatchesFolded(strRuns + std::wstring(50, L'a')));
+    EXPECT_TRUE(longRun.Matches(strRuns + std::wstring(50, L'A')));
 }
