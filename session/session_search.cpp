@@ -13,8 +13,10 @@ constexpr wchar_t kFirstUnfolded = 0x0500;
 // letters of their own (æ ð þ ß ı ĸ ŋ œ ſ) and the two signs stay what they are, in lower case.
 constexpr wchar_t kLatinFolds[] =
     L"aaaaaaæceeeeiiiiðnooooo×ouuuuyþßaaaaaaæceeeeiiiiðnooooo÷ouuuuyþy"
-    L"aaaaaaccccccccddddeeeeeeeeeegggggggghhhhiiiiiiiiiıĳĳjjkkĸllllllllllnnnnnnŉŋŋooooooœœrrrrrrssssssssttttttuuuuuuuuuuuuwwyyyzzzzzzſ";
-static_assert(sizeof(kLatinFolds) / sizeof(wchar_t) == 0x0180 - 0x00C0 + 1, "one letter per code point");
+    L"aaaaaaccccccccddddeeeeeeeeeegggggggghhhhiiiiiiiiiıĳĳjjkkĸlllllll"
+    L"lllnnnnnnŉŋŋooooooœœrrrrrrssssssssttttttuuuuuuuuuuuuwwyyyzzzzzzſ";
+static_assert(sizeof(kLatinFolds) / sizeof(wchar_t) == 0x0180 - 0x00C0 + 1,
+              "one letter per code point");
 
 constexpr bool IsEven(unsigned c)
 {
@@ -115,7 +117,8 @@ std::wstring FoldForSearch(std::wstring_view text)
 }
 
 CSessionSearch::CSessionSearch(std::wstring_view text)
-    : m_strFolded(FoldForSearch(text.substr(0, text.find(L'\0')))), m_fallbacks(m_strFolded.size(), 0)
+    : m_strFolded(FoldForSearch(text.substr(0, text.find(L'\0')))),
+      m_fallbacks(m_strFolded.size(), 0)
 {
     for (std::size_t k = 1, nLength = 0; k < m_strFolded.size(); ++k)
     {
@@ -219,13 +222,7 @@ bool CSessionSearch::MatchesFolded(std::wstring_view foldedText) const
         }
     }
     // The last places, fewer than a vector holds.
-    for (; nStart <= nLastStart; ++nStart)
-    {
-        const int nResult = compare(nStart);
-        if (nResult != 0)
-            return nResult > 0 || MatchesFoldedFrom(foldedText, nStart);
-    }
-    return false;
+    return nStart <= nLastStart && MatchesFoldedFrom(foldedText, nStart);
 }
 
 bool CSessionSearch::MatchesFoldedFrom(std::wstring_view foldedText, std::size_t nFrom) const
@@ -238,7 +235,8 @@ bool CSessionSearch::MatchesFoldedFrom(std::wstring_view foldedText, std::size_t
         // Outside a partial match the system's search finds the next first unit, many at a time.
         if (k == 0)
         {
-            const wchar_t* pFirst = std::char_traits<wchar_t>::find(pText + i, nText - i, m_strFolded[0]);
+            const wchar_t* pFirst =
+                std::char_traits<wchar_t>::find(pText + i, nText - i, m_strFolded[0]);
             if (!pFirst)
                 return false;
             i = static_cast<std::size_t>(pFirst - pText);

@@ -31,7 +31,10 @@ public:
     bool Matches(std::wstring_view text) const;
     // For a text folded already.
     bool MatchesFolded(std::wstring_view foldedText) const;
-    bool TabMatches(const CUrlItem& tab) const { return Matches(tab.GetTitle()) || Matches(tab.GetUrlRef()); }
+    bool TabMatches(const CUrlItem& tab) const
+    {
+        return Matches(tab.GetTitle()) || Matches(tab.GetUrlRef());
+    }
     // By its name or any of its tabs.
     bool SessionMatches(const CSession& session) const;
 

@@ -24,7 +24,8 @@ UINT CFindEdit::OnGetDlgCode()
 {
     const MSG* pMsg = reinterpret_cast<const MSG*>(GetCurrentLParam());
     const bool bOwnKey = pMsg && pMsg->message == WM_KEYDOWN &&
-                         (pMsg->wParam == VK_RETURN || (pMsg->wParam == VK_ESCAPE && ::GetWindowTextLengthW(m_hWnd) > 0));
+                         (pMsg->wParam == VK_RETURN ||
+                          (pMsg->wParam == VK_ESCAPE && ::GetWindowTextLengthW(m_hWnd) > 0));
     return static_cast<UINT>(Default()) | (bOwnKey ? DLGC_WANTMESSAGE : 0);
 }
 

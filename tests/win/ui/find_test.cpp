@@ -9,8 +9,9 @@ using namespace ui_test;
 
 namespace
 {
-CSession MakeSession(const std::wstring& strName,
-                     std::initializer_list<std::initializer_list<std::pair<const wchar_t*, const wchar_t*>>> windows)
+CSession MakeSession(
+    const std::wstring& strName,
+    std::initializer_list<std::initializer_list<std::pair<const wchar_t*, const wchar_t*>>> windows)
 {
     CSession session(strName, kFixedTime);
     for (const auto& tabs : windows)
@@ -28,13 +29,16 @@ class FindTest : public SessionManagerTest
 protected:
     void SetUp() override
     {
-        m_folder.Write(MakeSession(L"Cooking", {{{L"https://recipes.example/soup", L"Soupe \u00e0 l'oignon"},
-                                                  {L"https://recipes.example/bread", L"Bread"}},
-                                                 {{L"https://news.example/", L"Morning News"}}}));
-        m_folder.Write(MakeSession(L"Travel", {{{L"https://maps.example/M\u00fcnchen", L"Map"},
-                                                 {L"https://trains.example/", L"\u0420\u0410\u0421\u041f\u0418\u0421\u0410\u041d\u0418\u0415"}}}));
+        m_folder.Write(
+            MakeSession(L"Cooking", {{{L"https://recipes.example/soup", L"Soupe \u00e0 l'oignon"},
+                                      {L"https://recipes.example/bread", L"Bread"}},
+                                     {{L"https://news.example/", L"Morning News"}}}));
+        m_folder.Write(MakeSession(
+            L"Travel", {{{L"https://maps.example/M\u00fcnchen", L"Map"},
+                         {L"https://trains.example/",
+                          L"\u0420\u0410\u0421\u041f\u0418\u0421\u0410\u041d\u0418\u0415"}}}));
         m_folder.Write(MakeSession(L"Reading", {{{L"https://books.example/", L"Library"}},
-                                                 {{L"https://blog.example/cafe", L"Blog"}}}));
+                                                {{L"https://blog.example/cafe", L"Blog"}}}));
         m_listed = m_folder.FileNames();
     }
 
@@ -63,7 +67,10 @@ protected:
         return rows;
     }
 
-    bool IsBold(HTREEITEM hItem) { return (Tree().GetItemState(hItem, TVIS_BOLD) & TVIS_BOLD) != 0; }
+    bool IsBold(HTREEITEM hItem)
+    {
+        return (Tree().GetItemState(hItem, TVIS_BOLD) & TVIS_BOLD) != 0;
+    }
     bool IsNoMatch() { return Page().GetFindField().IsNoMatch(); }
 
     std::vector<std::wstring> m_listed;
@@ -79,12 +86,12 @@ TEST_F(FindTest, TypingKeepsTheSessionsWhoseNameTitleOrAddressHoldsTheText)
         ASSERT_EQ(::GetFocus(), Field());
 
         const std::pair<const wchar_t*, std::vector<std::wstring>> finds[] = {
-            {L"OIGNON", Rows({L"Cooking"})},                    // a title, in another case
-            {L"munchen", Rows({L"Travel"})},                    // an address, without its accent
-            {L"\u0440\u0430\u0441\u043f", Rows({L"Travel"})},   // Cyrillic in another case
-            {L"read", Rows({L"Cooking", L"Reading"})},          // a name, and "bread"
+            {L"OIGNON", Rows({L"Cooking"})},                  // a title, in another case
+            {L"munchen", Rows({L"Travel"})},                  // an address, without its accent
+            {L"\u0440\u0430\u0441\u043f", Rows({L"Travel"})}, // Cyrillic in another case
+            {L"read", Rows({L"Cooking", L"Reading"})},        // a name, and "bread"
             {L"example/", Rows({L"Cooking", L"Travel", L"Reading"})},
-            {L"cafe ", Rows({})},                               // no text runs past a title's end
+            {L"cafe ", Rows({})}, // no text runs past a title's end
         };
         for (const auto& find : finds)
         {
