@@ -21,7 +21,7 @@ TEST(SessionSearch, FoldsCaseAndLatinDiacriticsOnlyInItsBlocks)
         {L'\u04C0', L'\u04CF'}, {L'\u04C1', L'\u04C2'}, {L'\u0376', L'\u0377'}, {L'\u0389', L'\u03AE'},
         {L'\u03AB', L'\u03CB'}, {L'\u0480', L'\u0481'}, {L'\u0481', L'\u0481'}, {L'\u04FE', L'\u04FF'},
         {L'\u01CD', L'\u01CD'}, {L'\u0500', L'\u0500'}, {L'\u1E9E', L'\u1E9E'}, {L'\uFF21', L'\uFF21'},
-        {wchar_t(0xD83D), wchar_t(0xD83D)}, {L'\0', L'\0'},
+        {L'\u0370', L'\u0371'}, {wchar_t(0xD83D), wchar_t(0xD83D)}, {L'\0', L'\0'},
     };
     for (const auto& fold : folds)
         EXPECT_EQ(static_cast<int>(FoldForSearch(fold.first)), static_cast<int>(fold.second))
