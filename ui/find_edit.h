@@ -10,7 +10,6 @@ class CFindEdit : public CEdit
 {
 public:
     void SetNoMatch(bool bNoMatch);
-    bool IsNoMatch() const { return m_bNoMatch; }
 
 protected:
     // Whether the system's colours are a high-contrast scheme, whose colours the field keeps.

@@ -12,13 +12,15 @@
 
 namespace
 {
-// The source window that root node p stands for: the tree has a node only for windows with tabs.
-const CInstanceSet* FindWindowOfRootNode(const CSession& source, int p)
+// The next window with tabs from nNext on, the one the next root node stands for: the tree has a
+// node only for windows with tabs. Found as the walk of the nodes goes, since a session may hold
+// tens of thousands of windows.
+const CInstanceSet* NextWindowOfRootNode(const CSession& source, int& nNext)
 {
-    for (int i = 0; i < source.GetInstanceSetsCount(); ++i)
+    while (nNext < source.GetInstanceSetsCount())
     {
-        const CInstanceSet* pWindow = source.GetInstanceSet(i);
-        if (pWindow && pWindow->GetUrlItemsCount() > 0 && p-- == 0)
+        const CInstanceSet* pWindow = source.GetInstanceSet(nNext++);
+        if (pWindow && pWindow->GetUrlItemsCount() > 0)
             return pWindow;
     }
     return nullptr;
@@ -357,15 +359,15 @@ std::unique_ptr<CSession> CSessionsTabPage::GetCheckedSession()
 void CSessionsTabPage::ParseRootNode(CCustomTreeChildCtrl& tree, HTREEITEM hFirstRoot, const CSession& source,
                                      CSession& target)
 {
-    int p = 0;
-    for (HTREEITEM hRoot = hFirstRoot; hRoot; hRoot = tree.GetNextSiblingItem(hRoot), ++p)
+    int nNextWindow = 0;
+    for (HTREEITEM hRoot = hFirstRoot; hRoot; hRoot = tree.GetNextSiblingItem(hRoot))
     {
+        const CInstanceSet* pSourceWindow = NextWindowOfRootNode(source, nNextWindow);
         if (tree.GetCheckState(hRoot) == kCheckClear)
             continue;
         CInstanceSet window;
         const HTREEITEM hFirstChild = tree.GetChildItem(hRoot);
         ThrowIf(hFirstChild == nullptr, "CSessionsTabPage::ParseRootNode() - RootNodeHasALeafItem");
-        const CInstanceSet* pSourceWindow = FindWindowOfRootNode(source, p);
         if (!pSourceWindow)
             continue;
         ParseChildNode(tree, hFirstChild, pSourceWindow, window);
@@ -612,15 +614,7 @@ void CSessionsTabPage::ShowMatchesInTree()
     int nNextWindow = 0;
     for (HTREEITEM hRoot = tree.GetRootItem(); hRoot; hRoot = tree.GetNextSiblingItem(hRoot))
     {
-        // The next window with tabs, the one this root node shows; found as the walk goes, since
-        // a session may hold thousands of windows.
-        const CInstanceSet* pWindow = nullptr;
-        while (!pWindow && nNextWindow < pSession->GetInstanceSetsCount())
-        {
-            const CInstanceSet* pCandidate = pSession->GetInstanceSet(nNextWindow++);
-            if (pCandidate->GetUrlItemsCount() > 0)
-                pWindow = pCandidate;
-        }
+        const CInstanceSet* pWindow = NextWindowOfRootNode(*pSession, nNextWindow);
         bool bWindowMatches = false;
         int t = 0;
         for (HTREEITEM hTab = tree.GetChildItem(hRoot); hTab; hTab = tree.GetNextSiblingItem(hTab), ++t)

@@ -43,7 +43,6 @@ public:
 
     CSessionsListCtrl& GetSessionsList() { return m_listSessions; }
     CSessionColumnTreeCtrl& GetSessionTree() { return m_treeSession; }
-    CFindEdit& GetFindField() { return m_editFind; }
     const std::vector<CSession>& GetSavedSessions() const { return m_savedSessions; }
 
     // The tree shows the selected row's session again, every node ticked.

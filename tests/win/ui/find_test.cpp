@@ -71,7 +71,17 @@ protected:
     {
         return (Tree().GetItemState(hItem, TVIS_BOLD) & TVIS_BOLD) != 0;
     }
-    bool IsNoMatch() { return Page().GetFindField().IsNoMatch(); }
+    // Whether the field is painted as one whose text is found nowhere: the background its parent
+    // gives it when asked, as the edit asks before it paints.
+    bool IsNoMatch()
+    {
+        const HDC hDC = ::GetDC(Field());
+        ::SetBkColor(hDC, ::GetSysColor(COLOR_WINDOW));
+        ::SendMessageW(Page().m_hWnd, WM_CTLCOLOREDIT, reinterpret_cast<WPARAM>(hDC), reinterpret_cast<LPARAM>(Field()));
+        const COLORREF crBack = ::GetBkColor(hDC);
+        ::ReleaseDC(Field(), hDC);
+        return crBack == RGB(255, 204, 204);
+    }
 
     std::vector<std::wstring> m_listed;
 };

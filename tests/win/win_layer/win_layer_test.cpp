@@ -24,7 +24,8 @@ public:
 
     bool Create()
     {
-        WNDCLASSEXW wc{sizeof(wc)};
+        WNDCLASSEXW wc{};
+        wc.cbSize = sizeof(wc);
         wc.lpfnWndProc = ::DefWindowProcW;
         wc.hInstance = ModuleInstance();
         wc.lpszClassName = kTestClass;
