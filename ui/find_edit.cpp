@@ -15,11 +15,6 @@ void CFindEdit::SetNoMatch(bool bNoMatch)
         Invalidate(TRUE);
 }
 
-bool CFindEdit::IsHighContrast() const
-{
-    return IsHighContrastOn();
-}
-
 UINT CFindEdit::OnGetDlgCode()
 {
     const MSG* pMsg = reinterpret_cast<const MSG*>(GetCurrentLParam());
@@ -55,7 +50,7 @@ HBRUSH CFindEdit::OnReflectedCtlColor(HDC hDC, UINT /*nCtlColor*/)
     if (!m_bNoMatch || !IsWindowEnabled())
         return nullptr;
     // A high-contrast scheme has no pale red: the field shows the scheme's selection colours.
-    const bool bHighContrast = IsHighContrast();
+    const bool bHighContrast = IsHighContrastOn();
     const COLORREF crBack = bHighContrast ? ::GetSysColor(COLOR_HIGHLIGHT) : kNoMatchBackground;
     ::SetTextColor(hDC, ::GetSysColor(bHighContrast ? COLOR_HIGHLIGHTTEXT : COLOR_WINDOWTEXT));
     ::SetBkColor(hDC, crBack);

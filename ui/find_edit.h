@@ -12,9 +12,6 @@ public:
     void SetNoMatch(bool bNoMatch);
 
 protected:
-    // Whether the system's colours are a high-contrast scheme, whose colours the field keeps.
-    virtual bool IsHighContrast() const;
-
     UINT OnGetDlgCode() override;
     void OnKeyDown(UINT nChar, UINT nRepeat, UINT nFlags) override;
     void OnChar(UINT nChar, UINT nRepeat, UINT nFlags) override;
