@@ -400,8 +400,9 @@ void CSessionsTabPage::OnBnClickedSave()
     const bool bNamed = RunReportingErrors(IDS_SAVE_CAPTION, IDS_SAVE_CONTEXT, IDS_SAVE_UNKNOWN, [&] {
         const int nSelected = m_listSessions.GetSelectedIndex();
         const std::wstring strProposal =
-            nSelected == 0 ? TodaysName()
-                           : m_savedSessions.at(static_cast<size_t>(GetSavedSessionIndexOfRow(nSelected))).GetName();
+            nSelected == 0
+                ? TodaysName()
+                : m_savedSessions.at(static_cast<size_t>(GetSavedSessionIndexOfRow(nSelected))).GetName();
         CSessionNameDialog dialog(strProposal.c_str(), CSessionNameDialog::kModeSave, nullptr);
         nResult = dialog.DoModal();
         if (nResult == IDOK)
@@ -486,7 +487,8 @@ void CSessionsTabPage::OnBnClickedRename()
         m_savedSessions[static_cast<size_t>(nCurrentSession)].SetName(strNewFileName);
         // The row stays while the find holds, even when only the old name matched it.
         m_savedSessionKeys[static_cast<size_t>(nCurrentSession)].pSearchText.reset();
-        const int nRow = m_listSessions.FindItemByData(m_savedSessionKeys[static_cast<size_t>(nCurrentSession)].nKey);
+        const LPARAM nKey = m_savedSessionKeys[static_cast<size_t>(nCurrentSession)].nKey;
+        const int nRow = m_listSessions.FindItemByData(nKey);
         ThrowIf(nRow < 1 || nRow >= m_listSessions.GetItemCount(),
                 "CSessionsTabPage::OnBnClickedRename() - nCurrentSession is invalid (2)");
         m_listSessions.SetItemText(nRow, CSessionsListCtrl::kColumnName, strNewFileName);
@@ -507,7 +509,8 @@ void CSessionsTabPage::OnBnClickedDelete()
         // The question was about this row: whatever moved meanwhile, no other one goes.
         ThrowIf(!IsSavedSessionSelected(nCurrentSession, strName),
                 "CSessionsTabPage::OnBnClickedDelete() - nCurrentSession is invalid");
-        const int nRow = m_listSessions.FindItemByData(m_savedSessionKeys[static_cast<size_t>(nCurrentSession)].nKey);
+        const LPARAM nKey = m_savedSessionKeys[static_cast<size_t>(nCurrentSession)].nKey;
+        const int nRow = m_listSessions.FindItemByData(nKey);
         m_savedSessions.erase(m_savedSessions.begin() + nCurrentSession);
         m_savedSessionKeys.erase(m_savedSessionKeys.begin() + nCurrentSession);
         ThrowIf(nRow < 1 || nRow >= m_listSessions.GetItemCount(),

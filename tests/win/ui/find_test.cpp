@@ -77,7 +77,8 @@ protected:
     {
         const HDC hDC = ::GetDC(Field());
         ::SetBkColor(hDC, ::GetSysColor(COLOR_WINDOW));
-        ::SendMessageW(Page().m_hWnd, WM_CTLCOLOREDIT, reinterpret_cast<WPARAM>(hDC), reinterpret_cast<LPARAM>(Field()));
+        ::SendMessageW(Page().m_hWnd, WM_CTLCOLOREDIT, reinterpret_cast<WPARAM>(hDC),
+                       reinterpret_cast<LPARAM>(Field()));
         const COLORREF crBack = ::GetBkColor(hDC);
         ::ReleaseDC(Field(), hDC);
         return crBack == RGB(255, 204, 204);
