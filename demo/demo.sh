@@ -66,7 +66,7 @@ run export "$session" --format urls -o "$demo/Example.txt"
 run export "$session" --format html -o "$demo/Example.html"
 run import --from urls "$demo/Example.txt" --name "Example again" --force
 run list
-run find "MY DOCS"
+run find "A.HTM"
 echo "Exported: $demo/Example.txt and $demo/Example.html (a bookmark file any browser imports)"
 
 # The add-on half.
