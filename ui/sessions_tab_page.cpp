@@ -593,7 +593,9 @@ void CSessionsTabPage::OnFindChanged()
     m_listSessions.Invalidate(TRUE);
     m_bFiltering = false;
 
-    m_editFind.SetNoMatch(!m_search.IsEmpty() && nRow == 1 && !m_search.SessionMatches(*m_pCurrentSession));
+    // A page whose set-up failed may have no current session, yet its field still takes keys.
+    const bool bCurrentMatches = m_pCurrentSession && m_search.SessionMatches(*m_pCurrentSession);
+    m_editFind.SetNoMatch(!m_search.IsEmpty() && nRow == 1 && !bCurrentMatches);
 
     const int nSelected = m_listSessions.GetSelectedIndex();
     if (nSelectedBefore >= 0 && (nSelected < 0 || m_listSessions.GetItemData(nSelected) != nSelectedKey))
