@@ -2,6 +2,7 @@
 // shows of the matches, and the actions on a row of a filtered list.
 #include <gtest/gtest.h>
 
+#include "tests/native/test_support.h"
 #include "tests/support/harness/input.h"
 #include "tests/win/ui/ui_test_support.h"
 
@@ -9,21 +10,6 @@ using namespace ui_test;
 
 namespace
 {
-CSession MakeSession(
-    const std::wstring& strName,
-    std::initializer_list<std::initializer_list<std::pair<const wchar_t*, const wchar_t*>>> windows)
-{
-    CSession session(strName, kFixedTime);
-    for (const auto& tabs : windows)
-    {
-        CInstanceSet window;
-        for (const auto& tab : tabs)
-            window.AddUrlItem(CUrlItem(tab.first, tab.second));
-        session.AddInstanceSet(window);
-    }
-    return session;
-}
-
 class FindTest : public SessionManagerTest
 {
 protected:
