@@ -157,12 +157,7 @@ int CCustomTreeChildCtrl::GetCheckState(HTREEITEM hItem) const
 
 BOOL CCustomTreeChildCtrl::SetCheckValue(HTREEITEM hItem, int nValue)
 {
-    TVITEMW item{};
-    item.mask = TVIF_STATE | TVIF_HANDLE;
-    item.hItem = hItem;
-    item.state = INDEXTOSTATEIMAGEMASK(static_cast<UINT>(nValue + 1) & 0xF);
-    item.stateMask = TVIS_STATEIMAGEMASK;
-    return SetItem(&item);
+    return SetItemState(hItem, INDEXTOSTATEIMAGEMASK(static_cast<UINT>(nValue + 1) & 0xF), TVIS_STATEIMAGEMASK);
 }
 
 BOOL CCustomTreeChildCtrl::SetCheckState(HTREEITEM hItem, int nValue)

@@ -290,7 +290,7 @@ void CSessionsTabPage::RefreshSessionTree()
     tree.SetRedraw(FALSE);
     m_treeSession.DisplaySession(pSession);
     if (!m_search.IsEmpty())
-        ShowMatchesInTree();
+        ShowMatchesInTree(*pSession);
     tree.SetRedraw(TRUE);
     m_treeSession.RepositionControls();
     tree.Invalidate(TRUE);
@@ -606,20 +606,18 @@ void CSessionsTabPage::OnFindChanged()
         m_listSessions.EnsureVisible(0);
         return;
     }
-    ShowMatchesInTree();
+    if (const CSession* pSession = GetSelectedSession())
+        ShowMatchesInTree(*pSession);
 }
 
-void CSessionsTabPage::ShowMatchesInTree()
+void CSessionsTabPage::ShowMatchesInTree(const CSession& session)
 {
-    const CSession* pSession = GetSelectedSession();
-    if (!pSession)
-        return;
     CCustomTreeChildCtrl& tree = m_treeSession.GetTreeCtrl();
     HTREEITEM hFirstMatch = nullptr;
     int nNextWindow = 0;
     for (HTREEITEM hRoot = tree.GetRootItem(); hRoot; hRoot = tree.GetNextSiblingItem(hRoot))
     {
-        const CInstanceSet* pWindow = NextWindowOfRootNode(*pSession, nNextWindow);
+        const CInstanceSet* pWindow = NextWindowOfRootNode(session, nNextWindow);
         bool bWindowMatches = false;
         int t = 0;
         for (HTREEITEM hTab = tree.GetChildItem(hRoot); hTab; hTab = tree.GetNextSiblingItem(hTab), ++t)

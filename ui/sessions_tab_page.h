@@ -102,9 +102,9 @@ private:
     const CSession* GetSelectedSession() const;
     void AppendSavedSession(const CSession& session);
     bool SavedSessionMatches(size_t nIndex);
-    // In the tree: the tabs the search finds in bold, their windows expanded, the first one
-    // selected and shown. Ticks stay as they are.
-    void ShowMatchesInTree();
+    // In the tree, which shows session: the tabs the search finds in bold, their windows expanded,
+    // the first one selected and shown. Ticks stay as they are.
+    void ShowMatchesInTree(const CSession& session);
 
     CButton m_btnLoad;
     CButton m_btnSave;

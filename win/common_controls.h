@@ -137,7 +137,7 @@ public:
     BOOL SetItemState(HTREEITEM hItem, UINT nState, UINT nMask)
     {
         TVITEMW item{};
-        item.mask = TVIF_STATE;
+        item.mask = TVIF_STATE | TVIF_HANDLE;
         item.hItem = hItem;
         item.state = nState;
         item.stateMask = nMask;
