@@ -95,6 +95,24 @@ int Commonness(wchar_t c)
     return 0;
 }
 
+// Calls fn with each text a session is found by, its name, then each tab's title and address,
+// until fn returns true; whether it did.
+template <typename Fn>
+bool AnyText(const CSession& session, Fn fn)
+{
+    if (fn(std::wstring_view(session.GetName())))
+        return true;
+    for (int i = 0; i < session.GetInstanceSetsCount(); ++i)
+    {
+        for (const CUrlItem& tab : session.GetInstanceSet(i)->GetUrlItems())
+        {
+            if (fn(std::wstring_view(tab.GetTitle())) || fn(std::wstring_view(tab.GetUrlRef())))
+                return true;
+        }
+    }
+    return false;
+}
+
 void AppendFolded(std::wstring& strTarget, std::wstring_view text)
 {
     for (const wchar_t c : text)
@@ -250,37 +268,21 @@ bool CSessionSearch::MatchesFoldedFrom(std::wstring_view foldedText, std::size_t
 
 bool CSessionSearch::SessionMatches(const CSession& session) const
 {
-    if (Matches(session.GetName()))
-        return true;
-    for (int i = 0; i < session.GetInstanceSetsCount(); ++i)
-    {
-        for (const CUrlItem& tab : session.GetInstanceSet(i)->GetUrlItems())
-        {
-            if (TabMatches(tab))
-                return true;
-        }
-    }
-    return false;
+    return AnyText(session, [this](std::wstring_view text) { return Matches(text); });
 }
 
 CSessionSearchText::CSessionSearchText(const CSession& session)
 {
-    std::size_t nSize = session.GetName().size() + 1;
-    for (int i = 0; i < session.GetInstanceSetsCount(); ++i)
-    {
-        for (const CUrlItem& tab : session.GetInstanceSet(i)->GetUrlItems())
-            nSize += tab.GetTitle().size() + tab.GetUrlRef().size() + 2;
-    }
+    std::size_t nSize = 0;
+    AnyText(session, [&nSize](std::wstring_view text) {
+        nSize += text.size() + 1;
+        return false;
+    });
     m_strFolded.reserve(nSize);
-    AppendFolded(m_strFolded, session.GetName());
-    for (int i = 0; i < session.GetInstanceSetsCount(); ++i)
-    {
-        for (const CUrlItem& tab : session.GetInstanceSet(i)->GetUrlItems())
-        {
-            AppendFolded(m_strFolded, tab.GetTitle());
-            AppendFolded(m_strFolded, tab.GetUrlRef());
-        }
-    }
+    AnyText(session, [this](std::wstring_view text) {
+        AppendFolded(m_strFolded, text);
+        return false;
+    });
 }
 
 bool CSessionSearchText::Matches(const CSessionSearch& search) const
